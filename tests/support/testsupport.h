@@ -1,0 +1,31 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QString>
+
+// The project's source folder and the folder of built programs.
+QString sourceDir();
+QString binDir();
+
+// The shared real-world decks beside the project, or "" when this clone has none.
+QString sharedDecksDir();
+
+// Skips the current test with a printed reason when the shared decks are absent.
+#define REQUIRE_SHARED_DECKS()                                                     \
+    do {                                                                           \
+        if (sharedDecksDir().isEmpty())                                            \
+            GTEST_SKIP() << "../shared/decks is not beside this clone; skipped"; \
+    } while (0)
+
+// Skips the current test when the process runs as root (permission tests).
+#define SKIP_IF_ROOT(why)                                               \
+    do {                                                                \
+        if (::geteuid() == 0) GTEST_SKIP() << "running as root: " << why; \
+    } while (0)
+#include <unistd.h>
+
+// Writes `bytes` to `path`, creating parent folders; fails the test on error.
+void writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);

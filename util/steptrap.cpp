@@ -1,0 +1,35 @@
+#include "util/steptrap.h"
+
+#include <exception>
+#include <new>
+
+QString describeCurrentException() {
+    try {
+        throw;
+    } catch (const Failure& failure) {
+        return failure.description();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception& error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+QString ErrorReportText(const QString& description, const QString& locationTag, int step) {
+    return description + QStringLiteral("\r\n") + locationTag + QStringLiteral("at line ") +
+           QString::number(step) + QStringLiteral("\r\r") +
+           QStringLiteral("Please email screenshot of this message to ") +
+           QLatin1String(SupportEmail);
+}
+
+void ShowErrorReport(Prompts& prompts, const QString& description, const QString& locationTag,
+                     int step) {
+    prompts.message(ErrorReportText(description, locationTag, step), Prompts::Icon::Exclamation,
+                    QStringLiteral("Application Error"));
+}
+
+void StepTrap::report() {
+    ShowErrorReport(prompts_, describeCurrentException(), locationTag_, current_);
+}
