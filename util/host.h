@@ -2,9 +2,11 @@
 
 #include <QString>
 
+#include "util/rowsource.h"
+
 // What long operations need from the window they run in: its controls, its
 // progress bar, its pointer and a way to let it process events.
-class Host {
+class Host : public RowSource {
 public:
     enum Pointer { Default = 0, Arrow = 1, Hourglass = 11, Custom = 99 };
 
@@ -12,10 +14,6 @@ public:
 
     // Let the window process its pending events once.
     virtual void yield() = 0;
-
-    // Job list: 1-based rows; rowText throws Failure for a row that is not there.
-    virtual int rowCount() const = 0;
-    virtual QString rowText(int row) const = 0;
 
     // Output options, read at the moment they are needed.
     virtual bool option(int number) const = 0;  // Option1..Option4

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs the benchmarks under bench/ (all, or the ones named), each printing its
+# ratio against a peer tool run in the same script.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh" ffmpeg poppler-utils
+"$root/scripts/build.sh"
+names=("$@")
+if [ ${#names[@]} -eq 0 ]; then
+    for d in "$root"/bench/*/; do [ -x "$d/run.sh" ] && names+=("$(basename "$d")"); done
+fi
+for n in "${names[@]}"; do
+    echo "== $n"
+    "$root/bench/$n/run.sh" "$root/build/bin"
+done
