@@ -139,6 +139,10 @@ int AviMuxer::write(qint64 position, const void* pixels, qint64 size, bool keyFr
         encoder_->encode(static_cast<const unsigned char*>(pixels), position, keyFrame,
                          [this](AVPacket* packet) { return writePacket(packet); });
     if (encoded < 0) return fail(AVIERR_FILEWRITE);
+    // Each frame reaches the file before the call returns, so a full disk or a
+    // size limit shows at the frame it stops, not some frames later.
+    avio_flush(io_);
+    if (io_->error < 0) return fail(AVIERR_FILEWRITE);
     nextPosition_ = position + 1;
     return AVIERR_OK;
 }
