@@ -18,4 +18,6 @@ QString SetAppTitle(const QString& productName) {
     return name;
 }
 
-QString AppTitle() { return title(); }
+QString AppTitle() {
+    return title();
+}

@@ -39,5 +39,6 @@ QCursor LoadCursorFile(const QString& path) {
     if (image.isNull()) throw Failure(QStringLiteral("Invalid picture"));
     const QPixmap pixmap = QPixmap::fromImage(image);
     if (!hotspot.isCursor) return QCursor(pixmap);
-    return QCursor(pixmap, qMin(hotspot.x, pixmap.width() - 1), qMin(hotspot.y, pixmap.height() - 1));
+    return QCursor(pixmap, qMin(hotspot.x, pixmap.width() - 1),
+                   qMin(hotspot.y, pixmap.height() - 1));
 }

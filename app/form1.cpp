@@ -25,7 +25,7 @@
 namespace {
 // Line height of the window font the layout was measured with; the layout
 // grows and shrinks with the font by the ratio of the actual line height.
-constexpr double DesignLineHeight = 15.0;
+constexpr double DesignLineHeight = 14.0;
 constexpr double TwipsPerPixel = 15.0;
 
 QGroupBox* newFrame(const QString& name, const QString& caption, QWidget* parent) {
@@ -49,7 +49,7 @@ OptionButton* newOption(const QString& name, const QString& caption, QWidget* pa
 // Frames, option buttons and the label are white on the button-face window.
 void paintWhite(QWidget* widget) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(widget->backgroundRole(), Qt::white);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -57,7 +57,7 @@ void paintWhite(QWidget* widget) {
 QString windowFontFamily() {
     const QStringList families = QFontDatabase::families();
     return families.contains(QStringLiteral("Arial")) ? QStringLiteral("Arial")
-                                                       : QStringLiteral("Liberation Sans");
+                                                      : QStringLiteral("Liberation Sans");
 }
 }  // namespace
 
@@ -98,34 +98,41 @@ void Form1::createControls() {
     listView1_->setObjectName(QStringLiteral("ListView1"));
     listView1_->setRootIsDecorated(false);
     listView1_->setUniformRowHeights(true);
-    listView1_->setToolTip(
-        QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names."));
+    listView1_->setToolTip(QStringLiteral(
+        "Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names."));
     // The column comes at start-up; until then the header stays empty.
     listView1_->setColumnCount(1);
     listView1_->setHeaderLabels({QString()});
 
-    pushButton1_ = newButton(QStringLiteral("PushButton1"), QStringLiteral("Add PowerPoint File(s)"), this);
-    pushButton3_ = newButton(QStringLiteral("PushButton3"), QStringLiteral("Add All File(s) In Folder"), this);
+    pushButton1_ =
+        newButton(QStringLiteral("PushButton1"), QStringLiteral("Add PowerPoint File(s)"), this);
+    pushButton3_ =
+        newButton(QStringLiteral("PushButton3"), QStringLiteral("Add All File(s) In Folder"), this);
     pushButton4_ = newButton(QStringLiteral("PushButton4"), QStringLiteral("Clear List"), this);
-    pushButton5_ = newButton(QStringLiteral("PushButton5"), QStringLiteral("Load Sample/Example Files"), this);
+    pushButton5_ =
+        newButton(QStringLiteral("PushButton5"), QStringLiteral("Load Sample/Example Files"), this);
 
     frame1_ = newFrame(QStringLiteral("Frame1"), QStringLiteral("Options"), this);
     option1_ = newOption(QStringLiteral("Option1"), QStringLiteral("Combine to 1 AVI"), frame1_);
-    option2_ = newOption(QStringLiteral("Option2"), QStringLiteral("Separate AVI for each PowerPoint"), frame1_);
+    option2_ = newOption(QStringLiteral("Option2"),
+                         QStringLiteral("Separate AVI for each PowerPoint"), frame1_);
     label1_ = new QLabel(QStringLiteral("Frames per second: "), frame1_);
     label1_->setObjectName(QStringLiteral("Label1"));
     text1_ = new QLineEdit(frame1_);
     text1_->setObjectName(QStringLiteral("Text1"));
 
     frame3_ = newFrame(QStringLiteral("Frame3"), QStringLiteral("Save Option"), this);
-    option3_ = newOption(QStringLiteral("Option3"), QStringLiteral("Save results to this folder:"), frame3_);
+    option3_ = newOption(QStringLiteral("Option3"), QStringLiteral("Save results to this folder:"),
+                         frame3_);
     frame4_ = newFrame(QStringLiteral("Frame4"), QString(), frame3_);
     text2_ = new QLineEdit(frame4_);
     text2_->setObjectName(QStringLiteral("Text2"));
     pushButton7_ = newButton(QStringLiteral("PushButton7"), QStringLiteral("..."), frame4_);
-    option4_ = newOption(QStringLiteral("Option4"), QStringLiteral("Save results in folder of original file"), frame3_);
+    option4_ = newOption(QStringLiteral("Option4"),
+                         QStringLiteral("Save results in folder of original file"), frame3_);
 
-    pushButton2_ = newButton(QStringLiteral("PushButton2"), QStringLiteral("Start Converting"), this);
+    pushButton2_ =
+        newButton(QStringLiteral("PushButton2"), QStringLiteral("Start Converting"), this);
     progressBar1_ = new TextProgressBar(this);
     progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar1_->setRange(0, 100);

@@ -27,7 +27,7 @@ inline constexpr const char* MakerWebSite = "https://quillmoor.invalid/";
 class Form1 : public QWidget, public Host {
     Q_OBJECT
 
-public:
+  public:
     // Without `prompts` the window asks the user with its own dialogs.
     explicit Form1(Prompts* prompts = nullptr, QWidget* parent = nullptr);
     ~Form1() override;
@@ -53,11 +53,11 @@ public:
     void setProgressText(const QString& text) override;
 
     // What start-up and shut-down reach outside the window; tests replace them.
-    QString programFolder;                           // where the skin and cursor are looked for
-    std::function<int()> randomNumber;               // 1..100
-    std::function<void(const QUrl&)> openWebPage;    // never waits
-    std::function<bool(Prompts&)> engineCheck;       // shows its own message when false
-    std::function<void()> endProgram;                // closing the window ends the program
+    QString programFolder;                         // where the skin and cursor are looked for
+    std::function<int()> randomNumber;             // 1..100
+    std::function<void(const QUrl&)> openWebPage;  // never waits
+    std::function<bool(Prompts&)> engineCheck;     // shows its own message when false
+    std::function<void()> endProgram;              // closing the window ends the program
 
     // Output options.
     void Option1_Click();
@@ -76,11 +76,11 @@ public:
     void PushButton4_Click();
     void PushButton5_Click();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     enum class PointerRole { Hand, Default, None };
 
     void createControls();

@@ -9,9 +9,13 @@
 #include "app/textprogressbar.h"
 #include "util/failure.h"
 
-void Form1::yield() { QCoreApplication::processEvents(); }
+void Form1::yield() {
+    QCoreApplication::processEvents();
+}
 
-int Form1::rowCount() const { return listView1_->topLevelItemCount(); }
+int Form1::rowCount() const {
+    return listView1_->topLevelItemCount();
+}
 
 QString Form1::rowText(int row) const {
     if (row < 1 || row > rowCount()) throw Failure(QStringLiteral("Index out of bounds"));
@@ -32,8 +36,12 @@ bool Form1::option(int number) const {
     throw Failure(QStringLiteral("Invalid option number"));
 }
 
-QString Form1::text1() const { return text1_->text(); }
-QString Form1::text2() const { return text2_->text(); }
+QString Form1::text1() const {
+    return text1_->text();
+}
+QString Form1::text2() const {
+    return text2_->text();
+}
 
 void Form1::setPointer(int state) {
     pointer_ = state;
@@ -58,6 +66,12 @@ void Form1::applyPointer() {
     }
 }
 
-void Form1::setProgressMaximum(int maximum) { progressBar1_->setRange(0, maximum); }
-void Form1::setProgressValue(int value) { progressBar1_->setValue(value); }
-void Form1::setProgressText(const QString& text) { progressBar1_->setText(text); }
+void Form1::setProgressMaximum(int maximum) {
+    progressBar1_->setRange(0, maximum);
+}
+void Form1::setProgressValue(int value) {
+    progressBar1_->setValue(value);
+}
+void Form1::setProgressText(const QString& text) {
+    progressBar1_->setText(text);
+}

@@ -27,7 +27,9 @@ bool Form1::Form_Load() {
         SetAppTitle(QLatin1String(ProductName));
     });
     if (trap.test(104, [&] { return PathExists(programFolder + QLatin1String(HandCursorFile)); }))
-        trap.step(106, [&] { handCursor_ = LoadCursorFile(programFolder + QLatin1String(HandCursorFile)); });
+        trap.step(106, [&] {
+            handCursor_ = LoadCursorFile(programFolder + QLatin1String(HandCursorFile));
+        });
     trap.step(108, [&] {
         // About one start in a hundred shows the maker's home page; nothing waits for it.
         if (randomNumber() == 7) openWebPage(QUrl(QLatin1String(MakerWebSite)));
@@ -38,12 +40,28 @@ bool Form1::Form_Load() {
 
     // Each assignment that changes a control runs its change or click handler,
     // which writes the value straight back.
-    trap.step(136, [&] { text1_->setText(GetQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("1"))); });
-    trap.step(138, [&] { text2_->setText(GetQuillmoorSetting(QStringLiteral("Text2"), GetDesktopFolder())); });
-    trap.step(140, [&] { setOption(option1_, TextToTruth(GetQuillmoorSetting(QStringLiteral("Option1"), QStringLiteral("1")))); });
-    trap.step(142, [&] { setOption(option2_, TextToTruth(GetQuillmoorSetting(QStringLiteral("Option2"), QStringLiteral("0")))); });
-    trap.step(144, [&] { setOption(option3_, TextToTruth(GetQuillmoorSetting(QStringLiteral("Option3"), QStringLiteral("1")))); });
-    trap.step(146, [&] { setOption(option4_, TextToTruth(GetQuillmoorSetting(QStringLiteral("Option4"), QStringLiteral("0")))); });
+    trap.step(136, [&] {
+        text1_->setText(GetQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("1")));
+    });
+    trap.step(138, [&] {
+        text2_->setText(GetQuillmoorSetting(QStringLiteral("Text2"), GetDesktopFolder()));
+    });
+    trap.step(140, [&] {
+        setOption(option1_,
+                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option1"), QStringLiteral("1"))));
+    });
+    trap.step(142, [&] {
+        setOption(option2_,
+                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option2"), QStringLiteral("0"))));
+    });
+    trap.step(144, [&] {
+        setOption(option3_,
+                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option3"), QStringLiteral("1"))));
+    });
+    trap.step(146, [&] {
+        setOption(option4_,
+                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option4"), QStringLiteral("0"))));
+    });
 
     if (trap.test(148, [&] { return option3_->isChecked(); }))
         trap.step(150, [&] { frame4_->setEnabled(true); });

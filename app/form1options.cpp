@@ -52,7 +52,8 @@ void Form1::setOption(OptionButton* button, bool value) {
 }
 
 void Form1::writeOptionPair(int first) {
-    SaveQuillmoorSetting(QStringLiteral("Option") + QString::number(first), TruthToText(option(first)));
+    SaveQuillmoorSetting(QStringLiteral("Option") + QString::number(first),
+                         TruthToText(option(first)));
     SaveQuillmoorSetting(QStringLiteral("Option") + QString::number(first + 1),
                          TruthToText(option(first + 1)));
 }

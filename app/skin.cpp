@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QRadioButton>
 #include <QWidget>
@@ -14,7 +15,7 @@
 namespace {
 void paintButtonFace(QWidget& widget) {
     QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    palette.setColor(widget.backgroundRole(), QGuiApplication::palette().color(QPalette::Button));
     widget.setPalette(palette);
 }
 }  // namespace

@@ -5,7 +5,7 @@
 // A progress bar showing a plain text inside the bar: no "%p"-style
 // placeholders, so a file name with a "%" shows as it is.
 class TextProgressBar : public QProgressBar {
-public:
+  public:
     explicit TextProgressBar(QWidget* parent = nullptr) : QProgressBar(parent) {
         setTextVisible(true);
         setAlignment(Qt::AlignCenter);
@@ -16,6 +16,6 @@ public:
         update();
     }
 
-private:
+  private:
     QString text_;
 };

@@ -23,7 +23,9 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
-QString captionOrTitle(const QString& title) { return title.isEmpty() ? AppTitle() : title; }
+QString captionOrTitle(const QString& title) {
+    return title.isEmpty() ? AppTitle() : title;
+}
 
 int showBox(QWidget* owner, const QString& text, Prompts::Icon icon, const QString& title,
             QMessageBox::StandardButtons buttons) {
@@ -58,8 +60,8 @@ bool WidgetPrompts::askYesNo(const QString& text, Icon icon, const QString& titl
 QString WidgetPrompts::inputBox(const QString& prompt, const QString& title,
                                 const QString& proposed) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(owner(), captionOrTitle(title), DisplayText(prompt),
-                                                 QLineEdit::Normal, proposed, &ok);
+    const QString answer = QInputDialog::getText(
+        owner(), captionOrTitle(title), DisplayText(prompt), QLineEdit::Normal, proposed, &ok);
     return ok ? answer : QString();
 }
 

@@ -11,7 +11,7 @@ QString DisplayText(const QString& text);
 // The user's own dialogs: message boxes, input box, folder picker, open-files
 // dialog and the compression dialog, owned by the main window.
 class WidgetPrompts : public Prompts {
-public:
+  public:
     explicit WidgetPrompts(QWidget* owner = nullptr) : owner_(owner) {}
 
     void message(const QString& text, Icon icon, const QString& title) override;
@@ -21,7 +21,7 @@ public:
     QStringList openFiles(const QString& title, const QStringList& filters) override;
     int compressionOptions(CompressOptions& options) override;
 
-private:
+  private:
     // Dialogs centre on the window once it shows; before that they stand alone.
     QWidget* owner() const;
 

@@ -29,7 +29,8 @@ QPoint xpmHotspot(const QString& path) {
         QStringLiteral("\"\\s*\\d+\\s+\\d+\\s+\\d+\\s+\\d+(?:\\s+(\\d+)\\s+(\\d+))?\\s*\""));
     const QRegularExpressionMatch m = values.match(QString::fromLatin1(file.readAll()));
     if (!m.hasMatch()) fail(QStringLiteral("no XPM values line in ") + path);
-    return m.captured(1).isEmpty() ? QPoint() : QPoint(m.captured(1).toInt(), m.captured(2).toInt());
+    return m.captured(1).isEmpty() ? QPoint()
+                                   : QPoint(m.captured(1).toInt(), m.captured(2).toInt());
 }
 
 // One-image icon (type 1) or cursor (type 2) file: a 32-bit bottom-up DIB with

@@ -36,6 +36,20 @@ QRadioButton, QLabel {
 QRadioButton:disabled, QLabel:disabled {
     color: #98a2ae;
 }
+QRadioButton::indicator {
+    width: 11px;
+    height: 11px;
+    border: 1px solid #7d8ea5;
+    border-radius: 6px;
+    background-color: #ffffff;
+}
+QRadioButton::indicator:hover {
+    border-color: #3b7dd8;
+}
+QRadioButton::indicator:checked {
+    background-color: qradialgradient(cx:0.5, cy:0.5, radius:0.5, fx:0.5, fy:0.5,
+                                      stop:0 #2f6db5, stop:0.5 #2f6db5, stop:0.6 #ffffff, stop:1 #ffffff);
+}
 
 QPushButton {
     color: #1d2a38;

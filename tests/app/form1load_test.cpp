@@ -1,5 +1,7 @@
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -36,11 +38,14 @@ TEST_F(FormLoad, FirstStartRestoresTheDefaultsAndStoresTheTwoTexts) {
     QTreeWidget* list = control<QTreeWidget>("ListView1");
     EXPECT_EQ(list->columnCount(), 1);
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("MS PowerPoint File(s)"));
-    EXPECT_NEAR(list->columnWidth(0) * 15.0 / (form->fontMetrics().height() / 15.0), 7000, 15);
+    // The column and the client area keep the designed proportions (7000 and
+    // 8040 x 8250 twips).
+    EXPECT_NEAR(double(list->columnWidth(0)) / form->width(), 7000.0 / 8040.0, 0.01);
+    EXPECT_NEAR(double(form->width()) / form->height(), 8040.0 / 8250.0, 0.01);
     EXPECT_EQ(control<QProgressBar>("ProgressBar1")->text(), QStringLiteral("Progress Bar"));
 
     // Only the texts changed their controls, so only they were written back.
-    EXPECT_EQ(quillmoorStore().childKeys(), (QStringList{"Delay", "Text2"}));
+    EXPECT_EQ(storedKeys(), (QStringList{"Delay", "Text2"}));
     EXPECT_EQ(storedValue("Delay"), QStringLiteral("1"));
     EXPECT_EQ(storedValue("Text2"), GetDesktopFolder());
     EXPECT_FALSE(form->isVisible());
@@ -86,10 +91,10 @@ TEST_F(FormLoad, AStoredWordThatIsNoTruthValueIsReportedAtItsStepAndStartUpGoesO
     ASSERT_TRUE(form->Form_Load());
 
     ASSERT_EQ(prompts.messages().size(), 2);
-    EXPECT_TRUE(prompts.messages()[0].startsWith(
-        QStringLiteral("Type mismatch\r\n") + LoadTag + QStringLiteral("at line 142\r\r")));
-    EXPECT_TRUE(prompts.messages()[1].startsWith(
-        QStringLiteral("Type mismatch\r\n") + LoadTag + QStringLiteral("at line 144\r\r")));
+    EXPECT_TRUE(prompts.messages()[0].startsWith(QStringLiteral("Type mismatch\r\n") + LoadTag +
+                                                 QStringLiteral("at line 142\r\r")));
+    EXPECT_TRUE(prompts.messages()[1].startsWith(QStringLiteral("Type mismatch\r\n") + LoadTag +
+                                                 QStringLiteral("at line 144\r\r")));
     EXPECT_EQ(prompts.shown[0].title, QStringLiteral("Application Error"));
     // The options keep their designed values; the steps after them still ran.
     EXPECT_EQ(options(*form), (QList<bool>{true, false, true, false}));
@@ -128,9 +133,11 @@ TEST_F(FormLoad, AnUnreadableCursorFileIsReportedAtItsStep) {
 }
 
 TEST_F(FormLoad, TheSkinStylesTheWindowOnlyWhenItsFileIsThere) {
+    const auto background = [](QWidget* w) { return w->palette().color(w->backgroundRole()); };
     ASSERT_TRUE(form->Form_Load());
     EXPECT_TRUE(form->styleSheet().isEmpty());
-    EXPECT_EQ(control<QGroupBox>("Frame1")->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(background(control<QGroupBox>("Frame1")), QColor(Qt::white));
+    EXPECT_EQ(background(control<QRadioButton>("Option1")), QColor(Qt::white));
 
     writeFile(emptyFolder.path() + QStringLiteral("/x/o.cjs"), "QPushButton { color: red; }");
     Form1 skinned(&prompts);
@@ -138,8 +145,9 @@ TEST_F(FormLoad, TheSkinStylesTheWindowOnlyWhenItsFileIsThere) {
     skinned.engineCheck = [](Prompts&) { return true; };
     ASSERT_TRUE(skinned.Form_Load());
     EXPECT_EQ(skinned.styleSheet(), QStringLiteral("QPushButton { color: red; }"));
-    EXPECT_NE(skinned.findChild<QGroupBox*>(QStringLiteral("Frame1"))->palette().color(QPalette::Window),
-              QColor(Qt::white));
+    const QColor buttonFace = QGuiApplication::palette().color(QPalette::Button);
+    EXPECT_EQ(background(skinned.findChild<QRadioButton*>(QStringLiteral("Option1"))), buttonFace);
+    EXPECT_EQ(background(skinned.findChild<QGroupBox*>(QStringLiteral("Frame1"))), buttonFace);
 }
 
 TEST_F(FormLoad, OnlyASevenOpensTheMakersWebPage) {

@@ -15,7 +15,7 @@ void click(QWidget* widget) {
 
 // A started, shown and active window, clicked and typed into for real.
 class OutputOptions : public FormTest {
-protected:
+  protected:
     void start() {
         ASSERT_TRUE(form->Form_Load());
         form->show();

@@ -11,11 +11,11 @@
 #include "app/form1.h"
 
 // The settings store of this test program (its own private home).
-inline QSettings quillmoorStore() {
+inline QStringList storedKeys() {
     QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tervalko"),
                     QStringLiteral("Tervalko"));
     store.beginGroup(QStringLiteral("Quillmoor"));
-    return store;
+    return store.childKeys();
 }
 
 inline void clearStore() {
@@ -26,20 +26,23 @@ inline void clearStore() {
 }
 
 inline void storeValue(const QString& key, const QString& value) {
-    QSettings store = quillmoorStore();
-    store.setValue(key, value);
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tervalko"),
+                    QStringLiteral("Tervalko"));
+    store.setValue(QStringLiteral("Quillmoor/") + key, value);
     store.sync();
 }
 
 inline QString storedValue(const QString& key) {
-    const QVariant value = quillmoorStore().value(key);
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tervalko"),
+                    QStringLiteral("Tervalko"));
+    const QVariant value = store.value(QStringLiteral("Quillmoor/") + key);
     return value.isValid() ? value.toString() : QStringLiteral("<absent>");
 }
 
 // A fresh store and a window whose program folder is empty (no skin, no
 // cursor), whose dice never show the web page, and whose closing is recorded.
 class FormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         clearStore();
         ASSERT_TRUE(emptyFolder.isValid());

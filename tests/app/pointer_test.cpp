@@ -10,7 +10,7 @@
 #include "formfixture.h"
 
 class PointerFeedback : public FormTest {
-protected:
+  protected:
     void SetUp() override {
         FormTest::SetUp();
         ASSERT_TRUE(form->Form_Load());

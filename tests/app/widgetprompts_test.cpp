@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -42,7 +43,8 @@ TEST(DisplayText, ShowsEveryKindOfLineBreakAsOne) {
 }
 
 TEST(WidgetPrompts, AMessageWithoutTitleCarriesTheApplicationTitleAndOnlyOk) {
-    WidgetPrompts prompts;
+    WidgetPrompts widgets;
+    Prompts& prompts = widgets;
     Seen seen;
     whenDialogShows([&](QWidget* d) { pressOn(d, QMessageBox::Ok, seen); });
     prompts.message(QStringLiteral("Done.\r\rAll <b>files</b>"));
@@ -52,13 +54,15 @@ TEST(WidgetPrompts, AMessageWithoutTitleCarriesTheApplicationTitleAndOnlyOk) {
     EXPECT_EQ(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
 
     whenDialogShows([&](QWidget* d) { pressOn(d, QMessageBox::Ok, seen); });
-    prompts.message(QStringLiteral("x"), Prompts::Icon::Exclamation, QStringLiteral("Application Error"));
+    prompts.message(QStringLiteral("x"), Prompts::Icon::Exclamation,
+                    QStringLiteral("Application Error"));
     EXPECT_EQ(seen.title, QStringLiteral("Application Error"));
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
 }
 
 TEST(WidgetPrompts, AQuestionAnswersYesOrNo) {
-    WidgetPrompts prompts;
+    WidgetPrompts widgets;
+    Prompts& prompts = widgets;
     Seen seen;
     whenDialogShows([&](QWidget* d) { pressOn(d, QMessageBox::Yes, seen); });
     EXPECT_TRUE(prompts.askYesNo(QStringLiteral("Open?"), Prompts::Icon::Question));
@@ -69,7 +73,8 @@ TEST(WidgetPrompts, AQuestionAnswersYesOrNo) {
 }
 
 TEST(WidgetPrompts, TheInputBoxProposesATextAndCancelGivesNothing) {
-    WidgetPrompts prompts;
+    WidgetPrompts widgets;
+    Prompts& prompts = widgets;
     QString proposed;
     whenDialogShows([&](QWidget* d) {
         auto* input = qobject_cast<QInputDialog*>(d);
