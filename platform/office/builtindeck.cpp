@@ -9,6 +9,7 @@ const char* const BuiltinDeck = R"(<?xml version="1.0" encoding="UTF-8"?>
  xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
  xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
  office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
+ <office:styles/>
  <office:automatic-styles>
   <style:page-layout style:name="PM1">
    <style:page-layout-properties fo:page-width="25.4cm" fo:page-height="19.05cm" style:print-orientation="landscape"/>

@@ -12,6 +12,7 @@
 
 #include "platform/office/bmpwriter.h"
 #include "platform/office/builtindeck.h"
+#include "platform/office/documentkind.h"
 #include "platform/office/fileurl.h"
 #include "platform/office/profilesettings.h"
 #include "platform/office/uniquefd.h"
@@ -93,7 +94,12 @@ std::unique_ptr<lok::Document> OfficeEngine::load(const std::string& path) {
     }
     std::unique_ptr<lok::Document> document(office_->documentLoad(FileUrl(path).c_str()));
     if (!document) {
+        const std::string kind = OtherDocumentKind(path);
+        if (!kind.empty())
+            throw EngineError("Cannot open " + name + ": not a presentation (" + kind + ")");
         std::string reason = lastError();
+        // LibreOffice's words when its loader gives up say nothing more than ours.
+        if (reason == "loadComponentFromURL returned an empty reference") reason.clear();
         throw EngineError(
             "Cannot open " + name +
             ": LibreOffice cannot read it (damaged, protected by a password, or not a document it knows" +
