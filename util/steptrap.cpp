@@ -31,5 +31,6 @@ void ShowErrorReport(Prompts& prompts, const QString& description, const QString
 }
 
 void StepTrap::report() {
+    ++failures_;
     ShowErrorReport(prompts_, describeCurrentException(), locationTag_, current_);
 }

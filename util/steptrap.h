@@ -44,6 +44,8 @@ public:
     }
 
     int current() const { return current_; }
+    // How many failures this operation has reported so far.
+    int failures() const { return failures_; }
     const QString& locationTag() const { return locationTag_; }
     Prompts& prompts() { return prompts_; }
 
@@ -53,4 +55,5 @@ private:
     Prompts& prompts_;
     QString locationTag_;
     int current_ = 0;
+    int failures_ = 0;
 };
