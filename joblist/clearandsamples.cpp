@@ -1,0 +1,31 @@
+#include "joblist/joblist.h"
+#include "joblist/joblistview.h"
+#include "util/folderscan.h"
+#include "util/host.h"
+#include "util/paths.h"
+#include "util/steptrap.h"
+
+void JobList::PushButton4_Click() {
+    StepTrap trap(prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.PushButton4_Click "));
+    // A running conversion or folder scan keeps its rows.
+    trap.step(100, [&] {
+        if (host_.pointer() != Host::Hourglass) list_.clearRows();
+    });
+}
+
+void JobList::PushButton5_Click() {
+    StepTrap trap(prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.PushButton5_Click "));
+    trap.step(100, [&] { LoadSampleFiles(list_); });
+}
+
+void JobList::LoadSampleFiles(JobListView& list) {
+    const QString folder = programFolder_ + QStringLiteral("/Samples");
+    const FileList names = GetFileList(folder, QStringLiteral("*.*"));
+    for (int i = 1; i <= names.upperIndex(); ++i) {
+        const QString path = folder + QLatin1Char('/') + names.at(i);
+        if (PathExists(path) && !ListContains(list, path)) list.addRow(path);
+    }
+    if (prompts_.askYesNo(QStringLiteral(
+            "Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?")))
+        openFolder_(folder + QLatin1Char('/'));
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QPersistentModelIndex>
+#include <QString>
+#include <QStringList>
+#include <QTreeWidget>
+
+#include "util/rowsource.h"
+
+class Host;
+
+// The job list: one column of full paths, converted from top to bottom. The
+// same path may stand in several rows. Dragging with the mouse moves a path
+// through the list by trading texts with the rows it passes; Delete and a
+// double-click remove the selected row unless the window is busy. Files and
+// folders dropped from a file manager are announced through filesDropped.
+class JobListView : public QTreeWidget, public RowSource {
+    Q_OBJECT
+  public:
+    explicit JobListView(QWidget* parent = nullptr);
+
+    // The window whose pointer doubles as the busy flag. Without one the list
+    // never counts as busy.
+    void setHost(Host* host) { host_ = host; }
+    // Folder where "drag.ico" is looked for; the program folder by default.
+    void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+
+    // Rows are numbered from 1; rowText throws Failure for a row that is not there.
+    int rowCount() const override;
+    QString rowText(int row) const override;
+    QStringList rowTexts() const;
+    void addRow(const QString& text);
+    void clearRows();
+
+    bool isDragging() const { return isDragging_; }
+    // Row of the dragged path, 0 when there is none (never set, or its row was removed).
+    int draggedRow() const;
+    // Row of the selected item, 0 when no row is selected.
+    int selectedRow() const;
+
+  signals:
+    // Local paths of the files and folders dropped onto the list, in drop order.
+    void filesDropped(const QStringList& paths);
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void ListView1_ItemClick();
+    void ListView1_MouseDown();
+    void ListView1_MouseMove(const QPoint& position);
+    void ListView1_MouseUp();
+    void ListView1_KeyDown(int key);
+    void ListView1_DblClick();
+
+    bool isBusy() const;
+    void removeSelectedRow();
+    void scrollAlong(int row, int y);
+
+    Host* host_ = nullptr;
+    QString programFolder_;
+    bool isDragging_ = false;
+    // A persistent index forgets its row when the row is removed, so a stale
+    // dragged row is never touched.
+    QPersistentModelIndex draggedItem_;
+};
