@@ -1,0 +1,205 @@
+#include "engine/batchconversion.h"
+
+#include <QFileInfo>
+
+#include "engine/powerpoint1.h"
+#include "engine/staging.h"
+#include "platform/avifile/avifile.h"
+#include "platform/office/officeclient.h"
+#include "util/host.h"
+#include "util/numbers.h"
+#include "util/paths.h"
+#include "util/steptrap.h"
+#include "video/createavifrombitmaps.h"
+
+namespace {
+const QString LocationTag = QStringLiteral("in Quorvide2021/08/31.Form1.PushButton2_Click ");
+}
+
+BatchConversion::BatchConversion(Host& host, Prompts& prompts) : host_(host), prompts_(prompts) {}
+
+void BatchConversion::PushButton2_Click() {
+    if (isConverting_) return;  // [100]
+    StepTrap trap(prompts_, LocationTag);
+    trap.step(102, [&] { isConverting_ = true; });
+    lastRunStarted_ = false;
+    failures_.clear();
+    outputs_.clear();
+
+    if (!trap.test(104, [&] { return host_.rowCount() > 0; })) {
+        trap.step(292, [&] { prompts_.message(QStringLiteral("No files added.")); });
+        trap.step(294, [&] { isConverting_ = false; });
+        return;
+    }
+    if (!trap.test(106, [&] { return IsFolder(host_.text2()) || host_.option(4); })) {
+        trap.step(290, [&] {
+            prompts_.message(QStringLiteral("Folder does not exist. Please select another folder."));
+        });
+        trap.step(294, [&] { isConverting_ = false; });
+        return;
+    }
+
+    // Frames go to a private folder of this instance, emptied first so that
+    // frames of a run that was cut off never enter this run's video.
+    QString t;
+    try {
+        t = AcquireStagingFolder();
+        EmptyStagingFolders(t);
+    } catch (const StagingRefused& refused) {
+        prompts_.message(refused.description(), Prompts::Icon::Critical);
+        isConverting_ = false;
+        return;
+    }
+    lastRunStarted_ = true;
+
+    trap.step(108, [&] { host_.setPointer(Host::Hourglass); });
+    if (trap.test(110, [&] { return host_.option(1); })) {
+        runCombined(trap, t);
+    } else if (trap.test(198, [&] { return host_.option(2); })) {
+        runSeparate(trap, t);
+    }
+
+    trap.step(278, [&] { host_.setPointer(Host::Default); });
+    trap.step(280, [&] { host_.setProgressValue(0); });
+    trap.step(282, [&] { host_.setProgressText(QStringLiteral("Progress Bar")); });
+    trap.step(288, [&] { prompts_.message(QStringLiteral("Done.")); });
+    trap.step(294, [&] { isConverting_ = false; });
+}
+
+void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path) {
+    trap.step(firstStep, [&] {
+        const int rows = host_.rowCount();
+        if (rows <= 0) throw Failure(QStringLiteral("Division by zero"));
+        // The writer leaves its frame count as the maximum; percentages need 100.
+        host_.setProgressMaximum(100);
+        host_.setProgressValue(static_cast<int>(qint64(row) * 100 / rows));
+    });
+    trap.step(firstStep + 2, [&] {
+        host_.setProgressText(QStringLiteral("Processing: ") + ExtractFileName(path));
+    });
+}
+
+void BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
+                                 const QString& outputPath) {
+    const int before = prompts_.messages;
+    const QString target = outputs_.free(outputPath);
+    trap.step(firstStep, [&] {
+        CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t), target,
+                             TextToInteger16(host_.text1()));
+    });
+    if (prompts_.messages == before && QFileInfo::exists(target)) outputs_.markWritten(target);
+    noteFailure(before, target);
+}
+
+void BatchConversion::noteFailure(int messagesBefore, const QString& subject) {
+    if (prompts_.messages != messagesBefore && !failures_.contains(subject)) failures_ << subject;
+}
+
+void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
+    int runningSlideNumber = 1;  // [112]
+    trap.step(114, [&] { PrepareFrameFolder(t); });
+
+    int rows = 0;
+    trap.step(118, [&] { rows = host_.rowCount(); });
+    HelperRun helpers(rows);
+    QString path;
+    for (int row = 1; row <= rows; ++row) {
+        const int before = prompts_.messages;
+        trap.step(120, [&] { host_.yield(); });
+        trap.step(122, [&] { path = host_.rowText(row); });
+        showRowProgress(trap, 124, row, path);
+        trap.step(128, [&] { host_.yield(); });
+
+        Application application;
+        Presentation presentation;
+        trap.step(132, [&] { application = OpenInPowerPoint(path); });
+        trap.step(134, [&] { presentation = application.ActivePresentation(); });
+        trap.step(136, [&] { presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse); });
+        trap.step(148, [&] { presentation.Close(); });
+        trap.step(150, [&] { application.Quit(); });
+        trap.step(152, [&] { presentation = Presentation(); });
+        trap.step(154, [&] { application = Application(); });
+        trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
+        noteFailure(before, path);
+    }
+
+    if (trap.test(174, [&] { return FirstFrameExists(t); })) {
+        trap.step(176, [&] { AVIFileInit(); });
+        QString firstPath;
+        QString outputPath;
+        trap.step(178, [&] { firstPath = host_.rowText(1); });
+        if (trap.test(180, [&] { return host_.option(3); })) {
+            trap.step(182, [&] { outputPath = VideoPath(host_.text2(), firstPath); });
+        } else if (trap.test(184, [&] { return host_.option(4); })) {
+            trap.step(186, [&] { outputPath = VideoPath(ExtractFolder(firstPath), firstPath); });
+        }
+        writeVideo(trap, 188, t, outputPath);
+        trap.step(190, [&] { AVIFileExit(); });
+    }
+    trap.step(192, [&] { PurgeAfterCombinedRun(t); });
+}
+
+void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
+    int rows = 0;
+    trap.step(200, [&] { rows = host_.rowCount(); });
+    HelperRun helpers(rows);
+    QString path;
+    for (int row = 1; row <= rows; ++row) {
+        const int before = prompts_.messages;
+        trap.step(202, [&] { host_.yield(); });
+        trap.step(204, [&] { path = host_.rowText(row); });
+        showRowProgress(trap, 206, row, path);
+        trap.step(210, [&] { host_.yield(); });
+
+        Application application;
+        Presentation presentation;
+        trap.step(222, [&] { application = OpenInPowerPoint(path); });
+        trap.step(224, [&] { presentation = application.ActivePresentation(); });
+        trap.step(226, [&] { presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse); });
+
+        if (trap.test(238, [&] { return FirstFrameExists(t); })) {
+            trap.step(240, [&] { AVIFileInit(); });
+            QString outputPath;
+            if (trap.test(242, [&] { return host_.option(3); })) {
+                trap.step(244, [&] { outputPath = VideoPath(host_.text2(), path); });
+            } else if (trap.test(246, [&] { return host_.option(4); })) {
+                trap.step(248, [&] { outputPath = VideoPath(ExtractFolder(path), path); });
+            }
+            writeVideo(trap, 250, t, outputPath);
+            trap.step(252, [&] { AVIFileExit(); });
+        }
+
+        trap.step(254, [&] { presentation.Close(); });
+        trap.step(256, [&] { application.Quit(); });
+        trap.step(258, [&] { presentation = Presentation(); });
+        trap.step(260, [&] { application = Application(); });
+        trap.step(262, [&] { PurgeAfterRow(t); });
+        noteFailure(before, path);
+    }
+}
+
+void BatchConversion::CountingPrompts::message(const QString& text, Icon icon, const QString& title) {
+    ++messages;
+    inner_.message(text, icon, title);
+}
+
+bool BatchConversion::CountingPrompts::askYesNo(const QString& text, Icon icon, const QString& title) {
+    return inner_.askYesNo(text, icon, title);
+}
+
+QString BatchConversion::CountingPrompts::inputBox(const QString& prompt, const QString& title,
+                                                   const QString& proposed) {
+    return inner_.inputBox(prompt, title, proposed);
+}
+
+QString BatchConversion::CountingPrompts::browseForFolder(const QString& prompt, const QString& start) {
+    return inner_.browseForFolder(prompt, start);
+}
+
+QStringList BatchConversion::CountingPrompts::openFiles(const QString& title, const QStringList& filters) {
+    return inner_.openFiles(title, filters);
+}
+
+int BatchConversion::CountingPrompts::compressionOptions(CompressOptions& options) {
+    return inner_.compressionOptions(options);
+}

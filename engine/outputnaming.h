@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+// The video's file name for a presentation: its file name without the
+// extension, plus ".avi". Only the file name is cut, so a dot in a folder
+// name never shortens the video's name.
+QString VideoFileName(const QString& presentationPath);
+
+// The video's full path: the folder, "/" and the name, repaired by FixBackslashes.
+QString VideoPath(const QString& folder, const QString& presentationPath);
+
+// Paths this run has written. A second video that would land on one of them
+// gets " (2)", " (3)", ... before ".avi" instead of replacing the first.
+class RunOutputs {
+public:
+    // `path`, or the first free numbered variant of it.
+    QString free(const QString& path) const;
+    void markWritten(const QString& path);
+    void clear() { written_.clear(); }
+
+private:
+    QSet<QString> written_;
+};

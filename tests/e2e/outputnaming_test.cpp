@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "engine/outputnaming.h"
+
+TEST(OutputNaming, CutsTheExtensionFromTheFileNameOnly) {
+    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/Q3 review.pptx")), QStringLiteral("Q3 review.avi"));
+    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/plan.final.ppt")), QStringLiteral("plan.final.avi"));
+    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/agenda")), QStringLiteral("agenda.avi"));
+    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/Data.old/agenda")), QStringLiteral("agenda.avi"));
+    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/.x")), QStringLiteral(".x.avi"));
+}
+
+TEST(OutputNaming, JoinsFolderAndNameWithOneSeparator) {
+    EXPECT_EQ(VideoPath(QStringLiteral("/out/"), QStringLiteral("/decks/plan.final.ppt")),
+              QStringLiteral("/out/plan.final.avi"));
+    EXPECT_EQ(VideoPath(QStringLiteral("/out"), QStringLiteral("/decks/plan.ppt")),
+              QStringLiteral("/out/plan.avi"));
+    EXPECT_EQ(VideoPath(QStringLiteral("/"), QStringLiteral("/plan.ppt")), QStringLiteral("/plan.avi"));
+}
+
+TEST(OutputNaming, ASecondVideoOfTheSameRunGetsANumber) {
+    RunOutputs outputs;
+    EXPECT_EQ(outputs.free(QStringLiteral("/out/a.avi")), QStringLiteral("/out/a.avi"));
+    outputs.markWritten(QStringLiteral("/out/a.avi"));
+    EXPECT_EQ(outputs.free(QStringLiteral("/out/a.avi")), QStringLiteral("/out/a (2).avi"));
+    outputs.markWritten(QStringLiteral("/out/a (2).avi"));
+    EXPECT_EQ(outputs.free(QStringLiteral("/out//a.avi")), QStringLiteral("/out//a (3).avi"));
+    EXPECT_EQ(outputs.free(QStringLiteral("/out/b.avi")), QStringLiteral("/out/b.avi"));
+    outputs.clear();
+    EXPECT_EQ(outputs.free(QStringLiteral("/out/a.avi")), QStringLiteral("/out/a.avi"));
+}
