@@ -1,0 +1,193 @@
+#include "platform/office/helperprocess.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+static std::mutex registryMutex;
+static std::set<pid_t>& registry() {
+    static std::set<pid_t> pids;
+    return pids;
+}
+
+void KillRunningHelpers() {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    for (const pid_t pid : registry()) ::kill(-pid, SIGKILL);
+}
+
+// posix_spawn attributes and file actions, destroyed on every path.
+struct SpawnSetup {
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+    SpawnSetup() {
+        posix_spawnattr_init(&attributes);
+        posix_spawn_file_actions_init(&actions);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+};
+
+HelperProcess::HelperProcess(const std::string& program,
+                             const std::vector<std::string>& arguments) {
+    int pair[2];
+    // A socket rather than pipes: writing to a helper that died must not
+    // raise SIGPIPE in the program (send with MSG_NOSIGNAL).
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+        throw std::runtime_error(std::strerror(errno));
+    socket_.reset(pair[0]);
+    UniqueFd childEnd(pair[1]);
+
+    SpawnSetup setup;
+    posix_spawn_file_actions_adddup2(&setup.actions, childEnd.get(), 0);
+    posix_spawn_file_actions_adddup2(&setup.actions, childEnd.get(), 1);
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (const int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD})
+        sigaddset(&defaults, signal);
+    posix_spawnattr_setsigmask(&setup.attributes, &none);
+    posix_spawnattr_setsigdefault(&setup.attributes, &defaults);
+    // Its own process group, so killing it also kills anything it started.
+    posix_spawnattr_setpgroup(&setup.attributes, 0);
+    posix_spawnattr_setflags(
+        &setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    std::lock_guard<std::mutex> lock(registryMutex);
+    pid_t pid = -1;
+    const int error = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes,
+                                    argv.data(), environ);
+    if (error != 0) throw std::runtime_error(std::strerror(error));
+    pid_ = pid;
+    registry().insert(pid_);
+}
+
+HelperProcess::~HelperProcess() {
+    if (running()) kill();
+}
+
+bool HelperProcess::sendLine(const std::string& line) {
+    if (!running() || !socket_.valid()) return false;
+    const std::string text = line + "\n";
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n =
+            ::send(socket_.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+HelperProcess::Read HelperProcess::readLine(std::string& line, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const size_t newline = buffer_.find('\n');
+        if (newline != std::string::npos) {
+            line = buffer_.substr(0, newline);
+            buffer_.erase(0, newline + 1);
+            return Read::Line;
+        }
+        if (!socket_.valid()) return Read::Ended;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return Read::TimedOut;
+        pollfd waiting{socket_.get(), POLLIN, 0};
+        const int ready =
+            ::poll(&waiting, 1, static_cast<int>(std::min<long long>(left.count(), 1 << 30)));
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return Read::Ended;
+        }
+        if (ready == 0) continue;
+        char chunk[4096];
+        const ssize_t n = ::recv(socket_.get(), chunk, sizeof chunk, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            socket_.reset();
+            return Read::Ended;
+        }
+        buffer_.append(chunk, static_cast<size_t>(n));
+    }
+}
+
+static std::string describeStatus(int status) {
+    if (WIFSIGNALED(status)) {
+        const int signal = WTERMSIG(status);
+        const char* name = ::sigabbrev_np(signal);
+        return "killed by signal " + std::to_string(signal) +
+               (name ? std::string(" (SIG") + name + ")" : "");
+    }
+    if (WIFEXITED(status)) return "exit code " + std::to_string(WEXITSTATUS(status));
+    return "ended";
+}
+
+std::string HelperProcess::reap(bool block) {
+    // Look without reaping first: while the helper is an unreaped zombie its
+    // group id cannot be reused, so whatever it left in its group can be
+    // killed without hitting a stranger.
+    siginfo_t info{};
+    int result;
+    do {
+        result = ::waitid(P_PID, static_cast<id_t>(pid_), &info,
+                          WEXITED | WNOWAIT | (block ? 0 : WNOHANG));
+    } while (result < 0 && errno == EINTR);
+    if (result == 0 && info.si_pid == 0) return {};
+    ::kill(-pid_, SIGKILL);
+    int status = 0;
+    pid_t done;
+    do {
+        done = ::waitpid(pid_, &status, 0);
+    } while (done < 0 && errno == EINTR);
+    ending_ = done == pid_ ? describeStatus(status) : std::string("ended");
+    {
+        std::lock_guard<std::mutex> lock(registryMutex);
+        registry().erase(pid_);
+    }
+    pid_ = -1;
+    socket_.reset();
+    return ending_;
+}
+
+std::string HelperProcess::kill() {
+    if (!running()) return ending_;
+    ::kill(-pid_, SIGKILL);
+    return reap(true);
+}
+
+std::string HelperProcess::waitForExit(int timeoutMs) {
+    if (!running()) return ending_;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const std::string ending = reap(false);
+        if (!running()) return ending;
+        if (Clock::now() >= deadline) return kill();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}

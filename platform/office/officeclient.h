@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+#include "platform/office/helperprocess.h"
+
+// How long each call to the helper may take before it is killed, in
+// milliseconds. Open and save-as are generous; save-as grows with the slides.
+struct HelperLimits {
+    int startMs = 120'000;  // the first start on a new profile creates it
+    int warmMs = 60'000;
+    int openMs = 300'000;
+    int saveAsBaseMs = 120'000;
+    int saveAsPerSlideMs = 20'000;
+    int closeMs = 60'000;
+    int quitMs = 15'000;
+};
+
+struct HelperOptions {
+    QString program;  // empty: quillmoor-office beside the running program
+    QStringList arguments;
+    HelperLimits limits;
+};
+
+// The helper beside the running program.
+QString DefaultHelperProgram();
+
+// One quillmoor-office process holding at most one presentation. Calls block
+// until the answer comes or the call's time limit passes; a time-out or a
+// crash kills the helper and throws Failure saying so. Failures the engine
+// reports (a file that is no presentation...) throw Failure with its
+// description and leave the helper running.
+class OfficeHelper {
+  public:
+    // Starts the process; its start-up is awaited by the first call.
+    explicit OfficeHelper(const HelperOptions& options = {});
+    ~OfficeHelper();
+    OfficeHelper(const OfficeHelper&) = delete;
+    OfficeHelper& operator=(const OfficeHelper&) = delete;
+
+    // Queues loading the built-in presentation, so the engine is warm when
+    // the first real file comes; the answer is awaited by the next call.
+    void warm();
+    // Waits for start-up and any queued warming; throws Failure on failure.
+    void ready();
+
+    int open(const QString& path);
+    int slideCount();
+    int saveAs(const QString& target);
+    void close();
+    void quit();
+    void kill();
+
+    bool running() const { return process_ && process_->running(); }
+    bool hasPresentation() const { return open_; }
+
+  private:
+    struct Pending {
+        std::string call;
+        int limitMs;
+    };
+    std::string call(const std::string& name, const std::string& command,
+                     const std::string& argument, int limitMs, const QString& subject);
+    std::string answer(const std::string& name, int limitMs, const QString& subject);
+    void drainPending();
+    [[noreturn]] void fail(const QString& description);
+    void requireRunning(const std::string& name);
+
+    HelperOptions options_;
+    std::unique_ptr<HelperProcess> process_;
+    std::vector<Pending> pending_;
+    bool open_ = false;
+    int slides_ = 0;
+};
+
+// Takes a helper for one job-list row: the spare warmed while the previous
+// row was being written when there is one, else a new one. Each row gets a
+// process of its own; nothing carries over from one row to the next.
+std::unique_ptr<OfficeHelper> TakeHelper(const HelperOptions& options = {});
+
+// While a HelperRun lives, taking a helper for a row also starts and warms
+// the helper of the next row in the background, up to `rows` helpers in all.
+// Its end kills a spare that no row took, so no helper outlives the run.
+class HelperRun {
+  public:
+    explicit HelperRun(int rows);
+    ~HelperRun();
+    HelperRun(const HelperRun&) = delete;
+    HelperRun& operator=(const HelperRun&) = delete;
+};
+
+// Ends the spare helper started for a row that did not come.
+void ReleaseSpareHelpers();
+
+// Starts a helper, loads the built-in presentation and quits: throws Failure
+// with the reason when the engine cannot be used.
+void ProbeHelper(const HelperOptions& options = {});

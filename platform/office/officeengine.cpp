@@ -1,0 +1,211 @@
+#include "platform/office/officeengine.h"
+
+#include <LibreOfficeKit/LibreOfficeKitInit.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "platform/office/bmpwriter.h"
+#include "platform/office/builtindeck.h"
+#include "platform/office/documentkind.h"
+#include "platform/office/fileurl.h"
+#include "platform/office/profilesettings.h"
+#include "platform/office/uniquefd.h"
+
+static std::string quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+static std::string lowerCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+static std::string errnoText(int error) {
+    std::string text = std::strerror(error);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && text.size() > 1 &&
+        !(text[1] >= 'A' && text[1] <= 'Z'))
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+// Pixels at 96 per inch of a length in twips, rounded to an even number.
+static int evenPixels(long twips) {
+    const long pixels = std::lround(static_cast<double>(twips) * 96.0 / 1440.0 / 2.0) * 2;
+    return static_cast<int>(pixels < 2 ? 2 : pixels);
+}
+
+// Impress outlines the page with a hairline in its first pixel row and column
+// (the edit view's page border); a slide has no such line, so those pixels
+// take the colour of their inner neighbours.
+static void hidePageBorder(std::vector<unsigned char>& pixels, int width, int height) {
+    if (width < 2 || height < 2) return;
+    const size_t stride = static_cast<size_t>(width) * 4;
+    std::memcpy(pixels.data(), pixels.data() + stride, stride);
+    for (int y = 0; y < height; ++y) std::memcpy(&pixels[y * stride], &pixels[y * stride + 4], 4);
+}
+
+OfficeEngine::OfficeEngine(const std::string& programFolder, const std::string& profileFolder) {
+    struct stat info {};
+    if (::stat((programFolder + "/libmergedlo.so").c_str(), &info) != 0 &&
+        ::stat((programFolder + "/libsofficeapp.so").c_str(), &info) != 0)
+        throw EngineError("LibreOffice was not found in " + programFolder);
+    // The profile is handed over as a path URL, so no escaping is needed.
+    const std::string prepared = PrepareProfileSettings(profileFolder);
+    if (!prepared.empty())
+        throw EngineError("The LibreOffice profile cannot be prepared: " + prepared);
+    const std::string profileUrl = "vnd.sun.star.pathname:" + profileFolder;
+    office_.reset(lok::lok_cpp_init(programFolder.c_str(), profileUrl.c_str()));
+    if (!office_) throw EngineError("LibreOffice in " + programFolder + " could not be started");
+    warmPath_ = profileFolder + "/quillmoor-warm.fodp";
+}
+
+// LibreOffice's own teardown is slow and saves nothing we need; the helper
+// ends with _Exit instead, so this only runs when an engine is dropped early.
+OfficeEngine::~OfficeEngine() = default;
+
+std::string OfficeEngine::lastError() {
+    char* error = office_->getError();
+    std::string text = error ? error : "";
+    if (error) office_->freeError(error);
+    return text;
+}
+
+std::unique_ptr<lok::Document> OfficeEngine::load(const std::string& path) {
+    const std::string name = quoted(path);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) throw EngineError("Cannot open " + name + ": the file does not exist");
+        throw EngineError("Cannot open " + name + ": " + errnoText(errno));
+    }
+    if (S_ISDIR(info.st_mode)) throw EngineError("Cannot open " + name + ": it is a folder");
+    if (!S_ISREG(info.st_mode))
+        throw EngineError("Cannot open " + name + ": it is not a regular file");
+    if (info.st_size == 0) throw EngineError("Cannot open " + name + ": the file is empty");
+    {
+        UniqueFd readable(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!readable.valid()) throw EngineError("Cannot open " + name + ": " + errnoText(errno));
+    }
+    std::unique_ptr<lok::Document> document(office_->documentLoad(FileUrl(path).c_str()));
+    if (!document) {
+        const std::string kind = OtherDocumentKind(path);
+        if (!kind.empty())
+            throw EngineError("Cannot open " + name + ": not a presentation (" + kind + ")");
+        std::string reason = lastError();
+        // LibreOffice's words when its loader gives up say nothing more than ours.
+        if (reason == "loadComponentFromURL returned an empty reference") reason.clear();
+        throw EngineError(
+            "Cannot open " + name +
+            ": LibreOffice cannot read it (damaged, protected by a password, or not a document it knows" +
+            (reason.empty() ? std::string(")") : "; " + reason + ")"));
+    }
+    return document;
+}
+
+int OfficeEngine::open(const std::string& path) {
+    close();
+    std::unique_ptr<lok::Document> document = load(path);
+    switch (document->getDocumentType()) {
+        case LOK_DOCTYPE_PRESENTATION:
+        case LOK_DOCTYPE_DRAWING:
+            break;
+        case LOK_DOCTYPE_TEXT:
+            throw EngineError("Cannot open " + quoted(path) +
+                              ": not a presentation (a text document)");
+        case LOK_DOCTYPE_SPREADSHEET:
+            throw EngineError("Cannot open " + quoted(path) +
+                              ": not a presentation (a spreadsheet)");
+        default:
+            throw EngineError("Cannot open " + quoted(path) + ": not a presentation");
+    }
+    const int parts = document->getParts();
+    if (parts < 1) throw EngineError("Cannot open " + quoted(path) + ": it has no slides");
+    document_ = std::move(document);
+    path_ = path;
+    return parts;
+}
+
+int OfficeEngine::slideCount() const {
+    if (!document_) throw EngineError("no presentation is open");
+    return document_->getParts();
+}
+
+int OfficeEngine::saveBitmaps(const std::string& target) {
+    if (!document_) throw EngineError("no presentation is open");
+    const std::string name = quoted(target);
+    if (target.size() < 5 || lowerCase(target.substr(target.size() - 4)) != ".bmp")
+        throw EngineError("Cannot save " + name + ": the target must end in .bmp");
+    const std::string folder = target.substr(0, target.size() - 4);
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+        throw EngineError("Cannot save " + name + ": the folder " + quoted(folder) +
+                          " cannot be created (" + errnoText(errno) + ")");
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        throw EngineError("Cannot save " + name + ": " + quoted(folder) + " is not a folder");
+
+    document_->initializeForRendering("");
+    const bool bgra = document_->getTileMode() == LOK_TILEMODE_BGRA;
+    const int parts = document_->getParts();
+    std::vector<unsigned char> pixels;
+    for (int part = 0; part < parts; ++part) {
+        document_->setPart(part);
+        long widthTwips = 0;
+        long heightTwips = 0;
+        document_->getDocumentSize(&widthTwips, &heightTwips);
+        const int width = evenPixels(widthTwips);
+        const int height = evenPixels(heightTwips);
+        pixels.assign(static_cast<size_t>(width) * height * 4, 0);
+        // Painted straight at the target size: no scaling pass afterwards.
+        document_->paintTile(pixels.data(), width, height, 0, 0, static_cast<int>(widthTwips),
+                             static_cast<int>(heightTwips));
+        hidePageBorder(pixels, width, height);
+        const std::string file = folder + "/Slide" + std::to_string(part + 1) + ".bmp";
+        const std::string error = WriteSlideBitmap(file, pixels.data(), width, height, bgra);
+        if (!error.empty()) throw EngineError("Cannot write " + quoted(file) + ": " + error);
+    }
+    return parts;
+}
+
+void OfficeEngine::close() {
+    document_.reset();
+    path_.clear();
+}
+
+void OfficeEngine::warm() {
+    {
+        std::ofstream out(warmPath_, std::ios::binary | std::ios::trunc);
+        out << BuiltinDeck;
+        if (!out.flush()) throw EngineError("Cannot write " + quoted(warmPath_));
+    }
+    std::unique_ptr<lok::Document> document(office_->documentLoad(FileUrl(warmPath_).c_str()));
+    if (!document)
+        throw EngineError("LibreOffice cannot load a presentation (" + lastError() + ")");
+    if (document->getDocumentType() != LOK_DOCTYPE_PRESENTATION)
+        throw EngineError("LibreOffice opened a presentation as another kind of document");
+    document->initializeForRendering("");
+    std::vector<unsigned char> pixels(64 * 48 * 4);
+    document->setPart(0);
+    long width = 0;
+    long height = 0;
+    document->getDocumentSize(&width, &height);
+    document->paintTile(pixels.data(), 64, 48, 0, 0, static_cast<int>(width),
+                        static_cast<int>(height));
+}
+
+void OfficeEngine::convert(const std::string& input, const std::string& output) {
+    close();
+    std::unique_ptr<lok::Document> document = load(input);
+    const size_t dot = output.find_last_of("./");
+    if (dot == std::string::npos || output[dot] != '.')
+        throw EngineError("Cannot save " + quoted(output) +
+                          ": the name has no extension to tell the format");
+    const std::string format = lowerCase(output.substr(dot + 1));
+    if (!document->saveAs(FileUrl(output).c_str(), format.c_str()))
+        throw EngineError("Cannot save " + quoted(output) + ": " + lastError());
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <LibreOfficeKit/LibreOfficeKit.hxx>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+// A failure of the engine, with the description the program shows.
+class EngineError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// LibreOfficeKit in this process, initialised once, holding at most one
+// presentation. Every failure is an EngineError naming the file and reason.
+class OfficeEngine {
+  public:
+    OfficeEngine(const std::string& programFolder, const std::string& profileFolder);
+    ~OfficeEngine();
+
+    // Opens a presentation or drawing (nothing else) and returns its slide count.
+    int open(const std::string& path);
+    bool isOpen() const { return document_ != nullptr; }
+    int slideCount() const;
+    // Target "X.bmp": folder X gets Slide1.bmp ... one per slide, hidden ones too.
+    int saveBitmaps(const std::string& target);
+    void close();
+
+    // Loads and paints the built-in presentation, so the presentation module
+    // is ready before the first real file.
+    void warm();
+    // Any document LibreOffice reads, saved in the format OUTPUT's extension names.
+    void convert(const std::string& input, const std::string& output);
+
+  private:
+    std::unique_ptr<lok::Document> load(const std::string& path);
+    std::string lastError();
+
+    std::unique_ptr<lok::Office> office_;
+    std::unique_ptr<lok::Document> document_;
+    std::string path_;
+    std::string warmPath_;
+};

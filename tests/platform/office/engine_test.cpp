@@ -1,0 +1,190 @@
+// The real engine on the project's own fixtures: each test starts LibreOffice
+// at most a few times, so they are grouped by what they prove.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "officetesting.h"
+#include "platform/office/officeclient.h"
+#include "util/failure.h"
+
+static QString fixture(const QString& name) {
+    return sourceDir() + QStringLiteral("/tests/fixtures/") + name;
+}
+
+struct Finished {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// Runs quillmoor-office once with `arguments`, with `environment` added.
+static Finished runHelper(const QStringList& arguments, const QStringList& environment = {}) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& pair : environment)
+        env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(env);
+    process.start(binDir() + QStringLiteral("/quillmoor-office"), arguments);
+    process.waitForFinished(300'000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+template <typename Call>
+static QString failureOf(Call&& call) {
+    try {
+        call();
+    } catch (const Failure& failure) {
+        return failure.description();
+    }
+    return QStringLiteral("(no failure)");
+}
+
+// Checks the slides exported to folder `folder`: their number, size and the
+// colour in the lower middle of each, which tells the slides apart.
+static void expectSlides(const QString& folder, int width, int height,
+                         const std::vector<unsigned>& colours) {
+    for (size_t i = 0; i < colours.size(); ++i) {
+        const QString path = QStringLiteral("%1/Slide%2.bmp").arg(folder).arg(i + 1);
+        const BmpInfo bmp = readBmp(path);
+        ASSERT_TRUE(bmp.readable) << path.toStdString();
+        EXPECT_EQ(bmp.width, width) << path.toStdString();
+        EXPECT_EQ(bmp.height, height) << path.toStdString();
+        EXPECT_EQ(bmp.pixel(width / 2, height * 3 / 4), colours[i]) << path.toStdString();
+        // No outline around the page.
+        EXPECT_EQ(bmp.pixel(0, 0), colours[i]) << path.toStdString();
+    }
+    EXPECT_FALSE(
+        QFile::exists(QStringLiteral("%1/Slide%2.bmp").arg(folder).arg(colours.size() + 1)));
+}
+
+static const std::vector<unsigned> redGreenBlue{0xff0000, 0x00ff00, 0x0000ff};
+
+TEST(Engine, ConvertedFixturesExportEverySlideInOrderHiddenOnesToo) {
+    QTemporaryDir dir;
+    for (const QString& format :
+         {QStringLiteral("pptx"), QStringLiteral("ppt"), QStringLiteral("odp")}) {
+        const Finished converted =
+            runHelper({QStringLiteral("convert"), fixture(QStringLiteral("threeslides.fodp")),
+                       dir.filePath(QStringLiteral("three.") + format)});
+        ASSERT_EQ(converted.code, 0) << converted.err.toStdString();
+    }
+    // Any name passes intact, a newline in it too.
+    const QString oddName = dir.filePath(QStringLiteral("wide #1 100% ?é\nnew line.pptx"));
+    ASSERT_EQ(
+        runHelper({QStringLiteral("convert"), fixture(QStringLiteral("widescreen.fodp")), oddName})
+            .code,
+        0);
+
+    OfficeHelper helper;
+    const QStringList fours{
+        fixture(QStringLiteral("threeslides.fodp")), dir.filePath(QStringLiteral("three.pptx")),
+        dir.filePath(QStringLiteral("three.ppt")), dir.filePath(QStringLiteral("three.odp"))};
+    for (int i = 0; i < fours.size(); ++i) {
+        SCOPED_TRACE(fours[i].toStdString());
+        EXPECT_EQ(helper.open(fours[i]), 3);
+        EXPECT_EQ(helper.slideCount(), 3);
+        EXPECT_EQ(helper.saveAs(dir.filePath(QStringLiteral("out%1.bmp").arg(i))), 3);
+        expectSlides(dir.filePath(QStringLiteral("out%1").arg(i)), 960, 720, redGreenBlue);
+        helper.close();
+    }
+    EXPECT_EQ(helper.open(oddName), 2);
+    EXPECT_EQ(helper.saveAs(dir.filePath(QStringLiteral("wide out #%\n.BMP"))), 2);
+    expectSlides(dir.filePath(QStringLiteral("wide out #%\n")), 1280, 720, {0xffff00, 0x00ffff});
+    helper.close();
+    helper.quit();
+    EXPECT_EQ(childProcessCount(), 0);
+}
+
+TEST(Engine, RefusesWhatIsNoPresentationNamingFileAndReason) {
+    QTemporaryDir dir;
+    const QString empty = dir.filePath(QStringLiteral("x.pptx"));
+    writeFile(empty, {});
+    const QString text = dir.filePath(QStringLiteral("x.ppt"));
+    writeFile(text, "Just some words in a text file.\n");
+    const QString missing = dir.filePath(QStringLiteral("gone.pptx"));
+    const QString folder = dir.filePath(QStringLiteral("folder.pptx"));
+    QDir().mkpath(folder);
+    const QString letter = fixture(QStringLiteral("letter.fodt"));
+
+    OfficeHelper helper;
+    const auto refusal = [&](const QString& path) { return failureOf([&] { helper.open(path); }); };
+    EXPECT_EQ(refusal(empty), QStringLiteral("Cannot open \"%1\": the file is empty").arg(empty));
+    EXPECT_EQ(
+        refusal(text),
+        QStringLiteral(
+            "Cannot open \"%1\": LibreOffice cannot read it (damaged, protected by a password, or not a document it knows)")
+            .arg(text));
+    EXPECT_EQ(
+        refusal(letter),
+        QStringLiteral("Cannot open \"%1\": not a presentation (a text document)").arg(letter));
+    EXPECT_EQ(refusal(missing),
+              QStringLiteral("Cannot open \"%1\": the file does not exist").arg(missing));
+    EXPECT_EQ(refusal(folder), QStringLiteral("Cannot open \"%1\": it is a folder").arg(folder));
+    EXPECT_EQ(failureOf([&] { helper.saveAs(dir.filePath(QStringLiteral("t.bmp"))); }),
+              QStringLiteral("SaveAs: no presentation is open"));
+
+    // Refusals leave the helper ready for the next file.
+    ASSERT_EQ(helper.open(fixture(QStringLiteral("threeslides.fodp"))), 3);
+    const QString notBmp = dir.filePath(QStringLiteral("t.png"));
+    EXPECT_EQ(failureOf([&] { helper.saveAs(notBmp); }),
+              QStringLiteral("Cannot save \"%1\": the target must end in .bmp").arg(notBmp));
+    // A file where the slide folder should go: nothing is exported.
+    writeFile(dir.filePath(QStringLiteral("temp")), "in the way");
+    const QString blocked = dir.filePath(QStringLiteral("temp.bmp"));
+    EXPECT_EQ(failureOf([&] { helper.saveAs(blocked); }),
+              QStringLiteral("Cannot save \"%1\": \"%2\" is not a folder")
+                  .arg(blocked, dir.filePath(QStringLiteral("temp"))));
+    helper.quit();
+    EXPECT_EQ(childProcessCount(), 0);
+}
+
+TEST(Engine, UnreadableFileIsRefused) {
+    SKIP_IF_ROOT("root reads files without read permission");
+    QTemporaryDir dir;
+    const QString locked = dir.filePath(QStringLiteral("locked.pptx"));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("threeslides.fodp")), locked));
+    ::chmod(QFile::encodeName(locked).constData(), 0);
+    OfficeHelper helper;
+    EXPECT_EQ(failureOf([&] { helper.open(locked); }),
+              QStringLiteral("Cannot open \"%1\": permission denied").arg(locked));
+}
+
+TEST(Engine, OneShotExportProbeAndTheirFailures) {
+    QTemporaryDir dir;
+    const Finished exported =
+        runHelper({QStringLiteral("export"), fixture(QStringLiteral("threeslides.fodp")),
+                   dir.filePath(QStringLiteral("slides.bmp"))});
+    EXPECT_EQ(exported.code, 0) << exported.err.toStdString();
+    EXPECT_EQ(exported.out, QStringLiteral("3\n"));
+    expectSlides(dir.filePath(QStringLiteral("slides")), 960, 720, redGreenBlue);
+
+    const QString empty = dir.filePath(QStringLiteral("empty.pptx"));
+    writeFile(empty, {});
+    const Finished refused =
+        runHelper({QStringLiteral("export"), empty, dir.filePath(QStringLiteral("e.bmp"))});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.out, QString());
+    EXPECT_EQ(refused.err, QStringLiteral("Cannot open \"%1\": the file is empty\n").arg(empty));
+
+    EXPECT_EQ(runHelper({QStringLiteral("probe")}).code, 0);
+    const Finished missing = runHelper({QStringLiteral("probe")},
+                                       {QStringLiteral("QUILLMOOR_LO_PATH=/nowhere/program")});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err, QStringLiteral("LibreOffice was not found in /nowhere/program\n"));
+    EXPECT_EQ(runHelper({QStringLiteral("export"), empty}).code, 2);
+}
+
+TEST(Engine, ProbeGivesTheReasonTheEngineCannotStart) {
+    qputenv("QUILLMOOR_LO_PATH", "/nowhere/program");
+    EXPECT_EQ(failureOf([] { ProbeHelper(); }),
+              QStringLiteral("LibreOffice was not found in /nowhere/program"));
+    qunsetenv("QUILLMOOR_LO_PATH");
+    EXPECT_EQ(childProcessCount(), 0);
+}
