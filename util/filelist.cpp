@@ -13,8 +13,8 @@
 namespace {
 
 // Names of the non-folder entries of `folder` that match `pattern` and can be
-// opened by name: the same test IsFileAccessible makes, done relative to the
-// open folder so a large folder costs one listing and a stat per match only.
+// looked up by name: the test IsFileAccessible makes, done relative to the
+// open folder so a large folder costs one listing and few look-ups.
 QStringList matchingFiles(const QString& folder, const QString& pattern) {
     const QString dir = folder.endsWith(u'/') ? folder : folder + QLatin1Char('/');
     QByteArray native;
@@ -23,12 +23,19 @@ QStringList matchingFiles(const QString& folder, const QString& pattern) {
     if (!stream.valid()) return {};
     const WildcardPattern wildcard(pattern);
     QStringList names;
+    // Once one entry could be looked up, the folder is searchable, and a
+    // regular file it lists needs no look-up of its own.
+    bool searchable = false;
     while (const dirent* entry = stream.next()) {
         if (entry->d_type == DT_DIR) continue;
         const qsizetype size = static_cast<qsizetype>(std::strlen(entry->d_name));
         if (!wildcard.matches(entry->d_name, size)) continue;
-        struct stat info;
-        if (::fstatat(stream.fd(), entry->d_name, &info, 0) != 0 || S_ISDIR(info.st_mode)) continue;
+        if (!searchable || entry->d_type != DT_REG) {
+            struct stat info;
+            if (::fstatat(stream.fd(), entry->d_name, &info, 0) != 0 || S_ISDIR(info.st_mode))
+                continue;
+            searchable = true;
+        }
         // A name that is not UTF-8 has no path text that would reach it again.
         if (!IsValidUtf8(entry->d_name, size)) continue;
         names << QString::fromUtf8(entry->d_name, size);

@@ -4,11 +4,16 @@
 
 namespace {
 
+char16_t upper(char16_t c) {
+    if (c < 0x80) return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+    return QChar::toUpper(c);
+}
+
 int compareUpper(QStringView a, QStringView b) {
     const qsizetype common = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < common; ++i) {
-        const char16_t x = QChar::toUpper(a[i].unicode());
-        const char16_t y = QChar::toUpper(b[i].unicode());
+        const char16_t x = upper(a[i].unicode());
+        const char16_t y = upper(b[i].unicode());
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);

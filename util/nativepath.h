@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 
 // The on-disk bytes of a path. False for a path that cannot name a file: the
 // C interfaces would silently cut it at an embedded NUL and reach another one.
@@ -40,22 +41,22 @@ class UniqueFd {
     int fd_ = -1;
 };
 
-// An open directory stream, closed on every way out.
+// The entries of one folder, read in large blocks; closed on every way out.
 class DirStream {
   public:
-    DirStream() = default;
     // Opens `path` (on-disk bytes); check valid() and errno.
     explicit DirStream(const char* path);
-    DirStream(const DirStream&) = delete;
-    DirStream& operator=(const DirStream&) = delete;
-    ~DirStream();
 
-    bool valid() const { return dir_ != nullptr; }
-    int fd() const { return ::dirfd(dir_); }
+    bool valid() const { return fd_.valid(); }
+    int fd() const { return fd_.get(); }
     // The next entry other than "." and "..", or nullptr at the end or on a
     // failure (errno tells which: 0 at the end).
     const dirent* next();
 
   private:
-    DIR* dir_ = nullptr;
+    static constexpr size_t BufferSize = 32768;
+    UniqueFd fd_;
+    std::unique_ptr<char[]> buffer_;
+    size_t filled_ = 0;
+    size_t position_ = 0;
 };
