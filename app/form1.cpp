@@ -1,0 +1,253 @@
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/optionbutton.h"
+#include "app/shutdown.h"
+#include "app/textprogressbar.h"
+#include "app/widgetprompts.h"
+#include "util/programfolder.h"
+
+namespace {
+// Line height of the window font the layout was measured with; the layout
+// grows and shrinks with the font by the ratio of the actual line height.
+constexpr double DesignLineHeight = 14.0;
+constexpr double TwipsPerPixel = 15.0;
+
+QGroupBox* newFrame(const QString& name, const QString& caption, QWidget* parent) {
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name);
+    return frame;
+}
+
+QPushButton* newButton(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+OptionButton* newOption(const QString& name, const QString& caption, QWidget* parent) {
+    auto* option = new OptionButton(caption, parent);
+    option->setObjectName(name);
+    return option;
+}
+
+// Frames, option buttons and the label are white on the button-face window.
+void paintWhite(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(widget->backgroundRole(), Qt::white);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QString windowFontFamily() {
+    const QStringList families = QFontDatabase::families();
+    return families.contains(QStringLiteral("Arial")) ? QStringLiteral("Arial")
+                                                      : QStringLiteral("Liberation Sans");
+}
+}  // namespace
+
+Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
+    if (prompts) {
+        prompts_ = prompts;
+    } else {
+        ownPrompts_ = std::make_unique<WidgetPrompts>(this);
+        prompts_ = ownPrompts_.get();
+    }
+    programFolder = ProgramFolder();
+    randomNumber = [] { return QRandomGenerator::global()->bounded(1, 101); };
+    openWebPage = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    engineCheck = [](Prompts&) { return true; };
+    endProgram = [] { EndProgram(); };
+
+    createControls();
+    layOutControls();
+    connectPushButtons();
+    connectOptions();
+    watchPointerAndFocus();
+}
+
+Form1::~Form1() = default;
+
+int Form1::twips(int value) const {
+    const double scale = fontMetrics().height() / DesignLineHeight;
+    return qRound(value / TwipsPerPixel * scale);
+}
+
+void Form1::createControls() {
+    setObjectName(QStringLiteral("Form1"));
+    QFont windowFont = font();
+    windowFont.setFamilies({windowFontFamily()});
+    setFont(windowFont);
+
+    listView1_ = new QTreeWidget(this);
+    listView1_->setObjectName(QStringLiteral("ListView1"));
+    listView1_->setRootIsDecorated(false);
+    listView1_->setUniformRowHeights(true);
+    listView1_->setToolTip(QStringLiteral(
+        "Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names."));
+    // The column comes at start-up; until then the header stays empty.
+    listView1_->setColumnCount(1);
+    listView1_->setHeaderLabels({QString()});
+
+    pushButton1_ =
+        newButton(QStringLiteral("PushButton1"), QStringLiteral("Add PowerPoint File(s)"), this);
+    pushButton3_ =
+        newButton(QStringLiteral("PushButton3"), QStringLiteral("Add All File(s) In Folder"), this);
+    pushButton4_ = newButton(QStringLiteral("PushButton4"), QStringLiteral("Clear List"), this);
+    pushButton5_ =
+        newButton(QStringLiteral("PushButton5"), QStringLiteral("Load Sample/Example Files"), this);
+
+    frame1_ = newFrame(QStringLiteral("Frame1"), QStringLiteral("Options"), this);
+    option1_ = newOption(QStringLiteral("Option1"), QStringLiteral("Combine to 1 AVI"), frame1_);
+    option2_ = newOption(QStringLiteral("Option2"),
+                         QStringLiteral("Separate AVI for each PowerPoint"), frame1_);
+    label1_ = new QLabel(QStringLiteral("Frames per second: "), frame1_);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    text1_ = new QLineEdit(frame1_);
+    text1_->setObjectName(QStringLiteral("Text1"));
+
+    frame3_ = newFrame(QStringLiteral("Frame3"), QStringLiteral("Save Option"), this);
+    option3_ = newOption(QStringLiteral("Option3"), QStringLiteral("Save results to this folder:"),
+                         frame3_);
+    frame4_ = newFrame(QStringLiteral("Frame4"), QString(), frame3_);
+    text2_ = new QLineEdit(frame4_);
+    text2_->setObjectName(QStringLiteral("Text2"));
+    pushButton7_ = newButton(QStringLiteral("PushButton7"), QStringLiteral("..."), frame4_);
+    option4_ = newOption(QStringLiteral("Option4"),
+                         QStringLiteral("Save results in folder of original file"), frame3_);
+
+    pushButton2_ =
+        newButton(QStringLiteral("PushButton2"), QStringLiteral("Start Converting"), this);
+    progressBar1_ = new TextProgressBar(this);
+    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar1_->setRange(0, 100);
+    progressBar1_->setValue(0);
+    progressBar1_->setText(QStringLiteral("Progress Bar"));
+
+    for (QWidget* widget : {static_cast<QWidget*>(frame1_), static_cast<QWidget*>(frame3_),
+                            static_cast<QWidget*>(frame4_), static_cast<QWidget*>(option1_),
+                            static_cast<QWidget*>(option2_), static_cast<QWidget*>(option3_),
+                            static_cast<QWidget*>(option4_), static_cast<QWidget*>(label1_)})
+        paintWhite(widget);
+
+    // As designed: one AVI for the whole list, saved to the chosen folder.
+    option1_->setChecked(true);
+    option3_->setChecked(true);
+}
+
+void Form1::layOutControls() {
+    auto* window = new QVBoxLayout(this);
+    window->setContentsMargins(twips(120), twips(120), twips(120), twips(125));
+    window->setSpacing(0);
+    window->addWidget(listView1_, 1);
+    window->addSpacing(twips(95));
+
+    auto* buttons = new QGridLayout;
+    buttons->setHorizontalSpacing(twips(120));
+    buttons->setVerticalSpacing(twips(105));
+    buttons->addWidget(pushButton1_, 0, 0);
+    buttons->addWidget(pushButton3_, 0, 1);
+    buttons->addWidget(pushButton4_, 1, 0);
+    buttons->addWidget(pushButton5_, 1, 1);
+    buttons->setColumnStretch(0, 1);
+    buttons->setColumnStretch(1, 1);
+    window->addLayout(buttons);
+    window->addSpacing(twips(55));
+
+    auto* options = new QVBoxLayout(frame1_);
+    options->setContentsMargins(twips(225), twips(45), twips(240), twips(120));
+    options->setSpacing(0);
+    options->addWidget(option1_);
+    options->addSpacing(twips(95));
+    options->addWidget(option2_);
+    options->addSpacing(twips(55));
+    auto* rate = new QHBoxLayout;
+    rate->setSpacing(0);
+    rate->addSpacing(twips(240));
+    label1_->setMinimumWidth(twips(1740));
+    rate->addWidget(label1_);
+    rate->addSpacing(twips(180));
+    text1_->setFixedWidth(twips(870));
+    rate->addWidget(text1_);
+    rate->addStretch(1);
+    options->addLayout(rate);
+    window->addWidget(frame1_);
+    window->addSpacing(twips(75));
+
+    auto* save = new QVBoxLayout(frame3_);
+    save->setContentsMargins(twips(225), twips(45), twips(480), twips(120));
+    save->setSpacing(0);
+    save->addWidget(option3_);
+    save->addSpacing(twips(30));
+    auto* folderRow = new QHBoxLayout;
+    folderRow->setSpacing(0);
+    folderRow->addSpacing(twips(240));
+    folderRow->addWidget(frame4_);
+    save->addLayout(folderRow);
+    save->addSpacing(twips(90));
+    save->addWidget(option4_);
+
+    auto* folder = new QHBoxLayout(frame4_);
+    folder->setContentsMargins(twips(240), twips(150), twips(240), twips(150));
+    folder->setSpacing(twips(90));
+    folder->addWidget(text2_, 1);
+    pushButton7_->setFixedWidth(twips(600));
+    folder->addWidget(pushButton7_);
+    window->addWidget(frame3_);
+    window->addSpacing(twips(135));
+
+    window->addWidget(pushButton2_);
+    window->addSpacing(twips(115));
+    window->addWidget(progressBar1_);
+
+    for (QWidget* row : {static_cast<QWidget*>(pushButton1_), static_cast<QWidget*>(pushButton2_),
+                         static_cast<QWidget*>(pushButton3_), static_cast<QWidget*>(pushButton4_),
+                         static_cast<QWidget*>(pushButton5_), static_cast<QWidget*>(progressBar1_)})
+        row->setMinimumHeight(twips(405));
+    option1_->setMinimumHeight(twips(255));
+    option2_->setMinimumHeight(twips(255));
+    option3_->setMinimumHeight(twips(255));
+    option4_->setMinimumHeight(twips(255));
+    text1_->setMinimumHeight(twips(330));
+    text2_->setMinimumHeight(twips(345));
+    pushButton7_->setMinimumHeight(twips(345));
+
+    resize(twips(8040), twips(8250));
+}
+
+// Every push button's click is wired here, and only here.
+void Form1::connectPushButtons() {
+    connect(pushButton1_, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(pushButton2_, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(pushButton3_, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(pushButton4_, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(pushButton5_, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(pushButton7_, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+}
+
+void Form1::PushButton1_Click() {}
+void Form1::PushButton2_Click() {}
+void Form1::PushButton3_Click() {}
+void Form1::PushButton4_Click() {}
+void Form1::PushButton5_Click() {}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Ends the process here, also from inside a run's nested event loop.
+    if (endProgram) endProgram();
+    event->accept();
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QCursor>
+#include <QHash>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "util/host.h"
+#include "util/prompts.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class QUrl;
+class OptionButton;
+class TextProgressBar;
+
+// The address the one-in-a-hundred start opens.
+inline constexpr const char* MakerWebSite = "https://quillmoor.invalid/";
+
+// The main window: the job list, its buttons, the output options and the
+// progress bar. It is also the Host the long operations run in.
+class Form1 : public QWidget, public Host {
+    Q_OBJECT
+
+  public:
+    // Without `prompts` the window asks the user with its own dialogs.
+    explicit Form1(Prompts* prompts = nullptr, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Start-up, before the window shows. False when the program must end
+    // without ever showing it (the presentation engine is missing).
+    bool Form_Load();
+
+    Prompts& prompts() { return *prompts_; }
+    QTreeWidget* listView() const { return listView1_; }
+
+    // Host
+    void yield() override;
+    int rowCount() const override;
+    QString rowText(int row) const override;
+    bool option(int number) const override;
+    QString text1() const override;
+    QString text2() const override;
+    int pointer() const override { return pointer_; }
+    void setPointer(int state) override;
+    void setProgressMaximum(int maximum) override;
+    void setProgressValue(int value) override;
+    void setProgressText(const QString& text) override;
+
+    // What start-up and shut-down reach outside the window; tests replace them.
+    QString programFolder;                         // where the skin and cursor are looked for
+    std::function<int()> randomNumber;             // 1..100
+    std::function<void(const QUrl&)> openWebPage;  // never waits
+    std::function<bool(Prompts&)> engineCheck;     // shows its own message when false
+    std::function<void()> endProgram;              // closing the window ends the program
+
+    // Output options.
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Text1_Change();
+    void Text1_LostFocus();
+    void Text2_Change();
+    void PushButton7_Click();
+
+    // The job-list commands.
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    enum class PointerRole { Hand, Default, None };
+
+    void createControls();
+    void layOutControls();
+    void connectPushButtons();
+    void connectOptions();
+    void watchPointerAndFocus();
+    int twips(int value) const;
+
+    void setOption(OptionButton* button, bool value);
+    void writeOptionPair(int first);
+    void mouseMovedOver(QWidget* widget);
+    void applyPointer();
+
+    std::unique_ptr<Prompts> ownPrompts_;
+    Prompts* prompts_ = nullptr;
+    int pointer_ = Default;
+    std::optional<QCursor> handCursor_;
+    QHash<QWidget*, PointerRole> pointerRoles_;
+
+    QTreeWidget* listView1_ = nullptr;
+    QPushButton* pushButton1_ = nullptr;
+    QPushButton* pushButton2_ = nullptr;
+    QPushButton* pushButton3_ = nullptr;
+    QPushButton* pushButton4_ = nullptr;
+    QPushButton* pushButton5_ = nullptr;
+    QPushButton* pushButton7_ = nullptr;
+    QGroupBox* frame1_ = nullptr;
+    QGroupBox* frame3_ = nullptr;
+    QGroupBox* frame4_ = nullptr;
+    OptionButton* option1_ = nullptr;
+    OptionButton* option2_ = nullptr;
+    OptionButton* option3_ = nullptr;
+    OptionButton* option4_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QLineEdit* text2_ = nullptr;
+    TextProgressBar* progressBar1_ = nullptr;
+};

@@ -1,0 +1,76 @@
+// Start-up: everything the window prepares before it first shows.
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "app/apptitle.h"
+#include "app/cursorfile.h"
+#include "app/form1.h"
+#include "app/optionbutton.h"
+#include "app/programfiles.h"
+#include "app/skin.h"
+#include "util/paths.h"
+#include "util/settingsstore.h"
+#include "util/steptrap.h"
+
+bool Form1::Form_Load() {
+    StepTrap trap(*prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.Form_Load "));
+
+    trap.step(100, [&] { ApplySkin(*this, programFolder); });
+    trap.step(102, [&] {
+        setWindowTitle(QLatin1String(ProductName));
+        setWindowIcon(QIcon(programFolder + QLatin1String(AppIconFile)));
+        SetAppTitle(QLatin1String(ProductName));
+    });
+    if (trap.test(104, [&] { return PathExists(programFolder + QLatin1String(HandCursorFile)); }))
+        trap.step(106, [&] {
+            handCursor_ = LoadCursorFile(programFolder + QLatin1String(HandCursorFile));
+        });
+    trap.step(108, [&] {
+        // About one start in a hundred shows the maker's home page; nothing waits for it.
+        if (randomNumber() == 7) openWebPage(QUrl(QLatin1String(MakerWebSite)));
+    });
+
+    trap.step(132, [&] { listView1_->setHeaderLabels({QStringLiteral("MS PowerPoint File(s)")}); });
+    trap.step(134, [&] { listView1_->setColumnWidth(0, twips(7000)); });
+
+    // Each assignment that changes a control runs its change or click handler,
+    // which writes the value straight back.
+    trap.step(136, [&] {
+        text1_->setText(GetQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("1")));
+    });
+    trap.step(138, [&] {
+        text2_->setText(GetQuillmoorSetting(QStringLiteral("Text2"), GetDesktopFolder()));
+    });
+    trap.step(140, [&] {
+        setOption(option1_,
+                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option1"), QStringLiteral("1"))));
+    });
+    trap.step(142, [&] {
+        setOption(option2_,
+                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option2"), QStringLiteral("0"))));
+    });
+    trap.step(144, [&] {
+        setOption(option3_,
+                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option3"), QStringLiteral("1"))));
+    });
+    trap.step(146, [&] {
+        setOption(option4_,
+                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option4"), QStringLiteral("0"))));
+    });
+
+    if (trap.test(148, [&] { return option3_->isChecked(); }))
+        trap.step(150, [&] { frame4_->setEnabled(true); });
+    else
+        trap.step(152, [&] { frame4_->setEnabled(false); });
+    // [154] The window switched its measure from twips to pixels here; the
+    // layout measures in pixels throughout.
+
+    bool engineFound = true;
+    trap.step(156, [&] { engineFound = engineCheck(*prompts_); });
+    return engineFound;
+}
