@@ -1,0 +1,263 @@
+#include "platform/avifile/aviencoder.h"
+
+#include <cmath>
+#include <cstring>
+
+extern "C" {
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+}
+
+namespace {
+// Stores the DIB rows as they are; the muxer writes the DIB header for them.
+class RawEncoder : public AviEncoder {
+  public:
+    explicit RawEncoder(const BitmapFormat& format) : format_(format) {}
+
+    int fillParameters(AVCodecParameters* parameters) const override {
+        parameters->codec_type = AVMEDIA_TYPE_VIDEO;
+        parameters->codec_id = AV_CODEC_ID_RAWVIDEO;
+        parameters->codec_tag = 0;
+        parameters->width = format_.width;
+        parameters->height = format_.height;
+        parameters->bits_per_coded_sample = format_.bitCount;
+        parameters->format = format_.bitCount == 8    ? AV_PIX_FMT_PAL8
+                             : format_.bitCount == 24 ? AV_PIX_FMT_BGR24
+                                                      : AV_PIX_FMT_BGRA;
+        return 0;
+    }
+
+    int encode(const unsigned char* pixels, qint64 position, bool keyFrame,
+               const PacketSink& sink) override {
+        AvPacketPtr packet(av_packet_alloc());
+        if (!packet) return AVERROR(ENOMEM);
+        // The muxer does not keep the packet, so the caller's buffer is lent, not copied.
+        packet->data = const_cast<unsigned char*>(pixels);
+        packet->size = int(format_.imageBytes());
+        packet->pts = packet->dts = position;
+        packet->duration = 1;
+        if (keyFrame) packet->flags |= AV_PKT_FLAG_KEY;
+        if (format_.bitCount == 8 && !paletteSent_) {
+            // The muxer puts the first packet's palette into the stream format.
+            uint8_t* side =
+                av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
+            if (side == nullptr) return AVERROR(ENOMEM);
+            std::memcpy(side, format_.palette.data(), AVPALETTE_SIZE);
+            paletteSent_ = true;
+        }
+        const int result = sink(packet.get());
+        packet->data = nullptr;
+        packet->size = 0;
+        return result;
+    }
+
+    int flush(const PacketSink&) override { return 0; }
+
+  private:
+    BitmapFormat format_;
+    bool paletteSent_ = false;
+};
+
+AVPixelFormat sourcePixelFormat(const BitmapFormat& format) {
+    // The fourth byte of a 32-bit BI_RGB pixel is unused, not alpha.
+    return format.bitCount == 8    ? AV_PIX_FMT_PAL8
+           : format.bitCount == 24 ? AV_PIX_FMT_BGR24
+                                   : AV_PIX_FMT_BGR0;
+}
+
+AVPixelFormat targetPixelFormat(const char* encoder, const BitmapFormat& format) {
+    const bool paletted = format.bitCount == 8;
+    const QLatin1String name(encoder);
+    // 4:2:0 where players expect it; lossless codecs keep the RGB values.
+    if (name == QLatin1String("mjpeg")) return AV_PIX_FMT_YUVJ420P;
+    if (name == QLatin1String("mpeg4") || name == QLatin1String("libx264"))
+        return AV_PIX_FMT_YUV420P;
+    if (name == QLatin1String("ffv1")) return AV_PIX_FMT_BGR0;
+    if (name == QLatin1String("huffyuv")) return AV_PIX_FMT_RGB24;
+    if (name == QLatin1String("cinepak")) return AV_PIX_FMT_RGB24;
+    if (name == QLatin1String("msvideo1")) return AV_PIX_FMT_RGB555LE;
+    if (name == QLatin1String("png")) return paletted ? AV_PIX_FMT_PAL8 : AV_PIX_FMT_RGB24;
+    if (name == QLatin1String("zmbv")) return paletted ? AV_PIX_FMT_PAL8 : AV_PIX_FMT_BGR0;
+    return AV_PIX_FMT_NONE;
+}
+
+// Quality 1..100 onto the MPEG quantiser 31..1; 0 keeps a good default.
+int quantiserFor(int quality) {
+    if (quality <= 0) return 3;
+    return std::clamp(int(std::lround(1 + (100 - quality) * 30.0 / 99)), 1, 31);
+}
+
+// Quality 1..100 onto x264's constant rate factor 51..1.
+int rateFactorFor(int quality) {
+    if (quality <= 0) return 23;
+    return std::clamp(int(std::lround(1 + (100 - quality) * 50.0 / 99)), 1, 51);
+}
+
+int alignUp(int value, int alignment) {
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+class CodecEncoder : public AviEncoder {
+  public:
+    CodecEncoder(const BitmapFormat& format, int keyFrameEvery)
+        : format_(format), keyFrameEvery_(keyFrameEvery) {}
+
+    bool open(const CodecEntry& codec, const CompressOptions& options, AVRational timeBase) {
+        const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
+        const AVPixelFormat target = targetPixelFormat(codec.encoder, format_);
+        if (encoder == nullptr || target == AV_PIX_FMT_NONE) return false;
+        context_.reset(avcodec_alloc_context3(encoder));
+        if (!context_) return false;
+        AVCodecContext* c = context_.get();
+        const QLatin1String name(codec.encoder);
+        c->width = alignUp(format_.width, codec.sizeAlignment);
+        c->height = alignUp(format_.height, codec.sizeAlignment);
+        c->pix_fmt = target;
+        c->time_base = timeBase;
+        c->framerate = av_inv_q(timeBase);
+        c->sample_aspect_ratio = AVRational{1, 1};
+        c->max_b_frames = 0;  // AVI keeps no presentation times
+        c->gop_size = keyFrameEvery_;
+        // Video 1 counts the frames between key frames, the others the distance.
+        c->keyint_min = name == QLatin1String("msvideo1") ? keyFrameEvery_ - 1 : keyFrameEvery_;
+        c->thread_count = 0;
+        if (target == AV_PIX_FMT_YUVJ420P) c->color_range = AVCOL_RANGE_JPEG;
+        if (target == AV_PIX_FMT_YUV420P) {
+            c->color_range = AVCOL_RANGE_MPEG;
+            c->colorspace = AVCOL_SPC_BT470BG;
+        }
+
+        AVDictionary* raw = nullptr;
+        const qint64 bitsPerSecond = qint64(options.dataRateKbps) * 8 * 1024;
+        if (name == QLatin1String("libx264")) {
+            av_dict_set(&raw, "tune", "stillimage", 0);
+            av_dict_set(&raw, "forced-idr", "1", 0);
+            av_dict_set_int(&raw, "crf", rateFactorFor(options.quality), 0);
+            if (bitsPerSecond > 0) {
+                c->rc_max_rate = bitsPerSecond;
+                c->rc_buffer_size = int(std::min<qint64>(bitsPerSecond, INT_MAX));
+            }
+        } else if (codec.usesDataRate && bitsPerSecond > 0) {
+            c->bit_rate = bitsPerSecond;
+            c->rc_buffer_size = int(std::min<qint64>(bitsPerSecond, INT_MAX));
+            c->rc_max_rate = bitsPerSecond;
+        } else if (codec.usesQuality) {
+            c->flags |= AV_CODEC_FLAG_QSCALE;
+            c->global_quality = quantiserFor(options.quality) * FF_QP2LAMBDA;
+        }
+        std::unique_ptr<AVDictionary, AvDictionaryFree> dictionary(raw);
+        raw = dictionary.release();
+        const int opened = avcodec_open2(c, encoder, &raw);
+        dictionary.reset(raw);
+        if (opened < 0) return false;
+
+        frame_.reset(av_frame_alloc());
+        if (!frame_) return false;
+        frame_->format = c->pix_fmt;
+        frame_->width = c->width;
+        frame_->height = c->height;
+        if (av_frame_get_buffer(frame_.get(), 0) < 0) return false;
+        clearFrame();
+        palette_ = format_.palette;
+        for (quint32& entry : palette_) entry |= 0xFF000000u;
+        if (c->pix_fmt != AV_PIX_FMT_PAL8) {
+            scaler_.reset(sws_getContext(format_.width, format_.height, sourcePixelFormat(format_),
+                                         format_.width, format_.height, c->pix_fmt, SWS_BICUBIC,
+                                         nullptr, nullptr, nullptr));
+            if (!scaler_) return false;
+        }
+        return true;
+    }
+
+    int fillParameters(AVCodecParameters* parameters) const override {
+        return avcodec_parameters_from_context(parameters, context_.get());
+    }
+
+    int encode(const unsigned char* pixels, qint64 position, bool,
+               const PacketSink& sink) override {
+        int result = av_frame_make_writable(frame_.get());
+        if (result < 0) return result;
+        convert(pixels);
+        // The chosen key-frame interval decides, as with the platform's compressors.
+        const bool key = framesSent_ % keyFrameEvery_ == 0;
+        frame_->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+        frame_->pts = position;
+        frame_->quality = context_->global_quality;
+        result = avcodec_send_frame(context_.get(), frame_.get());
+        if (result < 0) return result;
+        ++framesSent_;
+        return drain(sink);
+    }
+
+    int flush(const PacketSink& sink) override {
+        if (framesSent_ == 0) return 0;
+        const int result = avcodec_send_frame(context_.get(), nullptr);
+        if (result < 0 && result != AVERROR_EOF) return result;
+        return drain(sink);
+    }
+
+  private:
+    void clearFrame() {
+        ptrdiff_t linesizes[4];
+        for (int i = 0; i < 4; ++i) linesizes[i] = frame_->linesize[i];
+        if (frame_->format == AV_PIX_FMT_PAL8) {
+            std::memset(frame_->data[0], 0, size_t(frame_->linesize[0]) * size_t(frame_->height));
+            return;
+        }
+        av_image_fill_black(frame_->data, linesizes, AVPixelFormat(frame_->format),
+                            context_->color_range, frame_->width, frame_->height);
+    }
+
+    void convert(const unsigned char* pixels) {
+        const qint64 rowBytes = format_.rowBytes();
+        // DIB rows run bottom-up unless the height was negative.
+        const unsigned char* first =
+            format_.topDown ? pixels : pixels + rowBytes * (format_.height - 1);
+        const int stride = int(format_.topDown ? rowBytes : -rowBytes);
+        if (frame_->format == AV_PIX_FMT_PAL8) {
+            for (int y = 0; y < format_.height; ++y)
+                std::memcpy(frame_->data[0] + qint64(y) * frame_->linesize[0],
+                            first + qint64(y) * stride, size_t(format_.width));
+            std::memcpy(frame_->data[1], palette_.data(), AVPALETTE_SIZE);
+            return;
+        }
+        const uint8_t* source[4] = {first, reinterpret_cast<const uint8_t*>(palette_.data()),
+                                    nullptr, nullptr};
+        const int sourceStride[4] = {stride, 0, 0, 0};
+        sws_scale(scaler_.get(), source, sourceStride, 0, format_.height, frame_->data,
+                  frame_->linesize);
+    }
+
+    int drain(const PacketSink& sink) {
+        AvPacketPtr packet(av_packet_alloc());
+        if (!packet) return AVERROR(ENOMEM);
+        for (;;) {
+            const int received = avcodec_receive_packet(context_.get(), packet.get());
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return 0;
+            if (received < 0) return received;
+            packet->duration = 1;
+            const int written = sink(packet.get());
+            av_packet_unref(packet.get());
+            if (written < 0) return written;
+        }
+    }
+
+    BitmapFormat format_;
+    int keyFrameEvery_;
+    std::array<quint32, 256> palette_{};
+    AvCodecContextPtr context_;
+    AvFramePtr frame_;
+    SwsContextPtr scaler_;
+    qint64 framesSent_ = 0;
+};
+}  // namespace
+
+std::unique_ptr<AviEncoder> AviEncoder::create(const BitmapFormat& format, const CodecEntry& codec,
+                                               const CompressOptions& options,
+                                               AVRational timeBase) {
+    if (codec.encoder == nullptr) return std::make_unique<RawEncoder>(format);
+    const int keyFrameEvery = codec.usesKeyFrames ? std::max(1, options.keyFrameEvery) : 1;
+    auto encoder = std::make_unique<CodecEncoder>(format, keyFrameEvery);
+    if (!encoder->open(codec, options, timeBase)) return nullptr;
+    return encoder;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QtGlobal>
+#include <functional>
+#include <memory>
+
+#include "platform/avifile/bitmapformat.h"
+#include "platform/avifile/codeclist.h"
+#include "platform/avifile/compressoptions.h"
+#include "platform/avifile/ffmpegptr.h"
+
+// Receives each packet a frame becomes; returns 0 or a negative FFmpeg error.
+using PacketSink = std::function<int(AVPacket*)>;
+
+// Turns DIB frames of one fixed layout into the packets of one AVI stream: as
+// they are for the uncompressed entry, else through libswscale and an encoder.
+class AviEncoder {
+  public:
+    virtual ~AviEncoder() = default;
+
+    // nullptr when the encoder is missing or refuses the layout or options.
+    static std::unique_ptr<AviEncoder> create(const BitmapFormat& format, const CodecEntry& codec,
+                                              const CompressOptions& options, AVRational timeBase);
+
+    // The stream parameters the muxer writes into the stream header.
+    virtual int fillParameters(AVCodecParameters* parameters) const = 0;
+    // One frame of exactly format.imageBytes() bytes at `position`.
+    virtual int encode(const unsigned char* pixels, qint64 position, bool keyFrame,
+                       const PacketSink& sink) = 0;
+    // Hands out the packets an encoder still holds back.
+    virtual int flush(const PacketSink& sink) = 0;
+};

@@ -1,0 +1,230 @@
+#include "platform/avifile/avimuxer.h"
+
+#include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/avifile/avifile.h"
+#include "platform/avifile/avitemporary.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavformat/avio.h>
+}
+
+namespace {
+constexpr int IoBufferSize = 1 << 20;
+
+int writeAll(void* opaque, uint8_t* data, int size) {
+    const int fd = *static_cast<int*>(opaque);
+    int left = size;
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return AVERROR(errno);
+        }
+        data += written;
+        left -= int(written);
+    }
+    return size;
+}
+
+int64_t seekTo(void* opaque, int64_t offset, int whence) {
+    const int fd = *static_cast<int*>(opaque);
+    if (whence == AVSEEK_SIZE) {
+        const off_t here = ::lseek(fd, 0, SEEK_CUR);
+        const off_t end = ::lseek(fd, 0, SEEK_END);
+        if (here < 0 || end < 0 || ::lseek(fd, here, SEEK_SET) < 0) return AVERROR(errno);
+        return end;
+    }
+    const off_t result = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
+    return result < 0 ? AVERROR(errno) : result;
+}
+
+// A link names the file the user meant: write that file, keep the link.
+QString realTarget(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString resolved = info.canonicalFilePath();
+        if (!resolved.isEmpty()) return resolved;
+    }
+    return info.absoluteFilePath();
+}
+}  // namespace
+
+int AviMuxer::open(const QString& target, std::shared_ptr<AviMuxer>& muxer) {
+    std::shared_ptr<AviMuxer> created(new AviMuxer);
+    created->target_ = realTarget(target);
+    const QFileInfo info(created->target_);
+    const QByteArray encodedTarget = QFile::encodeName(created->target_);
+    if (target.isEmpty() || info.isDir()) return AVIERR_FILEOPEN;
+    // A read-only file is not written over, as the platform's create would refuse it.
+    if (info.exists() && ::access(encodedTarget.constData(), W_OK) != 0) return AVIERR_FILEOPEN;
+    const QString folder = info.absolutePath();
+    RemoveStaleAviTemporaries(folder);
+    created->fd_ = CreateAviTemporary(folder, created->temporary_);
+    if (created->fd_ < 0) return AVIERR_FILEOPEN;
+
+    if (avformat_alloc_output_context2(&created->format_, nullptr, "avi", nullptr) < 0)
+        return AVIERR_MEMORY;
+    auto* buffer = static_cast<unsigned char*>(av_malloc(IoBufferSize));
+    if (buffer == nullptr) return AVIERR_MEMORY;
+    created->io_ =
+        avio_alloc_context(buffer, IoBufferSize, 1, &created->fd_, nullptr, writeAll, seekTo);
+    if (created->io_ == nullptr) {
+        av_free(buffer);
+        return AVIERR_MEMORY;
+    }
+    created->format_->pb = created->io_;
+    created->format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    muxer = std::move(created);
+    return AVIERR_OK;
+}
+
+AviMuxer::~AviMuxer() {
+    discard();
+}
+
+int AviMuxer::addVideoStream(quint32 rate, quint32 scale) {
+    if (closed_ || failed_) return AVIERR_FILEWRITE;
+    if (hasStream_ || headerWritten_) return AVIERR_UNSUPPORTED;
+    if (rate == 0 || scale == 0 || rate > INT_MAX || scale > INT_MAX) return AVIERR_BADPARAM;
+    if (avformat_new_stream(format_, nullptr) == nullptr) return AVIERR_MEMORY;
+    timeBase_ = av_make_q(int(scale), int(rate));
+    hasStream_ = true;
+    return AVIERR_OK;
+}
+
+int AviMuxer::setFormat(const void* block, qint64 size,
+                        const std::optional<CompressOptions>& options) {
+    if (closed_ || failed_) return AVIERR_FILEWRITE;
+    if (!hasStream_) return AVIERR_BADPARAM;
+    BitmapFormat layout;
+    if (!ParseBitmapFormat(block, size, layout)) return AVIERR_BADFORMAT;
+    if (headerWritten_) return layout.sameLayout(layout_) ? AVIERR_OK : AVIERR_UNSUPPORTED;
+
+    const CodecEntry* codec = FindCodec(options ? options->codec : QString());
+    if (codec == nullptr) return AVIERR_NOCOMPRESSOR;
+    encoder_ = AviEncoder::create(layout, *codec, options.value_or(CompressOptions{}), timeBase_);
+    if (!encoder_) return AVIERR_NOCOMPRESSOR;
+
+    AVStream* stream = format_->streams[0];
+    stream->time_base = timeBase_;
+    stream->avg_frame_rate = av_inv_q(timeBase_);
+    stream->r_frame_rate = av_inv_q(timeBase_);
+    if (encoder_->fillParameters(stream->codecpar) < 0) return AVIERR_BADFORMAT;
+    AVDictionary* raw = nullptr;
+    // Keep DIB rows in their own order: upright for every player.
+    av_dict_set(&raw, "flipped_raw_rgb", layout.topDown ? "0" : "1", 0);
+    std::unique_ptr<AVDictionary, AvDictionaryFree> settings(raw);
+    raw = settings.release();
+    const int written = avformat_write_header(format_, &raw);
+    settings.reset(raw);
+    if (written < 0) return fail(AVIERR_FILEWRITE);
+    layout_ = layout;
+    headerWritten_ = true;
+    return AVIERR_OK;
+}
+
+int AviMuxer::write(qint64 position, const void* pixels, qint64 size, bool keyFrame) {
+    if (closed_ || failed_) return AVIERR_FILEWRITE;
+    if (!headerWritten_) return AVIERR_BADFORMAT;
+    if (position < 0) position = nextPosition_;
+    if (position < nextPosition_ || pixels == nullptr || size < layout_.imageBytes())
+        return AVIERR_BADPARAM;
+    const int encoded =
+        encoder_->encode(static_cast<const unsigned char*>(pixels), position, keyFrame,
+                         [this](AVPacket* packet) { return writePacket(packet); });
+    if (encoded < 0) return fail(AVIERR_FILEWRITE);
+    // Each frame reaches the file before the call returns, so a full disk or a
+    // size limit shows at the frame it stops, not some frames later.
+    avio_flush(io_);
+    if (io_->error < 0) return fail(AVIERR_FILEWRITE);
+    nextPosition_ = position + 1;
+    return AVIERR_OK;
+}
+
+int AviMuxer::writePacket(AVPacket* packet) {
+    AVStream* stream = format_->streams[0];
+    packet->stream_index = 0;
+    av_packet_rescale_ts(packet, timeBase_, stream->time_base);
+    // The muxer marks skipped positions only after a first frame; mark leading ones here.
+    while (packetsWritten_ == 0 && packet->dts > 0 && packet->dts != AV_NOPTS_VALUE) {
+        AvPacketPtr empty(av_packet_alloc());
+        if (!empty) return AVERROR(ENOMEM);
+        for (qint64 position = 0; position < packet->dts; ++position) {
+            empty->stream_index = 0;
+            empty->pts = empty->dts = position;
+            empty->duration = 1;
+            const int result = av_write_frame(format_, empty.get());
+            if (result < 0) return result;
+        }
+        packetsWritten_ += packet->dts;
+    }
+    const int result = av_write_frame(format_, packet);
+    if (result < 0) return result;
+    ++packetsWritten_;
+    return 0;
+}
+
+int AviMuxer::finish() {
+    if (failed_) {
+        discard();
+        return AVIERR_FILEWRITE;
+    }
+    if (closed_) return AVIERR_OK;
+    if (!headerWritten_) {
+        discard();
+        return AVIERR_OK;
+    }
+    const PacketSink sink = [this](AVPacket* packet) { return writePacket(packet); };
+    if (encoder_->flush(sink) < 0 || av_write_trailer(format_) < 0) return fail(AVIERR_FILEWRITE);
+    avio_flush(io_);
+    if (io_->error < 0) return fail(AVIERR_FILEWRITE);
+    closeOutput();
+    const int closedFd = fd_;
+    fd_ = -1;
+    if (::close(closedFd) != 0) return fail(AVIERR_FILEWRITE);
+    const QByteArray from = QFile::encodeName(temporary_);
+    const QByteArray to = QFile::encodeName(target_);
+    if (::rename(from.constData(), to.constData()) != 0) return fail(AVIERR_FILEWRITE);
+    ForgetAviTemporary(temporary_);
+    closed_ = true;
+    return AVIERR_OK;
+}
+
+int AviMuxer::fail(int status) {
+    failed_ = true;
+    discard();
+    return status;
+}
+
+void AviMuxer::closeOutput() {
+    encoder_.reset();
+    if (format_ != nullptr) {
+        format_->pb = nullptr;
+        avformat_free_context(format_);
+        format_ = nullptr;
+    }
+    if (io_ != nullptr) {
+        av_freep(&io_->buffer);
+        avio_context_free(&io_);
+    }
+}
+
+void AviMuxer::discard() {
+    if (closed_) return;
+    closed_ = true;
+    closeOutput();
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.isEmpty()) {
+        ::unlink(QFile::encodeName(temporary_).constData());
+        ForgetAviTemporary(temporary_);
+    }
+}

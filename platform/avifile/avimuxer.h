@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "platform/avifile/aviencoder.h"
+#include "platform/avifile/bitmapformat.h"
+#include "platform/avifile/compressoptions.h"
+
+struct AVFormatContext;
+struct AVIOContext;
+
+// One AVI file being written: libavformat's AVI muxer over a temporary file
+// beside the target, renamed over the target only by finish(). Holds one video
+// stream. Every method returns 0 or an AVIERR_* status.
+class AviMuxer {
+  public:
+    static int open(const QString& target, std::shared_ptr<AviMuxer>& muxer);
+    ~AviMuxer();
+    AviMuxer(const AviMuxer&) = delete;
+    AviMuxer& operator=(const AviMuxer&) = delete;
+
+    // rate / scale frames per second.
+    int addVideoStream(quint32 rate, quint32 scale);
+    // The frames' layout, and how to store them (no options: as they are).
+    int setFormat(const void* block, qint64 size, const std::optional<CompressOptions>& options);
+    // One frame at `position` (-1: right after the last one); positions skipped
+    // become dropped frames.
+    int write(qint64 position, const void* pixels, qint64 size, bool keyFrame);
+    // Completes the file and puts it in place of the target. A file that never got
+    // its format is discarded instead (nothing to write: the target stays).
+    int finish();
+    // Removes the temporary file; the target stays as it was.
+    void discard();
+
+  private:
+    AviMuxer() = default;
+    int writePacket(AVPacket* packet);
+    int fail(int status);
+    void closeOutput();
+
+    QString target_;
+    QString temporary_;
+    int fd_ = -1;
+    AVFormatContext* format_ = nullptr;
+    AVIOContext* io_ = nullptr;
+    bool hasStream_ = false;
+    AVRational timeBase_{0, 1};
+    bool headerWritten_ = false;
+    bool failed_ = false;
+    bool closed_ = false;
+    BitmapFormat layout_;
+    std::unique_ptr<AviEncoder> encoder_;
+    qint64 nextPosition_ = 0;
+    qint64 packetsWritten_ = 0;
+};

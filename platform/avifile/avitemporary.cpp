@@ -1,0 +1,87 @@
+#include "platform/avifile/avitemporary.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+
+namespace {
+constexpr int Slots = 4;
+// Plain buffers, so DiscardActiveAviTemporaries needs nothing but unlink().
+char activePaths[Slots][PATH_MAX];
+volatile sig_atomic_t activeUsed[Slots];
+
+const QRegularExpression& temporaryPattern() {
+    static const QRegularExpression pattern(QStringLiteral("^\\.quillmoor-(\\d+)-(\\d+)\\.part$"));
+    return pattern;
+}
+
+void remember(const QByteArray& path) {
+    if (path.size() >= PATH_MAX) return;
+    for (int i = 0; i < Slots; ++i) {
+        if (activeUsed[i]) continue;
+        std::memcpy(activePaths[i], path.constData(), size_t(path.size()) + 1);
+        activeUsed[i] = 1;
+        return;
+    }
+}
+
+bool processIsGone(pid_t pid) {
+    return ::kill(pid, 0) == -1 && errno == ESRCH;
+}
+}  // namespace
+
+int CreateAviTemporary(const QString& folder, QString& path) {
+    static int sequence = 0;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const QString candidate =
+            folder + QStringLiteral("/.quillmoor-%1-%2.part").arg(::getpid()).arg(++sequence);
+        const QByteArray encoded = QFile::encodeName(candidate);
+        const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            path = candidate;
+            remember(encoded);
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+void ForgetAviTemporary(const QString& path) {
+    const QByteArray encoded = QFile::encodeName(path);
+    for (int i = 0; i < Slots; ++i)
+        if (activeUsed[i] && encoded == activePaths[i]) activeUsed[i] = 0;
+}
+
+bool IsAviTemporaryName(const QString& name) {
+    return temporaryPattern().match(name).hasMatch();
+}
+
+void RemoveStaleAviTemporaries(const QString& folder) {
+    const QStringList names = QDir(folder).entryList({QStringLiteral(".quillmoor-*.part")},
+                                                     QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = temporaryPattern().match(name);
+        if (!match.hasMatch()) continue;
+        bool ok = false;
+        const qint64 pid = match.captured(1).toLongLong(&ok);
+        if (!ok || pid <= 0 || pid > INT_MAX || pid == ::getpid()) continue;
+        if (processIsGone(pid_t(pid)))
+            ::unlink(QFile::encodeName(folder + QLatin1Char('/') + name).constData());
+    }
+}
+
+void DiscardActiveAviTemporaries() {
+    for (int i = 0; i < Slots; ++i) {
+        if (!activeUsed[i]) continue;
+        ::unlink(activePaths[i]);
+        activeUsed[i] = 0;
+    }
+}

@@ -1,0 +1,95 @@
+#include "platform/avifile/compressiondialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "platform/avifile/codeclist.h"
+
+CompressionDialog::CompressionDialog(const CompressOptions& initial, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Video Compression"));
+
+    codec_ = new QComboBox(this);
+    codec_->setObjectName(QStringLiteral("codec"));
+    codec_->addItems(AvailableCodecNames());
+    const int chosen = codec_->findText(initial.codec);
+    codec_->setCurrentIndex(chosen >= 0 ? chosen : 0);
+
+    quality_ = new QSlider(Qt::Horizontal, this);
+    quality_->setObjectName(QStringLiteral("quality"));
+    quality_->setRange(0, 100);
+    quality_->setValue(initial.quality);
+    qualityValue_ = new QLabel(this);
+    qualityValue_->setMinimumWidth(
+        qualityValue_->fontMetrics().horizontalAdvance(QStringLiteral("Default")));
+    auto* qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(quality_);
+    qualityRow->addWidget(qualityValue_);
+
+    keyFrameEvery_ = new QSpinBox(this);
+    keyFrameEvery_->setObjectName(QStringLiteral("keyFrameEvery"));
+    keyFrameEvery_->setRange(1, 9999);
+    keyFrameEvery_->setValue(std::max(1, initial.keyFrameEvery));
+    keyFrameEvery_->setSuffix(QStringLiteral(" frames"));
+
+    dataRate_ = new QSpinBox(this);
+    dataRate_->setObjectName(QStringLiteral("dataRate"));
+    dataRate_->setRange(0, 1000000);
+    dataRate_->setSpecialValueText(QStringLiteral("No limit"));
+    dataRate_->setValue(initial.dataRateKbps);
+    dataRate_->setSuffix(QStringLiteral(" KB/s"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Compressor:"), codec_);
+    form->addRow(QStringLiteral("Compression quality:"), qualityRow);
+    form->addRow(QStringLiteral("Key frame every"), keyFrameEvery_);
+    form->addRow(QStringLiteral("Data rate"), dataRate_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    connect(codec_, &QComboBox::currentIndexChanged, this, [this] { codecChanged(); });
+    connect(quality_, &QSlider::valueChanged, this, [this](int value) { qualityChanged(value); });
+    qualityChanged(quality_->value());
+    codecChanged();
+}
+
+void CompressionDialog::codecChanged() {
+    const CodecEntry* entry = FindCodec(codec_->currentText());
+    quality_->setEnabled(entry != nullptr && entry->usesQuality);
+    qualityValue_->setEnabled(quality_->isEnabled());
+    keyFrameEvery_->setEnabled(entry != nullptr && entry->usesKeyFrames);
+    dataRate_->setEnabled(entry != nullptr && entry->usesDataRate);
+}
+
+void CompressionDialog::qualityChanged(int value) {
+    qualityValue_->setText(value == 0 ? QStringLiteral("Default") : QString::number(value));
+}
+
+CompressOptions CompressionDialog::options() const {
+    CompressOptions chosen;
+    chosen.codec = codec_->currentText();
+    chosen.quality = quality_->value();
+    chosen.keyFrameEvery = keyFrameEvery_->value();
+    chosen.dataRateKbps = dataRate_->value();
+    return chosen;
+}
+
+int ShowCompressionDialog(QWidget* parent, CompressOptions& options) {
+    CompressionDialog dialog(LoadCompressOptions(), parent);
+    if (dialog.exec() != QDialog::Accepted) return 0;
+    options = dialog.options();
+    SaveCompressOptions(options);
+    return 1;
+}

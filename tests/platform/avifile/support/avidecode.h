@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QString>
+
+// What FFmpeg's own demuxer and decoder make of a written AVI file.
+struct DecodedVideo {
+    QString error;  // empty when the file opened and decoded
+    QString codecName;
+    quint32 codecTag = 0;
+    int width = 0;
+    int height = 0;
+    int rateNum = 0;  // frames per second as rateNum / rateDen
+    int rateDen = 0;
+    qint64 streamFrames = 0;  // the stream header's frame count
+    // Every packet the demuxer gives, empty (dropped) ones too, in file order.
+    QList<qint64> packetPts;
+    QList<int> packetSizes;
+    QList<bool> packetKeys;
+    QList<int> packetFirstBytes;  // -1 for an empty packet
+    // The decoded pictures (RGB32) and their times, when asked for.
+    QList<QImage> frames;
+    QList<qint64> framePts;
+
+    bool ok() const { return error.isEmpty(); }
+    int nonEmptyPackets() const;
+};
+
+DecodedVideo DecodeVideo(const QString& path, bool decodePictures = true);
+
+// Largest difference of any colour channel between two RGB32 images of one size
+// (-1 when the sizes differ), and the mean absolute difference.
+int MaxChannelDifference(const QImage& a, const QImage& b);
+double MeanChannelDifference(const QImage& a, const QImage& b);

@@ -1,0 +1,102 @@
+#include "video/createavifrombitmaps.h"
+
+#include <QFile>
+
+#include "platform/avifile/avifile.h"
+#include "util/folderscan.h"
+#include "util/host.h"
+#include "util/paths.h"
+#include "util/prompts.h"
+#include "video/cdib.h"
+#include "video/frameloader.h"
+
+namespace {
+const void* address(quintptr value) {
+    return reinterpret_cast<const void*>(value);
+}
+
+// KillFile reads "*" and "?" as wildcards; a frame whose own name holds one must
+// not take other frames with it.
+void deleteFrame(Host& host, const QString& path) {
+    const QString name = path.section(QLatin1Char('/'), -1);
+    if (!name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?'))) {
+        KillFile(path);
+        return;
+    }
+    host.yield();
+    QFile::remove(path);
+}
+
+// Steps up to the last frame; returns the status of the last AVIFile call.
+int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
+               const QString& scratchBitmap, const QString& outputPath, qint16 framesPerSecond,
+               AviFile& file, AviStream& stream, AviStream& compressed) {
+    int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
+    if (status != 0) return status;
+
+    cDIB dib(prompts);
+    FrameLoader loader(dib, scratchBitmap);
+    if (!loader.loadFirst(frameFolder + QStringLiteral("/Slide1.bmp"))) {
+        prompts.message(QStringLiteral("Could not load first bitmap file in list"));
+        return status;
+    }
+    BitmapFormat format;
+    ParseBitmapFormat(address(dib.PointerToBitmapInfo()), dib.SizeBitmapInfo(), format);
+
+    const int rate = framesPerSecond < 1 ? 1 : framesPerSecond > 30 ? 30 : framesPerSecond;
+    AviStreamInfo info;
+    info.fccType = mmioStringToFOURCC("vids", 0);
+    info.fccHandler = 0;
+    info.dwScale = 1;
+    info.dwRate = quint32(rate);
+    info.dwSuggestedBufferSize = quint32(dib.SizeImage());
+    SetRect(info.rcFrame, 0, 0, dib.Width(), dib.Height());
+    status = AVIFileCreateStream(file, stream, info);
+    if (status != 0) return status;
+
+    CompressOptions options;
+    status = prompts.compressionOptions(options);
+    if (status != 1) return status;
+    status = AVIMakeCompressedStream(compressed, stream, options);
+    if (status != 0) return status;
+    status =
+        AVIStreamSetFormat(compressed, 0, address(dib.PointerToBitmapInfo()), dib.SizeBitmapInfo());
+    if (status != 0) return status;
+
+    const FileList frames = GetFrameList(frameFolder, QStringLiteral("*.bmp"));
+    const int count = frames.upperIndex();
+    host.setProgressMaximum(count);
+    host.setProgressValue(0);
+    for (int i = 1; i <= count; ++i) {
+        host.yield();
+        host.setProgressValue(i);
+        const QString name = frames.at(i);
+        if (name.startsWith(QLatin1Char('~'))) continue;
+        const QString path = frameFolder + QLatin1Char('/') + name;
+        // A frame the reader refuses (it has said why) stays a dropped frame, so
+        // the frames after it keep their times.
+        if (!loader.load(path, format)) continue;
+        status = AVIStreamWrite(compressed, i - 1, 1, address(dib.PointerToBits()), dib.SizeImage(),
+                                AVIIF_KEYFRAME);
+        if (status != 0) break;
+        deleteFrame(host, path);
+    }
+    return status;
+}
+}  // namespace
+
+void CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                          const QString& scratchBitmap, const QString& outputPath,
+                          qint16 framesPerSecond) {
+    AviFile file;
+    AviStream stream;
+    AviStream compressed;
+    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, framesPerSecond,
+                            file, stream, compressed);
+    AVIStreamRelease(stream);
+    AVIStreamRelease(compressed);
+    // Completing the file can still fail (the last data reaches the disk here).
+    const int released = AVIFileRelease(file);
+    if (status == 0) status = released;
+    if (status != 0) prompts.message(QStringLiteral("There was an error writing to file"));
+}
