@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include "platform/office/helperprocess.h"
+
 void EndProgram() {
+    KillRunningHelpers();
     // Settings were written as they changed; nothing is saved here.
     ::_exit(0);
 }

@@ -110,7 +110,7 @@ TEST_F(FormLoad, TheHandCursorComesFromTheFileBesideTheProgram) {
     EXPECT_TRUE(prompts.shown.isEmpty());
 
     Form1 withCursor(&prompts);
-    withCursor.programFolder = binDir();
+    withCursor.setProgramFolder(binDir());
     withCursor.engineCheck = [](Prompts&) { return true; };
     withCursor.randomNumber = [] { return 1; };
     ASSERT_TRUE(withCursor.Form_Load());
@@ -141,7 +141,7 @@ TEST_F(FormLoad, TheSkinStylesTheWindowOnlyWhenItsFileIsThere) {
 
     writeFile(emptyFolder.path() + QStringLiteral("/x/o.cjs"), "QPushButton { color: red; }");
     Form1 skinned(&prompts);
-    skinned.programFolder = emptyFolder.path();
+    skinned.setProgramFolder(emptyFolder.path());
     skinned.engineCheck = [](Prompts&) { return true; };
     ASSERT_TRUE(skinned.Form_Load());
     EXPECT_EQ(skinned.styleSheet(), QStringLiteral("QPushButton { color: red; }"));
