@@ -19,6 +19,7 @@
 #include "app/shutdown.h"
 #include "app/textprogressbar.h"
 #include "app/widgetprompts.h"
+#include "engine/isinstalled.h"
 #include "joblist/joblist.h"
 #include "joblist/joblistview.h"
 #include "util/programfolder.h"
@@ -71,7 +72,7 @@ Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
     }
     randomNumber = [] { return QRandomGenerator::global()->bounded(1, 101); };
     openWebPage = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    engineCheck = [](Prompts&) { return true; };
+    engineCheck = [](Prompts& prompts) { return CheckPowerPointInstalled(prompts); };
     endProgram = [] { EndProgram(); };
 
     createControls();

@@ -1,5 +1,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -10,6 +11,7 @@
 
 #include "../support/testsupport.h"
 #include "app/apptitle.h"
+#include "engine/isinstalled.h"
 #include "formfixture.h"
 #include "util/paths.h"
 
@@ -162,12 +164,22 @@ TEST_F(FormLoad, OnlyASevenOpensTheMakersWebPage) {
 }
 
 TEST_F(FormLoad, AMissingEngineEndsStartUpBeforeTheWindowShows) {
-    form->engineCheck = [](Prompts& p) {
-        p.message(QStringLiteral("not installed"), Prompts::Icon::Critical);
-        return false;
-    };
-    EXPECT_FALSE(form->Form_Load());
-    EXPECT_EQ(prompts.messages(), QStringList{"not installed"});
+    QTemporaryDir noOffice;
+    ASSERT_TRUE(noOffice.isValid());
+    const QByteArray before = qgetenv("QUILLMOOR_LO_PATH");
+    qputenv("QUILLMOOR_LO_PATH", QFile::encodeName(noOffice.path()));
+    form->engineCheck = [](Prompts& p) { return CheckPowerPointInstalled(p); };
+    const bool started = form->Form_Load();
+    if (before.isNull())
+        qunsetenv("QUILLMOOR_LO_PATH");
+    else
+        qputenv("QUILLMOOR_LO_PATH", before);
+
+    EXPECT_FALSE(started);
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown[0].text.startsWith(QStringLiteral(
+        "LibreOffice Impress is not installed on this computer. You need to have it installed to use this software without error.")));
+    EXPECT_TRUE(prompts.shown[0].title.isEmpty());
     EXPECT_FALSE(form->isVisible());
 }
 
