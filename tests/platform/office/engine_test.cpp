@@ -68,8 +68,8 @@ static const std::vector<unsigned> redGreenBlue{0xff0000, 0x00ff00, 0x0000ff};
 
 TEST(Engine, ConvertedFixturesExportEverySlideInOrderHiddenOnesToo) {
     QTemporaryDir dir;
-    for (const QString& format :
-         {QStringLiteral("pptx"), QStringLiteral("ppt"), QStringLiteral("odp")}) {
+    for (const QString& format : {QStringLiteral("pptx"), QStringLiteral("ppt"),
+                                  QStringLiteral("odp"), QStringLiteral("pdf")}) {
         const Finished converted =
             runHelper({QStringLiteral("convert"), fixture(QStringLiteral("threeslides.fodp")),
                        dir.filePath(QStringLiteral("three.") + format)});
@@ -94,6 +94,12 @@ TEST(Engine, ConvertedFixturesExportEverySlideInOrderHiddenOnesToo) {
         expectSlides(dir.filePath(QStringLiteral("out%1").arg(i)), 960, 720, redGreenBlue);
         helper.close();
     }
+    // A PDF opens as a drawing: its pages (the visible slides) are the frames.
+    EXPECT_EQ(helper.open(dir.filePath(QStringLiteral("three.pdf"))), 2);
+    EXPECT_EQ(helper.saveAs(dir.filePath(QStringLiteral("pdf.bmp"))), 2);
+    expectSlides(dir.filePath(QStringLiteral("pdf")), 960, 720, {0xff0000, 0x00ff00});
+    helper.close();
+
     EXPECT_EQ(helper.open(oddName), 2);
     EXPECT_EQ(helper.saveAs(dir.filePath(QStringLiteral("wide out #%\n.BMP"))), 2);
     expectSlides(dir.filePath(QStringLiteral("wide out #%\n")), 1280, 720, {0xffff00, 0x00ffff});
