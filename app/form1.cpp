@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include "engine/batchconversion.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -77,6 +79,7 @@ Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
 
     createControls();
     jobList_ = new JobList(*listView1_, *prompts_, *this, this);
+    batch_ = std::make_unique<BatchConversion>(*this, *prompts_);
     setProgramFolder(ProgramFolder());
     layOutControls();
     connectPushButtons();
@@ -239,7 +242,13 @@ void Form1::connectPushButtons() {
     connect(pushButton7_, &QPushButton::clicked, this, &Form1::PushButton7_Click);
 }
 
-void Form1::PushButton2_Click() {}
+void Form1::PushButton2_Click() {
+    batch_->PushButton2_Click();
+}
+
+bool Form1::IsConverting() const {
+    return batch_->IsConverting();
+}
 
 void Form1::setProgramFolder(const QString& folder) {
     programFolder_ = folder;

@@ -25,6 +25,8 @@ inline constexpr const char* MakerWebSite = "https://quillmoor.invalid/";
 
 // The main window: the job list, its buttons, the output options and the
 // progress bar. It is also the Host the long operations run in.
+class BatchConversion;
+
 class Form1 : public QWidget, public Host {
     Q_OBJECT
 
@@ -77,6 +79,7 @@ class Form1 : public QWidget, public Host {
 
     // "Start Converting".
     void PushButton2_Click();
+    bool IsConverting() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,6 +104,7 @@ class Form1 : public QWidget, public Host {
     Prompts* prompts_ = nullptr;
     QString programFolder_;
     JobList* jobList_ = nullptr;
+    std::unique_ptr<BatchConversion> batch_;
     int pointer_ = Default;
     std::optional<QCursor> handCursor_;
     QHash<QWidget*, PointerRole> pointerRoles_;

@@ -33,7 +33,8 @@ void BatchConversion::PushButton2_Click() {
     }
     if (!trap.test(106, [&] { return IsFolder(host_.text2()) || host_.option(4); })) {
         trap.step(290, [&] {
-            prompts_.message(QStringLiteral("Folder does not exist. Please select another folder."));
+            prompts_.message(
+                QStringLiteral("Folder does not exist. Please select another folder."));
         });
         trap.step(294, [&] { isConverting_ = false; });
         return;
@@ -178,12 +179,14 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     }
 }
 
-void BatchConversion::CountingPrompts::message(const QString& text, Icon icon, const QString& title) {
+void BatchConversion::CountingPrompts::message(const QString& text, Icon icon,
+                                               const QString& title) {
     ++messages;
     inner_.message(text, icon, title);
 }
 
-bool BatchConversion::CountingPrompts::askYesNo(const QString& text, Icon icon, const QString& title) {
+bool BatchConversion::CountingPrompts::askYesNo(const QString& text, Icon icon,
+                                                const QString& title) {
     return inner_.askYesNo(text, icon, title);
 }
 
@@ -192,11 +195,13 @@ QString BatchConversion::CountingPrompts::inputBox(const QString& prompt, const 
     return inner_.inputBox(prompt, title, proposed);
 }
 
-QString BatchConversion::CountingPrompts::browseForFolder(const QString& prompt, const QString& start) {
+QString BatchConversion::CountingPrompts::browseForFolder(const QString& prompt,
+                                                          const QString& start) {
     return inner_.browseForFolder(prompt, start);
 }
 
-QStringList BatchConversion::CountingPrompts::openFiles(const QString& title, const QStringList& filters) {
+QStringList BatchConversion::CountingPrompts::openFiles(const QString& title,
+                                                        const QStringList& filters) {
     return inner_.openFiles(title, filters);
 }
 

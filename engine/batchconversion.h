@@ -15,7 +15,7 @@ class StepTrap;
 // controls through Host at the moments it needs them and talks to the user
 // through Prompts, so the window and the command line run the same code.
 class BatchConversion {
-public:
+  public:
     BatchConversion(Host& host, Prompts& prompts);
 
     void PushButton2_Click();
@@ -27,20 +27,22 @@ public:
     // which anything was reported to the user.
     const QStringList& failures() const { return failures_; }
 
-private:
+  private:
     // Passes everything through and counts what the user is told.
     class CountingPrompts : public Prompts {
-    public:
+      public:
         explicit CountingPrompts(Prompts& inner) : inner_(inner) {}
-        void message(const QString& text, Icon icon, const QString& title) override;
+        void message(const QString& text, Icon icon = Icon::None,
+                     const QString& title = QString()) override;
         bool askYesNo(const QString& text, Icon icon, const QString& title) override;
-        QString inputBox(const QString& prompt, const QString& title, const QString& proposed) override;
+        QString inputBox(const QString& prompt, const QString& title,
+                         const QString& proposed) override;
         QString browseForFolder(const QString& prompt, const QString& start) override;
         QStringList openFiles(const QString& title, const QStringList& filters) override;
         int compressionOptions(CompressOptions& options) override;
         int messages = 0;
 
-    private:
+      private:
         Prompts& inner_;
     };
 

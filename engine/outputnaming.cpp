@@ -14,7 +14,9 @@ QString VideoPath(const QString& folder, const QString& presentationPath) {
 }
 
 namespace {
-QString pathKey(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString pathKey(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
 }  // namespace
 
 QString RunOutputs::free(const QString& path) const {
@@ -27,4 +29,6 @@ QString RunOutputs::free(const QString& path) const {
     return candidate;
 }
 
-void RunOutputs::markWritten(const QString& path) { written_.insert(pathKey(path)); }
+void RunOutputs::markWritten(const QString& path) {
+    written_.insert(pathKey(path));
+}

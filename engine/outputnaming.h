@@ -14,12 +14,12 @@ QString VideoPath(const QString& folder, const QString& presentationPath);
 // Paths this run has written. A second video that would land on one of them
 // gets " (2)", " (3)", ... before ".avi" instead of replacing the first.
 class RunOutputs {
-public:
+  public:
     // `path`, or the first free numbered variant of it.
     QString free(const QString& path) const;
     void markWritten(const QString& path);
     void clear() { written_.clear(); }
 
-private:
+  private:
     QSet<QString> written_;
 };

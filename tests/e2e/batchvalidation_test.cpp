@@ -13,7 +13,7 @@
 namespace {
 // A run whose staging folders live in a temporary folder of the test's own.
 class BatchValidation : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(temp.isValid());
         qputenv("TEMP", QFile::encodeName(temp.path()));
@@ -43,8 +43,9 @@ TEST_F(BatchValidation, AMissingOrFileOutputFolderOnlySaysSo) {
         host.outputFolder = folder;
         prompts.shown.clear();
         batch.PushButton2_Click();
-        EXPECT_EQ(prompts.messages(),
-                  QStringList{QStringLiteral("Folder does not exist. Please select another folder.")});
+        EXPECT_EQ(
+            prompts.messages(),
+            QStringList{QStringLiteral("Folder does not exist. Please select another folder.")});
     }
     EXPECT_TRUE(host.pointerStates.isEmpty());
     EXPECT_FALSE(batch.IsConverting());
@@ -69,7 +70,8 @@ TEST_F(BatchValidation, AnUnsafeStagingRootRefusesTheRun) {
     batch.PushButton2_Click();
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_TRUE(prompts.shown[0].text.startsWith(
-        QStringLiteral("The temporary folder cannot be used safely:\r\n") + root + QStringLiteral("\r\n")));
+        QStringLiteral("The temporary folder cannot be used safely:\r\n") + root +
+        QStringLiteral("\r\n")));
     EXPECT_EQ(prompts.shown[0].icon, Prompts::Icon::Critical);
     EXPECT_FALSE(batch.IsConverting());
 }

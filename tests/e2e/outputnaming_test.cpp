@@ -3,10 +3,13 @@
 #include "engine/outputnaming.h"
 
 TEST(OutputNaming, CutsTheExtensionFromTheFileNameOnly) {
-    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/Q3 review.pptx")), QStringLiteral("Q3 review.avi"));
-    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/plan.final.ppt")), QStringLiteral("plan.final.avi"));
+    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/Q3 review.pptx")),
+              QStringLiteral("Q3 review.avi"));
+    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/plan.final.ppt")),
+              QStringLiteral("plan.final.avi"));
     EXPECT_EQ(VideoFileName(QStringLiteral("/decks/agenda")), QStringLiteral("agenda.avi"));
-    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/Data.old/agenda")), QStringLiteral("agenda.avi"));
+    EXPECT_EQ(VideoFileName(QStringLiteral("/decks/Data.old/agenda")),
+              QStringLiteral("agenda.avi"));
     EXPECT_EQ(VideoFileName(QStringLiteral("/decks/.x")), QStringLiteral(".x.avi"));
 }
 
@@ -15,7 +18,8 @@ TEST(OutputNaming, JoinsFolderAndNameWithOneSeparator) {
               QStringLiteral("/out/plan.final.avi"));
     EXPECT_EQ(VideoPath(QStringLiteral("/out"), QStringLiteral("/decks/plan.ppt")),
               QStringLiteral("/out/plan.avi"));
-    EXPECT_EQ(VideoPath(QStringLiteral("/"), QStringLiteral("/plan.ppt")), QStringLiteral("/plan.avi"));
+    EXPECT_EQ(VideoPath(QStringLiteral("/"), QStringLiteral("/plan.ppt")),
+              QStringLiteral("/plan.avi"));
 }
 
 TEST(OutputNaming, ASecondVideoOfTheSameRunGetsANumber) {
