@@ -11,7 +11,9 @@ CliHost::~CliHost() {
     if (shown_) std::fputc('\n', out_);
 }
 
-void CliHost::yield() { DoEvents(); }
+void CliHost::yield() {
+    DoEvents();
+}
 
 QString CliHost::rowText(int row) const {
     if (row < 1 || row > rows.size()) throw Failure(QStringLiteral("Index out of bounds"));

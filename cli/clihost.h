@@ -9,7 +9,7 @@
 // The window's part without a window: rows and options as given, progress
 // printed to stderr when it is a terminal.
 class CliHost : public Host {
-public:
+  public:
     explicit CliHost(FILE* out = stderr);
     ~CliHost() override;
 
@@ -30,7 +30,7 @@ public:
     QString frameRate = QStringLiteral("1");
     QString outputFolder;
 
-private:
+  private:
     void show();
 
     FILE* out_;

@@ -3,7 +3,8 @@
 void CliPrompts::print(const QString& text) {
     // Message texts break lines the Windows way; a terminal wants "\n".
     QString line = text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     std::fprintf(out_, "%s\n", line.toLocal8Bit().constData());
     std::fflush(out_);
 }

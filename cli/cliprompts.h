@@ -8,10 +8,11 @@
 // Prompts without a window: messages go to stderr, questions get the answers
 // given on the command line (or "cancel" when none was given).
 class CliPrompts : public Prompts {
-public:
+  public:
     explicit CliPrompts(FILE* out = stderr) : out_(out) {}
 
-    void message(const QString& text, Icon icon = Icon::None, const QString& title = QString()) override;
+    void message(const QString& text, Icon icon = Icon::None,
+                 const QString& title = QString()) override;
     bool askYesNo(const QString& text, Icon icon, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& proposed) override;
     QString browseForFolder(const QString& prompt, const QString& start) override;
@@ -26,7 +27,7 @@ public:
     // Every message text shown, in order.
     const QStringList& messages() const { return messages_; }
 
-private:
+  private:
     void print(const QString& text);
 
     FILE* out_;

@@ -14,10 +14,13 @@ struct Option {
 
 // Each option once, so usage and parsing cannot drift apart.
 constexpr Option options[] = {
-    {"frames", "DIR", "Folder of Slide1.bmp, Slide2.bmp, ... to write as frames (they are deleted as they are written)."},
+    {"frames", "DIR",
+     "Folder of Slide1.bmp, Slide2.bmp, ... to write as frames (they are deleted as they are written)."},
     {"fps", "N", "Frames per second, 1 to 30 (other values are brought into that range)."},
-    {"output", "FILE.avi", "The video to write; an earlier file of that name is replaced only when the new one is complete."},
-    {"codec", "NAME", "Compressor, as --list-codecs names it or by encoder name (default: uncompressed)."},
+    {"output", "FILE.avi",
+     "The video to write; an earlier file of that name is replaced only when the new one is complete."},
+    {"codec", "NAME",
+     "Compressor, as --list-codecs names it or by encoder name (default: uncompressed)."},
     {"quality", "Q", "Compression quality 1 to 100 (0: the compressor's default)."},
     {"keyframe", "N", "A key frame every N frames (default 1: every frame)."},
     {"kbps", "N", "Data rate limit in kilobytes per second (0: none)."},
@@ -33,14 +36,17 @@ void addOptions(QCommandLineParser& parser) {
     }
 }
 
-bool readNumber(const QCommandLineParser& parser, const char* name, int lowest, int highest, int& value,
-                QString& error) {
+bool readNumber(const QCommandLineParser& parser, const char* name, int lowest, int highest,
+                int& value, QString& error) {
     const QString key = QLatin1String(name);
     if (!parser.isSet(key)) return true;
     bool ok = false;
     const qlonglong number = parser.value(key).trimmed().toLongLong(&ok);
     if (!ok || number < lowest || number > highest) {
-        error = QStringLiteral("--%1 takes a whole number from %2 to %3").arg(key).arg(lowest).arg(highest);
+        error = QStringLiteral("--%1 takes a whole number from %2 to %3")
+                    .arg(key)
+                    .arg(lowest)
+                    .arg(highest);
         return false;
     }
     value = int(number);
@@ -56,7 +62,8 @@ QString ConvertUsage() {
     for (const Option& option : options) {
         QString left = QStringLiteral("  --") + QLatin1String(option.name);
         if (option.valueName != nullptr) left += QLatin1Char(' ') + QLatin1String(option.valueName);
-        text += left.leftJustified(22) + QLatin1Char(' ') + QString::fromUtf8(option.help) + QLatin1Char('\n');
+        text += left.leftJustified(22) + QLatin1Char(' ') + QString::fromUtf8(option.help) +
+                QLatin1Char('\n');
     }
     return text;
 }
@@ -70,10 +77,12 @@ QString CodecNameFor(const QString& text) {
     for (const QString& name : AvailableCodecNames()) {
         const CodecEntry* entry = FindCodec(name);
         if (name.compare(wanted, Qt::CaseInsensitive) == 0 ||
-            (entry->encoder != nullptr && wanted.compare(QLatin1String(entry->encoder), Qt::CaseInsensitive) == 0))
+            (entry->encoder != nullptr &&
+             wanted.compare(QLatin1String(entry->encoder), Qt::CaseInsensitive) == 0))
             return name;
     }
-    if (wanted.compare(QLatin1String("h264"), Qt::CaseInsensitive) == 0 && FindCodec(QStringLiteral("H.264")))
+    if (wanted.compare(QLatin1String("h264"), Qt::CaseInsensitive) == 0 &&
+        FindCodec(QStringLiteral("H.264")))
         return QStringLiteral("H.264");
     return QString();
 }
@@ -87,7 +96,8 @@ ConvertRequest ParseConvertArguments(const QStringList& arguments) {
         return request;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        request.error = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+        request.error =
+            QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
         return request;
     }
     if (parser.isSet(QStringLiteral("help"))) return request;
@@ -102,13 +112,14 @@ ConvertRequest ParseConvertArguments(const QStringList& arguments) {
     request.action = ConvertRequest::Action::Frames;
     request.framesFolder = parser.value(QStringLiteral("frames"));
     request.output = parser.value(QStringLiteral("output"));
-    if (request.framesFolder.isEmpty() || request.output.isEmpty() || !parser.isSet(QStringLiteral("fps"))) {
+    if (request.framesFolder.isEmpty() || request.output.isEmpty() ||
+        !parser.isSet(QStringLiteral("fps"))) {
         request.error = QStringLiteral("--frames, --fps and --output are all needed");
         return request;
     }
     int fps = 1;
-    if (!readNumber(parser, "fps", std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max(), fps,
-                    request.error))
+    if (!readNumber(parser, "fps", std::numeric_limits<qint16>::min(),
+                    std::numeric_limits<qint16>::max(), fps, request.error))
         return request;
     request.framesPerSecond = qint16(fps);
 

@@ -1,7 +1,7 @@
+#include <unistd.h>
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
             std::fputs(ConvertUsage().toLocal8Bit().constData(), stdout);
             return 0;
         case ConvertRequest::Action::ListCodecs:
-            for (const QString& name : AvailableCodecNames()) std::printf("%s\n", name.toLocal8Bit().constData());
+            for (const QString& name : AvailableCodecNames())
+                std::printf("%s\n", name.toLocal8Bit().constData());
             return 0;
         case ConvertRequest::Action::Frames: {
             CliHost host;

@@ -12,7 +12,9 @@
 #include "cli/convertoptions.h"
 
 namespace {
-QStringList args(const QString& line) { return (QStringLiteral("quillmoor-convert ") + line).split(QLatin1Char(' ')); }
+QStringList args(const QString& line) {
+    return (QStringLiteral("quillmoor-convert ") + line).split(QLatin1Char(' '));
+}
 
 struct Outcome {
     int exitCode = -1;
@@ -33,8 +35,8 @@ Outcome convert(const QStringList& arguments) {
 }  // namespace
 
 TEST(ConvertArguments, ReadsTheFrameRunWithItsCompressionChoice) {
-    const ConvertRequest request =
-        ParseConvertArguments(args("--frames f --fps 12 --output o.avi --codec mjpeg --quality 90 --keyframe 4 --kbps 300"));
+    const ConvertRequest request = ParseConvertArguments(args(
+        "--frames f --fps 12 --output o.avi --codec mjpeg --quality 90 --keyframe 4 --kbps 300"));
     ASSERT_TRUE(request.error.isEmpty()) << request.error.toStdString();
     EXPECT_EQ(request.action, ConvertRequest::Action::Frames);
     EXPECT_EQ(request.framesFolder, QStringLiteral("f"));
@@ -51,18 +53,22 @@ TEST(ConvertArguments, ReadsTheFrameRunWithItsCompressionChoice) {
     EXPECT_EQ(plain.compression.codec, QStringLiteral("Full Frames (Uncompressed)"));
     EXPECT_EQ(plain.compression.keyFrameEvery, 1);
 
-    EXPECT_EQ(ParseConvertArguments(args("--list-codecs")).action, ConvertRequest::Action::ListCodecs);
+    EXPECT_EQ(ParseConvertArguments(args("--list-codecs")).action,
+              ConvertRequest::Action::ListCodecs);
     EXPECT_EQ(ParseConvertArguments(args("--help")).action, ConvertRequest::Action::Help);
 }
 
 TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
-    for (const char* line : {"--frames f --output o.avi", "--frames f --fps 2", "--fps 2 --output o.avi",
-                             "--frames f --fps x --output o.avi", "--frames f --fps 40000 --output o.avi",
-                             "--frames f --fps 2 --output o.avi --codec indeo", "--frames f --fps 2 --output o.avi --quality 101",
-                             "--frames f --fps 2 --output o.avi --keyframe 0", "--frames f --fps 2 --output o.avi extra",
-                             "--bogus", ""}) {
-        const QStringList arguments = QString::fromLatin1(line).isEmpty() ? QStringList{"quillmoor-convert"}
-                                                                          : args(QString::fromLatin1(line));
+    for (const char* line :
+         {"--frames f --output o.avi", "--frames f --fps 2", "--fps 2 --output o.avi",
+          "--frames f --fps x --output o.avi", "--frames f --fps 40000 --output o.avi",
+          "--frames f --fps 2 --output o.avi --codec indeo",
+          "--frames f --fps 2 --output o.avi --quality 101",
+          "--frames f --fps 2 --output o.avi --keyframe 0",
+          "--frames f --fps 2 --output o.avi extra", "--bogus", ""}) {
+        const QStringList arguments = QString::fromLatin1(line).isEmpty()
+                                          ? QStringList{"quillmoor-convert"}
+                                          : args(QString::fromLatin1(line));
         EXPECT_FALSE(ParseConvertArguments(arguments).error.isEmpty()) << line;
     }
     EXPECT_TRUE(ParseConvertArguments(args("--frames f --fps 2 --output o.avi --codec indeo"))
@@ -96,7 +102,8 @@ TEST(CliPrompts, PrintsMessagesWithTerminalLineBreaksAndAnswersFromItsOptions) {
     std::fclose(out);
     const QString printed = QString::fromLocal8Bit(text);
     std::free(text);
-    EXPECT_TRUE(printed.startsWith(QStringLiteral("File does not exist:\n/x/Slide1.bmp\n"))) << printed.toStdString();
+    EXPECT_TRUE(printed.startsWith(QStringLiteral("File does not exist:\n/x/Slide1.bmp\n")))
+        << printed.toStdString();
 }
 
 TEST(ConvertCommand, WritesAFolderOfFramesAndConsumesThem) {
@@ -104,32 +111,38 @@ TEST(ConvertCommand, WritesAFolderOfFramesAndConsumesThem) {
     ASSERT_TRUE(dir.isValid());
     const QString frames = dir.path() + QStringLiteral("/frames");
     for (int n = 1; n <= 11; ++n)
-        writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n), MakeBmpFile(MakeDib(TestPattern(48, 32, n), 24)));
+        writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n),
+                  MakeBmpFile(MakeDib(TestPattern(48, 32, n), 24)));
     const QString output = dir.path() + QStringLiteral("/out.avi");
-    const Outcome run = convert({"--frames", frames, "--fps", "4", "--output", output, "--codec", "ffv1"});
+    const Outcome run =
+        convert({"--frames", frames, "--fps", "4", "--output", output, "--codec", "ffv1"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();  // no progress lines without a terminal
+    EXPECT_TRUE(run.err.isEmpty())
+        << run.err.toStdString();  // no progress lines without a terminal
 
     const DecodedVideo video = DecodeVideo(output);
     ASSERT_TRUE(video.ok());
     EXPECT_EQ(video.codecName, QStringLiteral("ffv1"));
     EXPECT_EQ(video.rateNum, 4);
     ASSERT_EQ(video.frames.size(), 11);
-    for (int i = 0; i < 11; ++i) EXPECT_EQ(MaxChannelDifference(video.frames[i], TestPattern(48, 32, i + 1)), 0);
+    for (int i = 0; i < 11; ++i)
+        EXPECT_EQ(MaxChannelDifference(video.frames[i], TestPattern(48, 32, i + 1)), 0);
     EXPECT_TRUE(QDir(frames).isEmpty());
 }
 
 TEST(ConvertCommand, SaysWhatWentWrongAndEndsWithAFailureStatus) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const Outcome empty = convert({"--frames", dir.path(), "--fps", "1", "--output", dir.path() + "/o.avi"});
+    const Outcome empty =
+        convert({"--frames", dir.path(), "--fps", "1", "--output", dir.path() + "/o.avi"});
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_TRUE(empty.err.contains(QStringLiteral("No Slide1.bmp in "))) << empty.err.toStdString();
 
     QByteArray broken = MakeBmpFile(MakeDib(TestPattern(8, 8, 1), 24));
     broken.chop(4);
     writeFile(dir.path() + QStringLiteral("/f/Slide1.bmp"), broken);
-    const Outcome refused = convert({"--frames", dir.path() + "/f", "--fps", "1", "--output", dir.path() + "/o.avi"});
+    const Outcome refused =
+        convert({"--frames", dir.path() + "/f", "--fps", "1", "--output", dir.path() + "/o.avi"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("Could not load first bitmap file in list")));
     EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/o.avi")));
