@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -20,6 +19,9 @@
 #include "app/shutdown.h"
 #include "app/textprogressbar.h"
 #include "app/widgetprompts.h"
+#include "engine/isinstalled.h"
+#include "joblist/joblist.h"
+#include "joblist/joblistview.h"
 #include "util/programfolder.h"
 
 namespace {
@@ -68,13 +70,14 @@ Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
         ownPrompts_ = std::make_unique<WidgetPrompts>(this);
         prompts_ = ownPrompts_.get();
     }
-    programFolder = ProgramFolder();
     randomNumber = [] { return QRandomGenerator::global()->bounded(1, 101); };
     openWebPage = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    engineCheck = [](Prompts&) { return true; };
+    engineCheck = [](Prompts& prompts) { return CheckPowerPointInstalled(prompts); };
     endProgram = [] { EndProgram(); };
 
     createControls();
+    jobList_ = new JobList(*listView1_, *prompts_, *this, this);
+    setProgramFolder(ProgramFolder());
     layOutControls();
     connectPushButtons();
     connectOptions();
@@ -94,14 +97,10 @@ void Form1::createControls() {
     windowFont.setFamilies({windowFontFamily()});
     setFont(windowFont);
 
-    listView1_ = new QTreeWidget(this);
+    // The list brings its hint text, single column and row behaviour; the
+    // column's title and width come at start-up.
+    listView1_ = new JobListView(this);
     listView1_->setObjectName(QStringLiteral("ListView1"));
-    listView1_->setRootIsDecorated(false);
-    listView1_->setUniformRowHeights(true);
-    listView1_->setToolTip(QStringLiteral(
-        "Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names."));
-    // The column comes at start-up; until then the header stays empty.
-    listView1_->setColumnCount(1);
     listView1_->setHeaderLabels({QString()});
 
     pushButton1_ =
@@ -232,19 +231,24 @@ void Form1::layOutControls() {
 
 // Every push button's click is wired here, and only here.
 void Form1::connectPushButtons() {
-    connect(pushButton1_, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(pushButton1_, &QPushButton::clicked, jobList_, &JobList::PushButton1_Click);
     connect(pushButton2_, &QPushButton::clicked, this, &Form1::PushButton2_Click);
-    connect(pushButton3_, &QPushButton::clicked, this, &Form1::PushButton3_Click);
-    connect(pushButton4_, &QPushButton::clicked, this, &Form1::PushButton4_Click);
-    connect(pushButton5_, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(pushButton3_, &QPushButton::clicked, jobList_, &JobList::PushButton3_Click);
+    connect(pushButton4_, &QPushButton::clicked, jobList_, &JobList::PushButton4_Click);
+    connect(pushButton5_, &QPushButton::clicked, jobList_, &JobList::PushButton5_Click);
     connect(pushButton7_, &QPushButton::clicked, this, &Form1::PushButton7_Click);
 }
 
-void Form1::PushButton1_Click() {}
 void Form1::PushButton2_Click() {}
-void Form1::PushButton3_Click() {}
-void Form1::PushButton4_Click() {}
-void Form1::PushButton5_Click() {}
+
+void Form1::setProgramFolder(const QString& folder) {
+    programFolder_ = folder;
+    jobList_->setProgramFolder(folder);
+}
+
+void Form1::setOpenFolder(std::function<void(const QString&)> openFolder) {
+    jobList_->setOpenFolder(std::move(openFolder));
+}
 
 void Form1::closeEvent(QCloseEvent* event) {
     // Ends the process here, also from inside a run's nested event loop.

@@ -14,8 +14,9 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
 class QUrl;
+class JobList;
+class JobListView;
 class OptionButton;
 class TextProgressBar;
 
@@ -37,7 +38,7 @@ class Form1 : public QWidget, public Host {
     bool Form_Load();
 
     Prompts& prompts() { return *prompts_; }
-    QTreeWidget* listView() const { return listView1_; }
+    JobListView* listView() const { return listView1_; }
 
     // Host
     void yield() override;
@@ -52,8 +53,13 @@ class Form1 : public QWidget, public Host {
     void setProgressValue(int value) override;
     void setProgressText(const QString& text) override;
 
+    // Where the skin, the cursors and the samples are looked for.
+    const QString& programFolder() const { return programFolder_; }
+    void setProgramFolder(const QString& folder);
+    // Opens a folder in the user's file manager (the samples' folder); tests replace it.
+    void setOpenFolder(std::function<void(const QString&)> openFolder);
+
     // What start-up and shut-down reach outside the window; tests replace them.
-    QString programFolder;                         // where the skin and cursor are looked for
     std::function<int()> randomNumber;             // 1..100
     std::function<void(const QUrl&)> openWebPage;  // never waits
     std::function<bool(Prompts&)> engineCheck;     // shows its own message when false
@@ -69,12 +75,8 @@ class Form1 : public QWidget, public Host {
     void Text2_Change();
     void PushButton7_Click();
 
-    // The job-list commands.
-    void PushButton1_Click();
+    // "Start Converting".
     void PushButton2_Click();
-    void PushButton3_Click();
-    void PushButton4_Click();
-    void PushButton5_Click();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,11 +99,13 @@ class Form1 : public QWidget, public Host {
 
     std::unique_ptr<Prompts> ownPrompts_;
     Prompts* prompts_ = nullptr;
+    QString programFolder_;
+    JobList* jobList_ = nullptr;
     int pointer_ = Default;
     std::optional<QCursor> handCursor_;
     QHash<QWidget*, PointerRole> pointerRoles_;
 
-    QTreeWidget* listView1_ = nullptr;
+    JobListView* listView1_ = nullptr;
     QPushButton* pushButton1_ = nullptr;
     QPushButton* pushButton2_ = nullptr;
     QPushButton* pushButton3_ = nullptr;

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include "joblist/joblistview.h"
 
 #include "app/form1.h"
 #include "app/optionbutton.h"

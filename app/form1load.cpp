@@ -4,8 +4,8 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QLineEdit>
-#include <QTreeWidget>
 #include <QUrl>
+#include "joblist/joblistview.h"
 
 #include "app/apptitle.h"
 #include "app/cursorfile.h"
@@ -20,15 +20,15 @@
 bool Form1::Form_Load() {
     StepTrap trap(*prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.Form_Load "));
 
-    trap.step(100, [&] { ApplySkin(*this, programFolder); });
+    trap.step(100, [&] { ApplySkin(*this, programFolder_); });
     trap.step(102, [&] {
         setWindowTitle(QLatin1String(ProductName));
-        setWindowIcon(QIcon(programFolder + QLatin1String(AppIconFile)));
+        setWindowIcon(QIcon(programFolder_ + QLatin1String(AppIconFile)));
         SetAppTitle(QLatin1String(ProductName));
     });
-    if (trap.test(104, [&] { return PathExists(programFolder + QLatin1String(HandCursorFile)); }))
+    if (trap.test(104, [&] { return PathExists(programFolder_ + QLatin1String(HandCursorFile)); }))
         trap.step(106, [&] {
-            handCursor_ = LoadCursorFile(programFolder + QLatin1String(HandCursorFile));
+            handCursor_ = LoadCursorFile(programFolder_ + QLatin1String(HandCursorFile));
         });
     trap.step(108, [&] {
         // About one start in a hundred shows the maker's home page; nothing waits for it.

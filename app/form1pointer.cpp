@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTreeWidget>
+#include "joblist/joblistview.h"
 
 #include "app/form1.h"
 #include "app/optionbutton.h"

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "app/apptitle.h"
+#include "platform/avifile/compressiondialog.h"
 
 namespace {
 QMessageBox::Icon boxIcon(Prompts::Icon icon) {
@@ -76,7 +77,5 @@ QStringList WidgetPrompts::openFiles(const QString& title, const QStringList& fi
 }
 
 int WidgetPrompts::compressionOptions(CompressOptions& options) {
-    // The compression dialog joins here; until then every file is written uncompressed.
-    options = CompressOptions();
-    return 1;
+    return ShowCompressionDialog(owner(), options);
 }

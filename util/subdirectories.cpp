@@ -41,7 +41,7 @@ bool IsRootFolder(const QString& folder) {
 // here; the rule stays so the scan means the same on every file system. A
 // name without the leading "." cannot carry the hidden bit, so only hidden
 // names pay for reading the attributes.
-bool PassesAttributeTest(const QString& folder) {
+bool passesAttributeTest(const QString& folder) {
     if (IsRootFolder(folder)) return true;
     qsizetype end = folder.size();
     while (end > 0 && folder[end - 1] == u'/') --end;
@@ -64,7 +64,7 @@ bool isFolderEntry(int dirFd, const dirent* entry) {
 // Appends the usable sub-folders of `folder` to `found`, in name order,
 // yielding before each. Refused: the folder cannot be read (permission, gone)
 // or was entered before; Stopped: reading failed some other way.
-Enumeration EnumerateSubFolders(const QString& folder, QStringList& found,
+Enumeration enumerateSubFolders(const QString& folder, QStringList& found,
                                 EnteredDirectories& entered) {
     QByteArray native;
     if (!NativePath(folder, native)) return Enumeration::Refused;
@@ -105,7 +105,7 @@ Enumeration EnumerateSubFolders(const QString& folder, QStringList& found,
 
 // Returns where the folders this call appended start in `folders`: those have
 // passed the closing test here, so a caller one level up need not repeat it.
-qsizetype Scan(QStringList& folders, bool recursive, Prompts& prompts,
+qsizetype scan(QStringList& folders, bool recursive, Prompts& prompts,
                EnteredDirectories& entered) {
     StepTrap trap(prompts,
                   QStringLiteral("in Fellmarrow2021/08/31.AddFolder.GetSubDirectories2016 "));
@@ -116,12 +116,12 @@ qsizetype Scan(QStringList& folders, bool recursive, Prompts& prompts,
         if (!trap.test(108, [&] { return IsFolder(folder); })) continue;
         if (!trap.test(110, [&] { return folder.size() < MaxPath; })) continue;
         trap.step(114, [] { DoEvents(); });
-        if (!trap.test(116, [&] { return PassesAttributeTest(folder); })) continue;
+        if (!trap.test(116, [&] { return passesAttributeTest(folder); })) continue;
         // A folder that cannot be read ends its own enumeration quietly;
         // what was found before the failure stays.
         Enumeration result;
         try {
-            result = EnumerateSubFolders(folder, found, entered);
+            result = enumerateSubFolders(folder, found, entered);
         } catch (...) {
             result = Enumeration::Stopped;
         }
@@ -129,7 +129,7 @@ qsizetype Scan(QStringList& folders, bool recursive, Prompts& prompts,
     }
     qsizetype checkedFrom = found.size();
     if (recursive && !found.isEmpty()) {
-        trap.step(150, [&] { checkedFrom = Scan(found, true, prompts, entered); });
+        trap.step(150, [&] { checkedFrom = scan(found, true, prompts, entered); });
     }
     const qsizetype appendedFrom = folders.size();
     for (qsizetype i = 0; i < found.size(); ++i) {
@@ -137,7 +137,7 @@ qsizetype Scan(QStringList& folders, bool recursive, Prompts& prompts,
         if (i < checkedFrom) {
             if (!trap.test(154, [&] { return IsFolder(folder); })) continue;
             trap.step(156, [] { DoEvents(); });
-            if (!trap.test(158, [&] { return PassesAttributeTest(folder); })) continue;
+            if (!trap.test(158, [&] { return passesAttributeTest(folder); })) continue;
         }
         trap.step(160, [&] { folders.append(folder); });
     }
@@ -148,5 +148,5 @@ qsizetype Scan(QStringList& folders, bool recursive, Prompts& prompts,
 
 void GetSubDirectories2016(QStringList& folders, bool recursive, Prompts& prompts) {
     EnteredDirectories entered;
-    Scan(folders, recursive, prompts, entered);
+    scan(folders, recursive, prompts, entered);
 }

@@ -17,7 +17,6 @@ QGroupBox::title {
     left: 10px;
     padding: 0 4px;
     color: #24456d;
-    font-weight: bold;
 }
 QGroupBox#Frame4 {
     background-color: #ffffff;

@@ -26,7 +26,7 @@ class StderrPrompts : public Prompts {
     int compressionOptions(CompressOptions&) override { return 0; }
 };
 
-// 20 x 20 x 50 folders (20,420 in all), ten files in each leaf (204,000), one
+// 20 x 20 x 50 folders (20,421 with the root), ten files in each leaf (200,000), one
 // in ten "*.ppt" and one in ten "*.PPT".
 int generate(const char* root) {
     static const char* const kinds[] = {"a.ppt", "b.PPT",     "c.pptx", "d.txt", "e.bmp",

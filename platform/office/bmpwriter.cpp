@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/office/uniquefd.h"
+#include "platform/office/ownedfd.h"
 
 static void put16(unsigned char* p, uint16_t v) {
     p[0] = static_cast<unsigned char>(v);
@@ -55,7 +55,7 @@ std::string WriteSlideBitmap(const std::string& path, const unsigned char* pixel
         }
     }
 
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    OwnedFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!fd.valid()) return std::strerror(errno);
     size_t done = 0;
     while (done < file.size()) {

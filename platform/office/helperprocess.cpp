@@ -50,7 +50,7 @@ HelperProcess::HelperProcess(const std::string& program,
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
         throw std::runtime_error(std::strerror(errno));
     socket_.reset(pair[0]);
-    UniqueFd childEnd(pair[1]);
+    OwnedFd childEnd(pair[1]);
 
     SpawnSetup setup;
     posix_spawn_file_actions_adddup2(&setup.actions, childEnd.get(), 0);

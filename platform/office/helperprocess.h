@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/office/uniquefd.h"
+#include "platform/office/ownedfd.h"
 
 // One child process talking lines over a socket on its standard input and
 // output, in a process group of its own. Owned: the destructor kills the whole
@@ -37,7 +37,7 @@ class HelperProcess {
     std::string reap(bool block);
 
     pid_t pid_ = -1;
-    UniqueFd socket_;
+    OwnedFd socket_;
     std::string buffer_;
     std::string ending_;
 };

@@ -56,6 +56,8 @@ class OfficeHelper {
 
     bool running() const { return process_ && process_->running(); }
     bool hasPresentation() const { return open_; }
+    // Slides of the open presentation, as counted when it was opened.
+    int openSlides() const { return open_ ? slides_ : 0; }
 
   private:
     struct Pending {

@@ -15,7 +15,7 @@
 #include "platform/office/documentkind.h"
 #include "platform/office/fileurl.h"
 #include "platform/office/profilesettings.h"
-#include "platform/office/uniquefd.h"
+#include "platform/office/ownedfd.h"
 
 static std::string quoted(const std::string& path) {
     return "\"" + path + "\"";
@@ -89,7 +89,7 @@ std::unique_ptr<lok::Document> OfficeEngine::load(const std::string& path) {
         throw EngineError("Cannot open " + name + ": it is not a regular file");
     if (info.st_size == 0) throw EngineError("Cannot open " + name + ": the file is empty");
     {
-        UniqueFd readable(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        OwnedFd readable(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!readable.valid()) throw EngineError("Cannot open " + name + ": " + errnoText(errno));
     }
     std::unique_ptr<lok::Document> document(office_->documentLoad(FileUrl(path).c_str()));

@@ -41,7 +41,7 @@ ProfileSlot ProfileSlot::acquire() {
     for (int slot = 0; slot < 256; ++slot) {
         const std::string folder = root + "/lo-profile-" + std::to_string(slot);
         const std::string lockPath = folder + ".lock";
-        UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        OwnedFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (!lock.valid())
             throw std::runtime_error("cannot create " + lockPath + ": " + std::strerror(errno));
         if (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {

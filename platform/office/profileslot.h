@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/office/uniquefd.h"
+#include "platform/office/ownedfd.h"
 
 // A LibreOffice user profile of the helper's own, under the user's cache
 // folder: ($XDG_CACHE_HOME or ~/.cache)/quillmoor/lo-profile-<slot>. The slot
@@ -16,11 +16,11 @@ class ProfileSlot {
     const std::string& folder() const { return folder_; }
 
   private:
-    ProfileSlot(std::string folder, UniqueFd lock)
+    ProfileSlot(std::string folder, OwnedFd lock)
         : folder_(std::move(folder)), lock_(std::move(lock)) {}
 
     std::string folder_;
-    UniqueFd lock_;
+    OwnedFd lock_;
 };
 
 // The cache folder holding the profiles (without a trailing "/").

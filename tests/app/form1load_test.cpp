@@ -1,5 +1,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -10,6 +11,7 @@
 
 #include "../support/testsupport.h"
 #include "app/apptitle.h"
+#include "engine/isinstalled.h"
 #include "formfixture.h"
 #include "util/paths.h"
 
@@ -110,7 +112,7 @@ TEST_F(FormLoad, TheHandCursorComesFromTheFileBesideTheProgram) {
     EXPECT_TRUE(prompts.shown.isEmpty());
 
     Form1 withCursor(&prompts);
-    withCursor.programFolder = binDir();
+    withCursor.setProgramFolder(binDir());
     withCursor.engineCheck = [](Prompts&) { return true; };
     withCursor.randomNumber = [] { return 1; };
     ASSERT_TRUE(withCursor.Form_Load());
@@ -141,7 +143,7 @@ TEST_F(FormLoad, TheSkinStylesTheWindowOnlyWhenItsFileIsThere) {
 
     writeFile(emptyFolder.path() + QStringLiteral("/x/o.cjs"), "QPushButton { color: red; }");
     Form1 skinned(&prompts);
-    skinned.programFolder = emptyFolder.path();
+    skinned.setProgramFolder(emptyFolder.path());
     skinned.engineCheck = [](Prompts&) { return true; };
     ASSERT_TRUE(skinned.Form_Load());
     EXPECT_EQ(skinned.styleSheet(), QStringLiteral("QPushButton { color: red; }"));
@@ -162,12 +164,22 @@ TEST_F(FormLoad, OnlyASevenOpensTheMakersWebPage) {
 }
 
 TEST_F(FormLoad, AMissingEngineEndsStartUpBeforeTheWindowShows) {
-    form->engineCheck = [](Prompts& p) {
-        p.message(QStringLiteral("not installed"), Prompts::Icon::Critical);
-        return false;
-    };
-    EXPECT_FALSE(form->Form_Load());
-    EXPECT_EQ(prompts.messages(), QStringList{"not installed"});
+    QTemporaryDir noOffice;
+    ASSERT_TRUE(noOffice.isValid());
+    const QByteArray before = qgetenv("QUILLMOOR_LO_PATH");
+    qputenv("QUILLMOOR_LO_PATH", QFile::encodeName(noOffice.path()));
+    form->engineCheck = [](Prompts& p) { return CheckPowerPointInstalled(p); };
+    const bool started = form->Form_Load();
+    if (before.isNull())
+        qunsetenv("QUILLMOOR_LO_PATH");
+    else
+        qputenv("QUILLMOOR_LO_PATH", before);
+
+    EXPECT_FALSE(started);
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown[0].text.startsWith(QStringLiteral(
+        "LibreOffice Impress is not installed on this computer. You need to have it installed to use this software without error.")));
+    EXPECT_TRUE(prompts.shown[0].title.isEmpty());
     EXPECT_FALSE(form->isVisible());
 }
 

@@ -5,7 +5,9 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "../support/testsupport.h"
 #include "formfixture.h"
+#include "util/failure.h"
 
 namespace {
 void click(QWidget* widget) {
@@ -151,4 +153,19 @@ TEST_F(OutputOptions, AChosenFolderGetsExactlyOneTrailingSlash) {
     EXPECT_EQ(form->text2(), QStringLiteral("/"));
     EXPECT_EQ(storedValue("LastFolderDot"), QStringLiteral("/"));
     EXPECT_EQ(prompts.messages(), QStringList());
+}
+
+TEST_F(OutputOptions, TheJobListButtonsAndRowsWorkThroughTheWindow) {
+    writeFile(emptyFolder.path() + QStringLiteral("/Samples/Intro.pptx"), "deck");
+    start();
+    click(control<QPushButton>("PushButton5"));
+    ASSERT_EQ(form->rowCount(), 1);
+    EXPECT_EQ(form->rowText(1), emptyFolder.path() + QStringLiteral("/Samples/Intro.pptx"));
+    EXPECT_THROW(form->rowText(2), Failure);
+    EXPECT_EQ(prompts.shown.last().kind, QStringLiteral("yesno"));
+
+    click(control<QPushButton>("PushButton1"));
+    EXPECT_EQ(prompts.shown.last().kind, QStringLiteral("files"));
+    click(control<QPushButton>("PushButton4"));
+    EXPECT_EQ(form->rowCount(), 0);
 }

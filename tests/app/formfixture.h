@@ -47,7 +47,7 @@ class FormTest : public ::testing::Test {
         clearStore();
         ASSERT_TRUE(emptyFolder.isValid());
         form = std::make_unique<Form1>(&prompts);
-        form->programFolder = emptyFolder.path();
+        form->setProgramFolder(emptyFolder.path());
         form->randomNumber = [] { return 50; };
         form->openWebPage = [this](const QUrl& url) { opened << url; };
         form->engineCheck = [](Prompts&) { return true; };

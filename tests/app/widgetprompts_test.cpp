@@ -9,6 +9,7 @@
 #include "app/apptitle.h"
 #include "app/widgetprompts.h"
 #include "formfixture.h"
+#include "platform/avifile/compressiondialog.h"
 
 namespace {
 // Runs `answer` on the modal dialog the prompt is about to show.
@@ -90,4 +91,19 @@ TEST(WidgetPrompts, TheInputBoxProposesATextAndCancelGivesNothing) {
     whenDialogShows([](QWidget* d) { qobject_cast<QDialog*>(d)->reject(); });
     EXPECT_EQ(prompts.inputBox(QStringLiteral("Extension?"), QString(), QStringLiteral("ppt")),
               QString());
+}
+
+TEST(WidgetPrompts, CancellingTheCompressionDialogLeavesTheOptions) {
+    WidgetPrompts widgets;
+    Prompts& prompts = widgets;
+    CompressOptions options;
+    options.codec = QStringLiteral("mjpeg");
+    options.quality = 42;
+    whenDialogShows([](QWidget* d) {
+        ASSERT_NE(qobject_cast<CompressionDialog*>(d), nullptr);
+        qobject_cast<QDialog*>(d)->reject();
+    });
+    EXPECT_EQ(prompts.compressionOptions(options), 0);
+    EXPECT_EQ(options.codec, QStringLiteral("mjpeg"));
+    EXPECT_EQ(options.quality, 42);
 }

@@ -5,18 +5,18 @@
 #include <utility>
 
 // Owns one file descriptor and closes it on every path.
-class UniqueFd {
+class OwnedFd {
   public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
+    OwnedFd() = default;
+    explicit OwnedFd(int fd) : fd_(fd) {}
+    OwnedFd(OwnedFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    OwnedFd& operator=(OwnedFd&& other) noexcept {
         if (this != &other) reset(std::exchange(other.fd_, -1));
         return *this;
     }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { reset(); }
+    OwnedFd(const OwnedFd&) = delete;
+    OwnedFd& operator=(const OwnedFd&) = delete;
+    ~OwnedFd() { reset(); }
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
