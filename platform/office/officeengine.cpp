@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -14,10 +15,10 @@
 #include "platform/office/builtindeck.h"
 #include "platform/office/documentkind.h"
 #include "platform/office/fileurl.h"
-#include "platform/office/profilesettings.h"
 #include "platform/office/ownedfd.h"
+#include "platform/office/profilesettings.h"
 
-static std::string quoted(const std::string& path) {
+static std::string inQuotes(const std::string& path) {
     return "\"" + path + "\"";
 }
 
@@ -57,12 +58,19 @@ OfficeEngine::OfficeEngine(const std::string& programFolder, const std::string& 
         ::stat((programFolder + "/libsofficeapp.so").c_str(), &info) != 0)
         throw EngineError("LibreOffice was not found in " + programFolder);
     // The profile is handed over as a path URL, so no escaping is needed.
+    // A helper killed while LibreOffice created the profile leaves half of
+    // one; only a profile that once started completely is reused.
+    const std::string complete = profileFolder + "/quillmoor-complete";
+    std::error_code ignored;
+    if (!std::filesystem::exists(complete, ignored))
+        std::filesystem::remove_all(profileFolder, ignored);
     const std::string prepared = PrepareProfileSettings(profileFolder);
     if (!prepared.empty())
         throw EngineError("The LibreOffice profile cannot be prepared: " + prepared);
     const std::string profileUrl = "vnd.sun.star.pathname:" + profileFolder;
     office_.reset(lok::lok_cpp_init(programFolder.c_str(), profileUrl.c_str()));
     if (!office_) throw EngineError("LibreOffice in " + programFolder + " could not be started");
+    std::ofstream(complete) << "LibreOffice started with this profile\n";
     warmPath_ = profileFolder + "/quillmoor-warm.fodp";
 }
 
@@ -78,7 +86,7 @@ std::string OfficeEngine::lastError() {
 }
 
 std::unique_ptr<lok::Document> OfficeEngine::load(const std::string& path) {
-    const std::string name = quoted(path);
+    const std::string name = inQuotes(path);
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == ENOENT) throw EngineError("Cannot open " + name + ": the file does not exist");
@@ -116,16 +124,16 @@ int OfficeEngine::open(const std::string& path) {
         case LOK_DOCTYPE_DRAWING:
             break;
         case LOK_DOCTYPE_TEXT:
-            throw EngineError("Cannot open " + quoted(path) +
+            throw EngineError("Cannot open " + inQuotes(path) +
                               ": not a presentation (a text document)");
         case LOK_DOCTYPE_SPREADSHEET:
-            throw EngineError("Cannot open " + quoted(path) +
+            throw EngineError("Cannot open " + inQuotes(path) +
                               ": not a presentation (a spreadsheet)");
         default:
-            throw EngineError("Cannot open " + quoted(path) + ": not a presentation");
+            throw EngineError("Cannot open " + inQuotes(path) + ": not a presentation");
     }
     const int parts = document->getParts();
-    if (parts < 1) throw EngineError("Cannot open " + quoted(path) + ": it has no slides");
+    if (parts < 1) throw EngineError("Cannot open " + inQuotes(path) + ": it has no slides");
     document_ = std::move(document);
     path_ = path;
     return parts;
@@ -138,16 +146,16 @@ int OfficeEngine::slideCount() const {
 
 int OfficeEngine::saveBitmaps(const std::string& target) {
     if (!document_) throw EngineError("no presentation is open");
-    const std::string name = quoted(target);
+    const std::string name = inQuotes(target);
     if (target.size() < 5 || lowerCase(target.substr(target.size() - 4)) != ".bmp")
         throw EngineError("Cannot save " + name + ": the target must end in .bmp");
     const std::string folder = target.substr(0, target.size() - 4);
     if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
-        throw EngineError("Cannot save " + name + ": the folder " + quoted(folder) +
+        throw EngineError("Cannot save " + name + ": the folder " + inQuotes(folder) +
                           " cannot be created (" + errnoText(errno) + ")");
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        throw EngineError("Cannot save " + name + ": " + quoted(folder) + " is not a folder");
+        throw EngineError("Cannot save " + name + ": " + inQuotes(folder) + " is not a folder");
 
     document_->initializeForRendering("");
     const bool bgra = document_->getTileMode() == LOK_TILEMODE_BGRA;
@@ -167,7 +175,7 @@ int OfficeEngine::saveBitmaps(const std::string& target) {
         hidePageBorder(pixels, width, height);
         const std::string file = folder + "/Slide" + std::to_string(part + 1) + ".bmp";
         const std::string error = WriteSlideBitmap(file, pixels.data(), width, height, bgra);
-        if (!error.empty()) throw EngineError("Cannot write " + quoted(file) + ": " + error);
+        if (!error.empty()) throw EngineError("Cannot write " + inQuotes(file) + ": " + error);
     }
     return parts;
 }
@@ -181,7 +189,7 @@ void OfficeEngine::warm() {
     {
         std::ofstream out(warmPath_, std::ios::binary | std::ios::trunc);
         out << BuiltinDeck;
-        if (!out.flush()) throw EngineError("Cannot write " + quoted(warmPath_));
+        if (!out.flush()) throw EngineError("Cannot write " + inQuotes(warmPath_));
     }
     std::unique_ptr<lok::Document> document(office_->documentLoad(FileUrl(warmPath_).c_str()));
     if (!document)
@@ -203,9 +211,9 @@ void OfficeEngine::convert(const std::string& input, const std::string& output) 
     std::unique_ptr<lok::Document> document = load(input);
     const size_t dot = output.find_last_of("./");
     if (dot == std::string::npos || output[dot] != '.')
-        throw EngineError("Cannot save " + quoted(output) +
+        throw EngineError("Cannot save " + inQuotes(output) +
                           ": the name has no extension to tell the format");
     const std::string format = lowerCase(output.substr(dot + 1));
     if (!document->saveAs(FileUrl(output).c_str(), format.c_str()))
-        throw EngineError("Cannot save " + quoted(output) + ": " + lastError());
+        throw EngineError("Cannot save " + inQuotes(output) + ": " + lastError());
 }

@@ -1,0 +1,45 @@
+// Times exporting presentations the way a run does: one fresh helper per
+// deck, the next deck's helper started and warmed while the current one works.
+// Usage: bench_export OUTPUT_FOLDER DECK...   prints "<seconds> <deck>" per deck
+// and "<seconds> total" for the whole sequence.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QString>
+#include <cstdio>
+
+#include "platform/office/officeclient.h"
+#include "util/failure.h"
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: bench_export OUTPUT_FOLDER DECK...\n");
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    QStringList decks;
+    for (int i = 2; i < argc; ++i) decks << QString::fromLocal8Bit(argv[i]);
+
+    QElapsedTimer total;
+    total.start();
+    HelperRun run(static_cast<int>(decks.size()));
+    int row = 0;
+    for (const QString& deck : decks) {
+        QElapsedTimer one;
+        one.start();
+        try {
+            auto helper = TakeHelper();
+            helper->open(deck);
+            const QString target = QStringLiteral("%1/row%2/temp.bmp").arg(output).arg(++row);
+            QDir().mkpath(QStringLiteral("%1/row%2").arg(output).arg(row));
+            helper->saveAs(target);
+            helper->close();
+            helper->quit();
+        } catch (const Failure& failure) {
+            std::fprintf(stderr, "%s\n", failure.description().toLocal8Bit().constData());
+            return 1;
+        }
+        std::printf("%.3f %s\n", one.nsecsElapsed() / 1e9, QDir(deck).dirName().toLocal8Bit().constData());
+    }
+    std::printf("%.3f total\n", total.nsecsElapsed() / 1e9);
+    return 0;
+}
