@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <cstdio>
 
 #include "../platform/avifile/support/avidecode.h"
@@ -154,4 +156,26 @@ TEST(ConvertCommand, SaysWhatWentWrongAndEndsWithAFailureStatus) {
     const Outcome list = convert({"--list-codecs"});
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_TRUE(list.out.startsWith(QStringLiteral("Full Frames (Uncompressed)\n")));
+}
+
+TEST(ConvertCommand, AnInterruptedRunLeavesNoTemporaryFileBehind) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString frames = dir.path() + QStringLiteral("/frames");
+    const QByteArray frame = MakeBmpFile(MakeDib(TestPattern(640, 480, 1), 24));
+    for (int n = 1; n <= 200; ++n) writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n), frame);
+    QProcess process;
+    process.start(
+        binDir() + QStringLiteral("/quillmoor-convert"),
+        {"--frames", frames, "--fps", "1", "--output", dir.path() + "/out.avi", "--codec", "png"});
+    ASSERT_TRUE(process.waitForStarted());
+    // Interrupt once the video is being written (or as soon as it is done, if that is sooner).
+    const QDir out(dir.path());
+    while (process.state() == QProcess::Running &&
+           out.entryList({QStringLiteral(".quillmoor-*")}, QDir::Files | QDir::Hidden).isEmpty())
+        QThread::msleep(5);
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_TRUE(
+        out.entryList({QStringLiteral(".quillmoor-*")}, QDir::Files | QDir::Hidden).isEmpty());
 }
