@@ -69,6 +69,7 @@ class OfficeHelper {
     std::string answer(const std::string& name, int limitMs, const QString& subject);
     void drainPending();
     [[noreturn]] void fail(const QString& description);
+    int countFrom(const std::string& value, const char* call);
     void requireRunning(const std::string& name);
 
     HelperOptions options_;
