@@ -12,6 +12,7 @@
 
 #include "../support/fakehost.h"
 #include "joblist/joblistview.h"
+#include "printers.h"
 
 namespace {
 
