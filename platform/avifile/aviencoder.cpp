@@ -1,5 +1,7 @@
 #include "platform/avifile/aviencoder.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 

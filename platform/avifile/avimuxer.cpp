@@ -152,7 +152,7 @@ int AviMuxer::writePacket(AVPacket* packet) {
     packet->stream_index = 0;
     av_packet_rescale_ts(packet, timeBase_, stream->time_base);
     // The muxer marks skipped positions only after a first frame; mark leading ones here.
-    while (packetsWritten_ == 0 && packet->dts > 0 && packet->dts != AV_NOPTS_VALUE) {
+    if (packetsWritten_ == 0 && packet->dts > 0 && packet->dts != AV_NOPTS_VALUE) {
         AvPacketPtr empty(av_packet_alloc());
         if (!empty) return AVERROR(ENOMEM);
         for (qint64 position = 0; position < packet->dts; ++position) {

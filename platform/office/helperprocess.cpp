@@ -1,4 +1,5 @@
 #include "platform/office/helperprocess.h"
+#include "platform/office/officeclient.h"
 
 #include <poll.h>
 #include <signal.h>

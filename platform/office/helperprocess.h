@@ -42,6 +42,6 @@ class HelperProcess {
     std::string ending_;
 };
 
-// Kills every live helper process of this program at once. Safe to call from
-// a window's close handler right before _exit.
+// Kills every live helper process of this program at once (also declared in
+// officeclient.h, where the program's callers look for it).
 void KillRunningHelpers();

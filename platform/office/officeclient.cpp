@@ -20,18 +20,6 @@ static QString seconds(int ms) {
     return QString::number((ms + 999) / 1000);
 }
 
-// The number an "ok" answer carries; anything else means the helper is not ours.
-static int countFrom(const std::string& value, const char* call) {
-    try {
-        size_t used = 0;
-        const int count = std::stoi(value, &used);
-        if (used == value.size() && count >= 0) return count;
-    } catch (const std::exception&) {
-    }
-    throw Failure(QStringLiteral("%1: the presentation engine gave an unreadable answer")
-                      .arg(QLatin1String(call)));
-}
-
 // The file a failed call was about, as the end of its description.
 static QString aboutSubject(const QString& subject) {
     return subject.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(subject);
@@ -55,6 +43,18 @@ OfficeHelper::OfficeHelper(const HelperOptions& options) : options_(options) {
 }
 
 OfficeHelper::~OfficeHelper() = default;
+
+// The number an "ok" answer carries; anything else means the helper is not ours.
+int OfficeHelper::countFrom(const std::string& value, const char* call) {
+    try {
+        size_t used = 0;
+        const int count = std::stoi(value, &used);
+        if (used == value.size() && count >= 0) return count;
+    } catch (const std::exception&) {
+    }
+    fail(QStringLiteral("%1: the presentation engine gave an unreadable answer")
+             .arg(QLatin1String(call)));
+}
 
 void OfficeHelper::fail(const QString& description) {
     if (process_) process_->kill();

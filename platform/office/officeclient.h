@@ -69,6 +69,7 @@ class OfficeHelper {
     std::string answer(const std::string& name, int limitMs, const QString& subject);
     void drainPending();
     [[noreturn]] void fail(const QString& description);
+    int countFrom(const std::string& value, const char* call);
     void requireRunning(const std::string& name);
 
     HelperOptions options_;
@@ -96,6 +97,10 @@ class HelperRun {
 
 // Ends the spare helper started for a row that did not come.
 void ReleaseSpareHelpers();
+
+// Kills every live helper process of this program at once, spares included.
+// Safe to call from a window's close handler right before _exit.
+void KillRunningHelpers();
 
 // Starts a helper, loads the built-in presentation and quits: throws Failure
 // with the reason when the engine cannot be used.

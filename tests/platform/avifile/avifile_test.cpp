@@ -187,6 +187,23 @@ TEST_F(AviFileTest, MotionJpegFramesStayCloseToTheSource) {
               MeanChannelDifference(video.frames[0], images[0]));
 }
 
+TEST_F(AviFileTest, ADataRateLimitMakesSmallerFramesThanTheBestQuality) {
+    QList<Dib> dibs;
+    for (int seed = 0; seed < 4; ++seed) dibs << MakeDib(TestPattern(160, 120, seed), 24);
+    for (const QString& name : {QStringLiteral("MPEG-4 part 2"), QStringLiteral("Motion JPEG")}) {
+        SCOPED_TRACE(name.toStdString());
+        CompressOptions best = codec(name);
+        best.quality = 100;
+        CompressOptions limited = best;
+        limited.dataRateKbps = 2;
+        const QString a = path(QStringLiteral("best.avi")), b = path(QStringLiteral("limited.avi"));
+        ASSERT_EQ(writeVideo(a, dibs, 1, best).status, 0);
+        ASSERT_EQ(writeVideo(b, dibs, 1, limited).status, 0);
+        EXPECT_LT(QFileInfo(b).size(), QFileInfo(a).size());
+        EXPECT_EQ(DecodeVideo(b).frames.size(), 4);
+    }
+}
+
 TEST_F(AviFileTest, TheChosenKeyFrameIntervalDecidesForEncodersThatUseIt) {
     const Dib still = MakeDib(TestPattern(64, 48, 3), 24);
     const QList<Dib> frames(7, still);

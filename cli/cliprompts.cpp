@@ -1,0 +1,40 @@
+#include "cli/cliprompts.h"
+
+void CliPrompts::print(const QString& text) {
+    // Message texts break lines the Windows way; a terminal wants "\n".
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    std::fprintf(out_, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(out_);
+}
+
+void CliPrompts::message(const QString& text, Icon, const QString& title) {
+    messages_ << text;
+    print(title.isEmpty() ? text : title + QStringLiteral(": ") + text);
+}
+
+bool CliPrompts::askYesNo(const QString& text, Icon, const QString&) {
+    print(text + (yesNoAnswer ? QStringLiteral(" [yes]") : QStringLiteral(" [no]")));
+    return yesNoAnswer;
+}
+
+QString CliPrompts::inputBox(const QString& prompt, const QString&, const QString&) {
+    print(prompt + QStringLiteral(" [cancelled: no input on the command line]"));
+    return QString();
+}
+
+QString CliPrompts::browseForFolder(const QString& prompt, const QString&) {
+    print(prompt + QStringLiteral(" [cancelled: no folder picker on the command line]"));
+    return QString();
+}
+
+QStringList CliPrompts::openFiles(const QString& title, const QStringList&) {
+    print(title + QStringLiteral(" [cancelled: no file dialog on the command line]"));
+    return {};
+}
+
+int CliPrompts::compressionOptions(CompressOptions& options) {
+    options = compression;
+    return 1;
+}

@@ -1,0 +1,47 @@
+#include <unistd.h>
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+
+#include "cli/clihost.h"
+#include "cli/cliprompts.h"
+#include "cli/convertframes.h"
+#include "cli/convertoptions.h"
+#include "platform/avifile/avitemporary.h"
+#include "platform/avifile/codeclist.h"
+
+namespace {
+// Interrupted mid-video: take the unfinished temporary file along.
+void stopWriting(int signal) {
+    DiscardActiveAviTemporaries();
+    ::_exit(128 + signal);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, stopWriting);
+
+    const ConvertRequest request = ParseConvertArguments(app.arguments());
+    if (!request.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n\n%s", request.error.toLocal8Bit().constData(),
+                     ConvertUsage().toLocal8Bit().constData());
+        return 2;
+    }
+    switch (request.action) {
+        case ConvertRequest::Action::Help:
+            std::fputs(ConvertUsage().toLocal8Bit().constData(), stdout);
+            return 0;
+        case ConvertRequest::Action::ListCodecs:
+            for (const QString& name : AvailableCodecNames())
+                std::printf("%s\n", name.toLocal8Bit().constData());
+            return 0;
+        case ConvertRequest::Action::Frames: {
+            CliHost host;
+            CliPrompts prompts;
+            prompts.compression = request.compression;
+            return ConvertFrames(request, host, prompts);
+        }
+    }
+    return 2;
+}

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <cstdio>
+
+#include "../platform/avifile/support/avidecode.h"
+#include "../platform/avifile/support/dibbuilder.h"
+#include "../support/testsupport.h"
+#include "cli/cliprompts.h"
+#include "cli/convertoptions.h"
+
+namespace {
+QStringList args(const QString& line) {
+    return (QStringLiteral("quillmoor-convert ") + line).split(QLatin1Char(' '));
+}
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome convert(const QStringList& arguments) {
+    QProcess process;
+    process.start(binDir() + QStringLiteral("/quillmoor-convert"), arguments);
+    Outcome run;
+    if (!process.waitForFinished(60000)) return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+}  // namespace
+
+TEST(ConvertArguments, ReadsTheFrameRunWithItsCompressionChoice) {
+    const ConvertRequest request = ParseConvertArguments(args(
+        "--frames f --fps 12 --output o.avi --codec mjpeg --quality 90 --keyframe 4 --kbps 300"));
+    ASSERT_TRUE(request.error.isEmpty()) << request.error.toStdString();
+    EXPECT_EQ(request.action, ConvertRequest::Action::Frames);
+    EXPECT_EQ(request.framesFolder, QStringLiteral("f"));
+    EXPECT_EQ(request.output, QStringLiteral("o.avi"));
+    EXPECT_EQ(request.framesPerSecond, 12);
+    EXPECT_EQ(request.compression.codec, QStringLiteral("Motion JPEG"));
+    EXPECT_EQ(request.compression.quality, 90);
+    EXPECT_EQ(request.compression.keyFrameEvery, 4);
+    EXPECT_EQ(request.compression.dataRateKbps, 300);
+
+    const ConvertRequest plain = ParseConvertArguments(args("--frames f --fps 0 --output o.avi"));
+    ASSERT_TRUE(plain.error.isEmpty());
+    EXPECT_EQ(plain.framesPerSecond, 0);  // the writer brings it to 1
+    EXPECT_EQ(plain.compression.codec, QStringLiteral("Full Frames (Uncompressed)"));
+    EXPECT_EQ(plain.compression.keyFrameEvery, 1);
+
+    EXPECT_EQ(ParseConvertArguments(args("--list-codecs")).action,
+              ConvertRequest::Action::ListCodecs);
+    EXPECT_EQ(ParseConvertArguments(args("--help")).action, ConvertRequest::Action::Help);
+}
+
+TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
+    for (const char* line :
+         {"--frames f --output o.avi", "--frames f --fps 2", "--fps 2 --output o.avi",
+          "--frames f --fps x --output o.avi", "--frames f --fps 40000 --output o.avi",
+          "--frames f --fps 2 --output o.avi --codec indeo",
+          "--frames f --fps 2 --output o.avi --quality 101",
+          "--frames f --fps 2 --output o.avi --keyframe 0",
+          "--frames f --fps 2 --output o.avi extra", "--bogus", ""}) {
+        const QStringList arguments = QString::fromLatin1(line).isEmpty()
+                                          ? QStringList{"quillmoor-convert"}
+                                          : args(QString::fromLatin1(line));
+        EXPECT_FALSE(ParseConvertArguments(arguments).error.isEmpty()) << line;
+    }
+    EXPECT_TRUE(ParseConvertArguments(args("--frames f --fps 2 --output o.avi --codec indeo"))
+                    .error.contains(QStringLiteral("Motion JPEG")));
+}
+
+TEST(ConvertArguments, KnowsCodecsByTheirOfferedOrEncoderName) {
+    EXPECT_EQ(CodecNameFor(QStringLiteral("motion jpeg")), QStringLiteral("Motion JPEG"));
+    EXPECT_EQ(CodecNameFor(QStringLiteral("MJPEG")), QStringLiteral("Motion JPEG"));
+    EXPECT_EQ(CodecNameFor(QStringLiteral("raw")), QStringLiteral("Full Frames (Uncompressed)"));
+    EXPECT_EQ(CodecNameFor(QStringLiteral("ffv1")), QStringLiteral("FFV1"));
+    EXPECT_EQ(CodecNameFor(QStringLiteral("msvideo1")), QStringLiteral("Microsoft Video 1"));
+    EXPECT_EQ(CodecNameFor(QStringLiteral("indeo")), QString());
+}
+
+TEST(CliPrompts, PrintsMessagesWithTerminalLineBreaksAndAnswersFromItsOptions) {
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    ASSERT_NE(out, nullptr);
+    {
+        CliPrompts prompts(out);
+        prompts.message(QStringLiteral("File does not exist:\r\n/x/Slide1.bmp"));
+        prompts.compression.codec = QStringLiteral("PNG");
+        CompressOptions options;
+        EXPECT_EQ(prompts.compressionOptions(options), 1);
+        EXPECT_EQ(options.codec, QStringLiteral("PNG"));
+        EXPECT_FALSE(prompts.askYesNo(QStringLiteral("Sure?"), Prompts::Icon::Question, QString()));
+        EXPECT_EQ(prompts.messages().size(), 1);
+    }
+    std::fclose(out);
+    const QString printed = QString::fromLocal8Bit(text);
+    std::free(text);
+    EXPECT_TRUE(printed.startsWith(QStringLiteral("File does not exist:\n/x/Slide1.bmp\n")))
+        << printed.toStdString();
+}
+
+TEST(ConvertCommand, WritesAFolderOfFramesAndConsumesThem) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString frames = dir.path() + QStringLiteral("/frames");
+    for (int n = 1; n <= 11; ++n)
+        writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n),
+                  MakeBmpFile(MakeDib(TestPattern(48, 32, n), 24)));
+    const QString output = dir.path() + QStringLiteral("/out.avi");
+    const Outcome run =
+        convert({"--frames", frames, "--fps", "4", "--output", output, "--codec", "ffv1"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty())
+        << run.err.toStdString();  // no progress lines without a terminal
+
+    const DecodedVideo video = DecodeVideo(output);
+    ASSERT_TRUE(video.ok());
+    EXPECT_EQ(video.codecName, QStringLiteral("ffv1"));
+    EXPECT_EQ(video.rateNum, 4);
+    ASSERT_EQ(video.frames.size(), 11);
+    for (int i = 0; i < 11; ++i)
+        EXPECT_EQ(MaxChannelDifference(video.frames[i], TestPattern(48, 32, i + 1)), 0);
+    EXPECT_TRUE(QDir(frames).isEmpty());
+}
+
+TEST(ConvertCommand, SaysWhatWentWrongAndEndsWithAFailureStatus) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const Outcome empty =
+        convert({"--frames", dir.path(), "--fps", "1", "--output", dir.path() + "/o.avi"});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.contains(QStringLiteral("No Slide1.bmp in "))) << empty.err.toStdString();
+
+    QByteArray broken = MakeBmpFile(MakeDib(TestPattern(8, 8, 1), 24));
+    broken.chop(4);
+    writeFile(dir.path() + QStringLiteral("/f/Slide1.bmp"), broken);
+    const Outcome refused =
+        convert({"--frames", dir.path() + "/f", "--fps", "1", "--output", dir.path() + "/o.avi"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Could not load first bitmap file in list")));
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/o.avi")));
+
+    const Outcome usage = convert({"--fps", "1"});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_TRUE(usage.err.contains(QStringLiteral("Usage: quillmoor-convert")));
+
+    const Outcome list = convert({"--list-codecs"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_TRUE(list.out.startsWith(QStringLiteral("Full Frames (Uncompressed)\n")));
+}
+
+TEST(ConvertCommand, AnInterruptedRunLeavesNoTemporaryFileBehind) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString frames = dir.path() + QStringLiteral("/frames");
+    const QByteArray frame = MakeBmpFile(MakeDib(TestPattern(640, 480, 1), 24));
+    for (int n = 1; n <= 200; ++n) writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n), frame);
+    QProcess process;
+    process.start(
+        binDir() + QStringLiteral("/quillmoor-convert"),
+        {"--frames", frames, "--fps", "1", "--output", dir.path() + "/out.avi", "--codec", "png"});
+    ASSERT_TRUE(process.waitForStarted());
+    // Interrupt once the video is being written (or as soon as it is done, if that is sooner).
+    const QDir out(dir.path());
+    while (process.state() == QProcess::Running &&
+           out.entryList({QStringLiteral(".quillmoor-*")}, QDir::Files | QDir::Hidden).isEmpty())
+        QThread::msleep(5);
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_TRUE(
+        out.entryList({QStringLiteral(".quillmoor-*")}, QDir::Files | QDir::Hidden).isEmpty());
+}
