@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/avifile/codeclist.h"
+#include "util/numbers.h"
 
 namespace {
 struct Option {
@@ -14,9 +15,16 @@ struct Option {
 
 // Each option once, so usage and parsing cannot drift apart.
 constexpr Option options[] = {
+    {"combine", nullptr, "One video for all presentations, named after the first."},
+    {"separate", nullptr, "One video for each presentation, named after it."},
+    {"output-dir", "DIR", "Write the videos into DIR."},
+    {"beside", nullptr, "Write each video beside its presentation."},
+    {"samples", nullptr,
+     "Convert the shipped sample presentations into the current folder (or --output-dir)."},
     {"frames", "DIR",
      "Folder of Slide1.bmp, Slide2.bmp, ... to write as frames (they are deleted as they are written)."},
-    {"fps", "N", "Frames per second, 1 to 30 (other values are brought into that range)."},
+    {"fps", "N",
+     "Frames per second, 1 to 30 (other values are brought into that range; fractions round to even)."},
     {"output", "FILE.avi",
      "The video to write; an earlier file of that name is replaced only when the new one is complete."},
     {"codec", "NAME",
@@ -56,9 +64,14 @@ bool readNumber(const QCommandLineParser& parser, const char* name, int lowest, 
 
 QString ConvertUsage() {
     QString text = QStringLiteral(
-        "Usage: quillmoor-convert --frames DIR --fps N --output FILE.avi [--codec NAME] [--quality Q] "
+        "Usage: quillmoor-convert [--combine | --separate] [--fps N] [--output-dir DIR | --beside] "
+        "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N] PATH...\n"
+        "       quillmoor-convert --samples [options]\n"
+        "       quillmoor-convert --frames DIR --fps N --output FILE.avi [--codec NAME] [--quality Q] "
         "[--keyframe N] [--kbps N]\n"
-        "       quillmoor-convert --list-codecs\n\n");
+        "       quillmoor-convert --list-codecs\n\n"
+        "A PATH that is a folder adds every file of its tree. Options not given are taken from\n"
+        "the settings the window stored; no dialog is ever shown.\n\n");
     for (const Option& option : options) {
         QString left = QStringLiteral("  --") + QLatin1String(option.name);
         if (option.valueName != nullptr) left += QLatin1Char(' ') + QLatin1String(option.valueName);
@@ -87,26 +100,30 @@ QString CodecNameFor(const QString& text) {
     return QString();
 }
 
-ConvertRequest ParseConvertArguments(const QStringList& arguments) {
-    ConvertRequest request;
-    QCommandLineParser parser;
-    addOptions(parser);
-    if (!parser.parse(arguments)) {
-        request.error = parser.errorText();
-        return request;
+namespace {
+bool readCompression(const QCommandLineParser& parser, ConvertRequest& request) {
+    CompressOptions& compression = request.compression;
+    request.codecGiven = parser.isSet(QStringLiteral("codec"));
+    if (request.codecGiven) {
+        compression.codec = CodecNameFor(parser.value(QStringLiteral("codec")));
+        if (compression.codec.isEmpty()) {
+            request.error = QStringLiteral("Unknown codec \"%1\"; these are on offer:\n  %2")
+                                .arg(parser.value(QStringLiteral("codec")),
+                                     AvailableCodecNames().join(QStringLiteral("\n  ")));
+            return false;
+        }
+    } else {
+        compression.codec = QLatin1String(UncompressedCodecName);
     }
+    return readNumber(parser, "quality", 0, 100, compression.quality, request.error) &&
+           readNumber(parser, "keyframe", 1, 100000, compression.keyFrameEvery, request.error) &&
+           readNumber(parser, "kbps", 0, 1000000, compression.dataRateKbps, request.error);
+}
+
+ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& request) {
     if (!parser.positionalArguments().isEmpty()) {
         request.error =
             QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
-        return request;
-    }
-    if (parser.isSet(QStringLiteral("help"))) return request;
-    if (parser.isSet(QStringLiteral("list-codecs"))) {
-        request.action = ConvertRequest::Action::ListCodecs;
-        return request;
-    }
-    if (!parser.isSet(QStringLiteral("frames"))) {
-        request.error = QStringLiteral("Nothing to do: give --frames DIR (or --list-codecs)");
         return request;
     }
     request.action = ConvertRequest::Action::Frames;
@@ -118,26 +135,61 @@ ConvertRequest ParseConvertArguments(const QStringList& arguments) {
         return request;
     }
     int fps = 1;
-    if (!readNumber(parser, "fps", std::numeric_limits<qint16>::min(),
-                    std::numeric_limits<qint16>::max(), fps, request.error))
-        return request;
-    request.framesPerSecond = qint16(fps);
-
-    CompressOptions& compression = request.compression;
-    if (parser.isSet(QStringLiteral("codec"))) {
-        compression.codec = CodecNameFor(parser.value(QStringLiteral("codec")));
-        if (compression.codec.isEmpty()) {
-            request.error = QStringLiteral("Unknown codec \"%1\"; these are on offer:\n  %2")
-                                .arg(parser.value(QStringLiteral("codec")),
-                                     AvailableCodecNames().join(QStringLiteral("\n  ")));
-            return request;
-        }
-    } else {
-        compression.codec = QLatin1String(UncompressedCodecName);
-    }
-    if (!readNumber(parser, "quality", 0, 100, compression.quality, request.error) ||
-        !readNumber(parser, "keyframe", 1, 100000, compression.keyFrameEvery, request.error) ||
-        !readNumber(parser, "kbps", 0, 1000000, compression.dataRateKbps, request.error))
-        return request;
+    if (readNumber(parser, "fps", std::numeric_limits<qint16>::min(),
+                   std::numeric_limits<qint16>::max(), fps, request.error))
+        request.framesPerSecond = qint16(fps);
     return request;
+}
+
+ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertRequest& request) {
+    const bool samples = parser.isSet(QStringLiteral("samples"));
+    request.paths = parser.positionalArguments();
+    if (!samples && request.paths.isEmpty()) {
+        request.error = QStringLiteral(
+            "Nothing to do: name presentations or folders (or --samples, --frames, --list-codecs)");
+        return request;
+    }
+    if (parser.isSet(QStringLiteral("combine")) && parser.isSet(QStringLiteral("separate"))) {
+        request.error = QStringLiteral("--combine and --separate exclude each other");
+        return request;
+    }
+    if (parser.isSet(QStringLiteral("output-dir")) && parser.isSet(QStringLiteral("beside"))) {
+        request.error = QStringLiteral("--output-dir and --beside exclude each other");
+        return request;
+    }
+    request.action =
+        samples ? ConvertRequest::Action::Samples : ConvertRequest::Action::Presentations;
+    if (parser.isSet(QStringLiteral("combine"))) request.mode = ConvertRequest::Mode::Combine;
+    if (parser.isSet(QStringLiteral("separate"))) request.mode = ConvertRequest::Mode::Separate;
+    if (parser.isSet(QStringLiteral("beside")))
+        request.destination = ConvertRequest::Destination::Beside;
+    if (parser.isSet(QStringLiteral("output-dir"))) {
+        request.destination = ConvertRequest::Destination::Folder;
+        request.outputFolder = parser.value(QStringLiteral("output-dir"));
+    }
+    if (parser.isSet(QStringLiteral("fps"))) {
+        request.frameRateText = parser.value(QStringLiteral("fps")).trimmed();
+        if (!IsNumeric(request.frameRateText))
+            request.error = QStringLiteral("--fps takes a number");
+    }
+    return request;
+}
+}  // namespace
+
+ConvertRequest ParseConvertArguments(const QStringList& arguments) {
+    ConvertRequest request;
+    QCommandLineParser parser;
+    addOptions(parser);
+    if (!parser.parse(arguments)) {
+        request.error = parser.errorText();
+        return request;
+    }
+    if (parser.isSet(QStringLiteral("help"))) return request;
+    if (parser.isSet(QStringLiteral("list-codecs"))) {
+        request.action = ConvertRequest::Action::ListCodecs;
+        return request;
+    }
+    if (!readCompression(parser, request)) return request;
+    if (parser.isSet(QStringLiteral("frames"))) return readFrameRun(parser, request);
+    return readPresentationRun(parser, request);
 }

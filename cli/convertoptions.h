@@ -7,7 +7,7 @@
 
 // What one run of quillmoor-convert is asked to do.
 struct ConvertRequest {
-    enum class Action { Help, ListCodecs, Frames };
+    enum class Action { Help, ListCodecs, Frames, Presentations, Samples };
     Action action = Action::Help;
     QString error;  // not empty: the arguments are wrong, and this says why
 
@@ -15,6 +15,17 @@ struct ConvertRequest {
     QString output;
     qint16 framesPerSecond = 1;
     CompressOptions compression;
+    bool codecGiven = false;  // else the dialog's remembered choice
+
+    // Presentations: paths (folders add their whole tree), and what the window's
+    // options would say; unset ones come from the stored settings.
+    QStringList paths;
+    enum class Mode { Stored, Combine, Separate };
+    Mode mode = Mode::Stored;
+    enum class Destination { Stored, Folder, Beside };
+    Destination destination = Destination::Stored;
+    QString outputFolder;   // with Destination::Folder
+    QString frameRateText;  // empty: the stored "Delay"
 };
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments);

@@ -7,12 +7,15 @@
 #include "cli/cliprompts.h"
 #include "cli/convertframes.h"
 #include "cli/convertoptions.h"
+#include "cli/convertpresentations.h"
 #include "platform/avifile/avitemporary.h"
 #include "platform/avifile/codeclist.h"
+#include "platform/office/officeclient.h"
 
 namespace {
 // Interrupted mid-video: take the unfinished temporary file along.
 void stopWriting(int signal) {
+    KillRunningHelpers();
     DiscardActiveAviTemporaries();
     ::_exit(128 + signal);
 }
@@ -41,6 +44,12 @@ int main(int argc, char** argv) {
             CliPrompts prompts;
             prompts.compression = request.compression;
             return ConvertFrames(request, host, prompts);
+        }
+        case ConvertRequest::Action::Presentations:
+        case ConvertRequest::Action::Samples: {
+            CliHost host;
+            CliPrompts prompts;
+            return ConvertPresentations(request, host, prompts);
         }
     }
     return 2;

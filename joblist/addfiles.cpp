@@ -1,4 +1,6 @@
 #include "joblist/joblist.h"
+
+#include "joblist/droppedfiles.h"
 #include "joblist/joblistview.h"
 #include "util/folderscan.h"
 #include "util/paths.h"
@@ -21,38 +23,6 @@ void JobList::PushButton1_Click() {
 }
 
 void JobList::ListView1_OLEDragDrop(const QStringList& entries) {
-    for (const QString& entry : entries) {
-        // An entry removed between drag and drop, or unreadable, is skipped.
-        try {
-            if (!PathExists(entry)) continue;
-            if (IsFolder(entry) && (GetAttributes(entry) & Directory) != 0)
-                addDroppedFolder(entry);
-            else
-                list_.addRow(entry);
-        } catch (...) {
-        }
-    }
-}
-
-// Each dropped folder gets a folder list of its own, so two dropped folders add
-// each tree once.
-void JobList::addDroppedFolder(const QString& folder) {
-    QStringList folders{folder + QLatin1Char('/')};
-    GetSubDirectories2016(folders, true, prompts_);
-    for (const QString& listed : folders) {
-        const QString dir = listed.chopped(1);
-        const FileList names = GetFileList(dir, QStringLiteral("*.*"));
-        for (int i = 1; i <= names.upperIndex(); ++i) {
-            const QString name = names.at(i);
-            if (name.startsWith(QLatin1Char('~'))) continue;
-            const QString path = dir + QLatin1Char('/') + name;
-            bool wanted = false;
-            try {
-                wanted = IsFileAccessible(path) && GetAttributes(path) != (Hidden | Archive);
-            } catch (...) {
-                wanted = false;  // gone since the listing
-            }
-            if (wanted) list_.addRow(FixBackslashes(path));
-        }
-    }
+    for (const QString& entry : entries)
+        for (const QString& row : DroppedEntryRows(entry, prompts_)) list_.addRow(row);
 }

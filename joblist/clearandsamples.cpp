@@ -1,4 +1,6 @@
 #include "joblist/joblist.h"
+
+#include "joblist/droppedfiles.h"
 #include "joblist/joblistview.h"
 #include "util/folderscan.h"
 #include "util/host.h"
@@ -19,12 +21,9 @@ void JobList::PushButton5_Click() {
 }
 
 void JobList::LoadSampleFiles(JobListView& list) {
-    const QString folder = programFolder_ + QStringLiteral("/Samples");
-    const FileList names = GetFileList(folder, QStringLiteral("*.*"));
-    for (int i = 1; i <= names.upperIndex(); ++i) {
-        const QString path = folder + QLatin1Char('/') + names.at(i);
-        if (PathExists(path) && !ListContains(list, path)) list.addRow(path);
-    }
+    for (const QString& path : SampleFilePaths(programFolder_))
+        if (!ListContains(list, path)) list.addRow(path);
+    const QString folder = SampleFolder(programFolder_);
     if (prompts_.askYesNo(QStringLiteral(
             "Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?")))
         openFolder_(folder + QLatin1Char('/'));

@@ -36,8 +36,6 @@ class JobList : public QObject {
     void ListView1_OLEDragDrop(const QStringList& entries);
 
   private:
-    void addDroppedFolder(const QString& folder);
-
     JobListView& list_;
     Prompts& prompts_;
     Host& host_;

@@ -1,0 +1,10 @@
+#pragma once
+
+struct ConvertRequest;
+class CliHost;
+class CliPrompts;
+
+// Runs "Start Converting" over the request's presentations (or the shipped
+// samples) with the window's options filled from the request and the stored
+// settings. 0 when every presentation became video, 1 otherwise.
+int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompts& prompts);

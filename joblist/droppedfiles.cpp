@@ -1,0 +1,57 @@
+#include "joblist/droppedfiles.h"
+
+#include "util/folderscan.h"
+#include "util/paths.h"
+
+namespace {
+// Each dropped folder gets a folder list of its own, so two dropped folders add
+// each tree once.
+QStringList FolderTreeFiles(const QString& folder, Prompts& prompts) {
+    QStringList rows;
+    QStringList folders{folder + QLatin1Char('/')};
+    GetSubDirectories2016(folders, true, prompts);
+    for (const QString& listed : folders) {
+        const QString dir = listed.chopped(1);
+        const FileList names = GetFileList(dir, QStringLiteral("*.*"));
+        for (int i = 1; i <= names.upperIndex(); ++i) {
+            const QString name = names.at(i);
+            if (name.startsWith(QLatin1Char('~'))) continue;
+            const QString path = dir + QLatin1Char('/') + name;
+            bool wanted = false;
+            try {
+                wanted = IsFileAccessible(path) && GetAttributes(path) != (Hidden | Archive);
+            } catch (...) {
+                wanted = false;  // gone since the listing
+            }
+            if (wanted) rows << FixBackslashes(path);
+        }
+    }
+    return rows;
+}
+}  // namespace
+
+QStringList DroppedEntryRows(const QString& entry, Prompts& prompts) {
+    try {
+        if (!PathExists(entry)) return {};
+        if (IsFolder(entry) && (GetAttributes(entry) & Directory) != 0)
+            return FolderTreeFiles(entry, prompts);
+        return {entry};
+    } catch (...) {
+        return {};
+    }
+}
+
+QString SampleFolder(const QString& programFolder) {
+    return programFolder + QStringLiteral("/Samples");
+}
+
+QStringList SampleFilePaths(const QString& programFolder) {
+    QStringList paths;
+    const QString folder = SampleFolder(programFolder);
+    const FileList names = GetFileList(folder, QStringLiteral("*.*"));
+    for (int i = 1; i <= names.upperIndex(); ++i) {
+        const QString path = folder + QLatin1Char('/') + names.at(i);
+        if (PathExists(path)) paths << path;
+    }
+    return paths;
+}
