@@ -3,7 +3,7 @@
 # ratio against a peer tool run in the same script.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh" ffmpeg poppler-utils
+"$root/scripts/setup.sh" ffmpeg poppler-utils bc
 "$root/scripts/build.sh"
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then

@@ -15,6 +15,7 @@
 #include "platform/office/builtindeck.h"
 #include "platform/office/documentkind.h"
 #include "platform/office/fileurl.h"
+#include "platform/office/lokclock.h"
 #include "platform/office/ownedfd.h"
 #include "platform/office/profilesettings.h"
 
@@ -100,7 +101,11 @@ std::unique_ptr<lok::Document> OfficeEngine::load(const std::string& path) {
         OwnedFd readable(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!readable.valid()) throw EngineError("Cannot open " + name + ": " + errnoText(errno));
     }
-    std::unique_ptr<lok::Document> document(office_->documentLoad(FileUrl(path).c_str()));
+    std::unique_ptr<lok::Document> document;
+    {
+        LokClock clock("load");
+        document.reset(office_->documentLoad(FileUrl(path).c_str()));
+    }
     if (!document) {
         const std::string kind = OtherDocumentKind(path);
         if (!kind.empty())
@@ -170,8 +175,11 @@ int OfficeEngine::saveBitmaps(const std::string& target) {
         const int height = evenPixels(heightTwips);
         pixels.assign(static_cast<size_t>(width) * height * 4, 0);
         // Painted straight at the target size: no scaling pass afterwards.
-        document_->paintTile(pixels.data(), width, height, 0, 0, static_cast<int>(widthTwips),
-                             static_cast<int>(heightTwips));
+        {
+            LokClock clock("paint");
+            document_->paintTile(pixels.data(), width, height, 0, 0, static_cast<int>(widthTwips),
+                                 static_cast<int>(heightTwips));
+        }
         hidePageBorder(pixels, width, height);
         const std::string file = folder + "/Slide" + std::to_string(part + 1) + ".bmp";
         const std::string error = WriteSlideBitmap(file, pixels.data(), width, height, bgra);
