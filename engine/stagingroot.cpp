@@ -43,7 +43,7 @@ static QString modeText(mode_t mode) {
 
 // Opens the root after checking it is a private folder of ours; the checks
 // are made on the opened folder, so a swap after the look changes nothing.
-static UniqueFd openRoot(const QString& root) {
+static OwnedFd openRoot(const QString& root) {
     QByteArray native;
     if (!NativePath(root, native))
         throw StagingRefused(root, QStringLiteral("the path cannot name a folder"));
@@ -55,7 +55,7 @@ static UniqueFd openRoot(const QString& root) {
         throw StagingRefused(root, QStringLiteral("it cannot be read (%1)").arg(errorText(errno)));
     if (S_ISLNK(seen.st_mode)) throw StagingRefused(root, QStringLiteral("it is a symbolic link"));
     if (!S_ISDIR(seen.st_mode)) throw StagingRefused(root, QStringLiteral("it is not a folder"));
-    UniqueFd fd(::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    OwnedFd fd(::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
     if (!fd.valid() || ::fstat(fd.get(), &info) != 0)
         throw StagingRefused(root,
@@ -76,7 +76,7 @@ static UniqueFd openRoot(const QString& root) {
 struct HeldSlot {
     QString root;
     QString path;
-    UniqueFd lock;
+    OwnedFd lock;
 };
 
 static HeldSlot& held() {
@@ -98,7 +98,7 @@ static bool stillHeld(const QString& root) {
 
 QString AcquireStagingFolder() {
     const QString root = StagingRoot();
-    const UniqueFd rootFd = openRoot(root);
+    const OwnedFd rootFd = openRoot(root);
     if (stillHeld(root)) return held().path;
     held() = HeldSlot();
 
@@ -108,8 +108,8 @@ QString AcquireStagingFolder() {
             throw StagingRefused(
                 root,
                 QStringLiteral("a folder cannot be created in it (%1)").arg(errorText(errno)));
-        UniqueFd fd(::openat(rootFd.get(), name.constData(),
-                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        OwnedFd fd(::openat(rootFd.get(), name.constData(),
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         struct stat info {};
         if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || info.st_uid != ::geteuid()) continue;
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;  // another instance's

@@ -5,12 +5,12 @@
 
 // A run-time failure with the description the error report shows.
 class Failure : public std::runtime_error {
-public:
+  public:
     explicit Failure(const QString& description)
         : std::runtime_error(description.toStdString()), description_(description) {}
     const QString& description() const { return description_; }
 
-private:
+  private:
     QString description_;
 };
 

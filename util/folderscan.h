@@ -7,15 +7,17 @@ class Prompts;
 
 // File names found by GetFileList: 1-based, upperIndex() 0 when nothing was found.
 class FileList {
-public:
+  public:
     FileList() = default;
     explicit FileList(QStringList names) : names_(std::move(names)) {}
     int upperIndex() const { return static_cast<int>(names_.size()); }
     // 1..upperIndex(); index 0 is the empty entry.
-    QString at(int index) const { return index >= 1 && index <= upperIndex() ? names_.at(index - 1) : QString(); }
+    QString at(int index) const {
+        return index >= 1 && index <= upperIndex() ? names_.at(index - 1) : QString();
+    }
     const QStringList& names() const { return names_; }
 
-private:
+  private:
     QStringList names_;
 };
 
@@ -40,7 +42,14 @@ bool HasUnsafeChars(const QString& name);
 // Windows-style attribute bits mapped from the file system: read-only 1,
 // hidden 2, directory 16, archive 32, reparse point 1024. Throws Failure when
 // the entry cannot be read.
-enum FileAttribute { ReadOnly = 1, Hidden = 2, System = 4, Directory = 16, Archive = 32, ReparsePoint = 1024 };
+enum FileAttribute {
+    ReadOnly = 1,
+    Hidden = 2,
+    System = 4,
+    Directory = 16,
+    Archive = 32,
+    ReparsePoint = 1024
+};
 int GetAttributes(const QString& path);
 
 // Lets the window process its pending events once (no-op without an application).

@@ -7,7 +7,7 @@
 // What long operations need from the window they run in: its controls, its
 // progress bar, its pointer and a way to let it process events.
 class Host : public RowSource {
-public:
+  public:
     enum Pointer { Default = 0, Arrow = 1, Hourglass = 11, Custom = 99 };
 
     virtual ~Host() = default;

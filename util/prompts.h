@@ -8,7 +8,7 @@
 // Every question and message the program puts to the user. The window shows
 // real dialogs, the command line answers from its options, tests script answers.
 class Prompts {
-public:
+  public:
     enum class Icon { None, Information, Exclamation, Critical, Question };
 
     virtual ~Prompts() = default;

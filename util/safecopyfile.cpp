@@ -39,12 +39,12 @@ void copyFile(const QString& source, const QString& destination) {
     QByteArray from, to;
     if (!NativePath(source, from) || !NativePath(destination, to)) return;
     // Non-blocking, so a named pipe posing as the source cannot hang the call.
-    UniqueFd input(::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    OwnedFd input(::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info;
     if (!input.valid() || ::fstat(input.get(), &info) != 0 || !S_ISREG(info.st_mode)) return;
 
     QByteArray temporary = to + ".quillmoor-copy-XXXXXX";
-    UniqueFd output(::mkostemp(temporary.data(), O_CLOEXEC));
+    OwnedFd output(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!output.valid()) return;
     const bool written = copyContents(input.get(), output.get()) &&
                          ::fchmod(output.get(), info.st_mode & 07777) == 0 &&

@@ -26,7 +26,8 @@ void SaveSetting(const QString& appName, const QString& section, const QString& 
     store.endGroup();
     store.sync();
     if (store.status() != QSettings::NoError)
-        throw Failure(QStringLiteral("Could not write the setting \"%1\" to %2").arg(key, store.fileName()));
+        throw Failure(
+            QStringLiteral("Could not write the setting \"%1\" to %2").arg(key, store.fileName()));
 }
 
 QString GetQuillmoorSetting(const QString& key, const QString& defaultValue) {

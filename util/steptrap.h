@@ -18,7 +18,7 @@ void ShowErrorReport(Prompts& prompts, const QString& description, const QString
 // reported and skipped; a test that fails is reported and counts as passed, so
 // the guarded block still runs. The operation never stops early.
 class StepTrap {
-public:
+  public:
     StepTrap(Prompts& prompts, QString locationTag)
         : prompts_(prompts), locationTag_(std::move(locationTag)) {}
 
@@ -49,7 +49,7 @@ public:
     const QString& locationTag() const { return locationTag_; }
     Prompts& prompts() { return prompts_; }
 
-private:
+  private:
     void report();
 
     Prompts& prompts_;

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", failure.description().toLocal8Bit().constData());
             return 1;
         }
-        std::printf("%.3f %s\n", one.nsecsElapsed() / 1e9, QDir(deck).dirName().toLocal8Bit().constData());
+        std::printf("%.3f %s\n", one.nsecsElapsed() / 1e9,
+                    QDir(deck).dirName().toLocal8Bit().constData());
     }
     std::printf("%.3f total\n", total.nsecsElapsed() / 1e9);
     return 0;

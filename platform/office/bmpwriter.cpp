@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/office/ownedfd.h"
+#include "util/ownedfd.h"
 
 static void put16(unsigned char* p, uint16_t v) {
     p[0] = static_cast<unsigned char>(v);

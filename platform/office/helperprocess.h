@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/office/ownedfd.h"
+#include "util/ownedfd.h"
 
 // One child process talking lines over a socket on its standard input and
 // output, in a process group of its own. Owned: the destructor kills the whole

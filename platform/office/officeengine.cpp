@@ -16,8 +16,8 @@
 #include "platform/office/documentkind.h"
 #include "platform/office/fileurl.h"
 #include "platform/office/lokclock.h"
-#include "platform/office/ownedfd.h"
 #include "platform/office/profilesettings.h"
+#include "util/ownedfd.h"
 
 static std::string inQuotes(const std::string& path) {
     return "\"" + path + "\"";

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/office/ownedfd.h"
+#include "util/ownedfd.h"
 
 // A LibreOffice user profile of the helper's own, under the user's cache
 // folder: ($XDG_CACHE_HOME or ~/.cache)/quillmoor/lo-profile-<slot>. The slot

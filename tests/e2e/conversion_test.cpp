@@ -13,9 +13,6 @@
 #include "tests/support/scriptedprompts.h"
 
 namespace {
-QString fixture(const QString& name) {
-    return sourceDir() + QStringLiteral("/tests/fixtures/") + name;
-}
 
 // Converts real presentations end to end with the engine, the staging folders
 // and the AVI writer, from a window stand-in.

@@ -10,20 +10,6 @@
 #include "tests/platform/office/officetesting.h"
 #include "tests/support/scriptedprompts.h"
 
-static QString fixture(const QString& name) {
-    return sourceDir() + QStringLiteral("/tests/fixtures/") + name;
-}
-
-template <typename Call>
-static QString failureOf(Call&& call) {
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return QStringLiteral("(no failure)");
-}
-
 // Combined mode's order for two rows, staged into one frame sequence.
 TEST(PowerPoint1, TwoRowsInCallOrderStageFramesOneToFive) {
     QTemporaryDir t;

@@ -22,7 +22,9 @@ void FakeHost::setPointer(int state) {
     pointerStates << state;
 }
 
-void FakeHost::setProgressMaximum(int maximum) { progressMaximum = maximum; }
+void FakeHost::setProgressMaximum(int maximum) {
+    progressMaximum = maximum;
+}
 
 void FakeHost::setProgressValue(int value) {
     progressValue = value;

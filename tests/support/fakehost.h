@@ -10,7 +10,7 @@
 // A window stand-in: rows, options and texts set by the test, progress and
 // pointer changes recorded.
 class FakeHost : public Host {
-public:
+  public:
     void yield() override;
     int rowCount() const override { return rows.size(); }
     QString rowText(int row) const override;

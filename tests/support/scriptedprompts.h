@@ -11,7 +11,7 @@
 // Records every message and answers every question from a script, in turn.
 // A question with no scripted answer gets the "cancel" answer.
 class ScriptedPrompts : public Prompts {
-public:
+  public:
     struct Shown {
         QString kind;  // "message", "yesno", "input", "folder", "files", "compression"
         QString text;
@@ -46,6 +46,6 @@ public:
     // Texts of the message boxes only.
     QStringList messages() const;
 
-private:
+  private:
     void record(const QString& kind, const QString& text, Icon icon, const QString& title);
 };

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", homePath + "/.config");
     qputenv("XDG_CACHE_HOME", homePath + "/.cache");
     qputenv("XDG_DATA_HOME", homePath + "/.local/share");
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + QStringLiteral("/.config"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       home.path() + QStringLiteral("/.config"));
 
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

@@ -4,8 +4,16 @@
 #include <QFile>
 #include <QFileInfo>
 
-QString sourceDir() { return QStringLiteral(QUILLMOOR_SOURCE_DIR); }
-QString binDir() { return QStringLiteral(QUILLMOOR_BIN_DIR); }
+QString sourceDir() {
+    return QStringLiteral(QUILLMOOR_SOURCE_DIR);
+}
+QString binDir() {
+    return QStringLiteral(QUILLMOOR_BIN_DIR);
+}
+
+QString fixture(const QString& name) {
+    return sourceDir() + QStringLiteral("/tests/fixtures/") + name;
+}
 
 QString sharedDecksDir() {
     const QString dir = QDir::cleanPath(sourceDir() + QStringLiteral("/../shared/decks"));

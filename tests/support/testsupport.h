@@ -5,23 +5,39 @@
 #include <QByteArray>
 #include <QString>
 
+#include "util/failure.h"
+
 // The project's source folder and the folder of built programs.
 QString sourceDir();
 QString binDir();
+
+// A file of the project's own test fixtures (tests/fixtures/).
+QString fixture(const QString& name);
+
+// The description of the Failure `call` throws, or "(no failure)".
+template <typename Call>
+QString failureOf(Call&& call) {
+    try {
+        call();
+    } catch (const Failure& failure) {
+        return failure.description();
+    }
+    return QStringLiteral("(no failure)");
+}
 
 // The shared real-world decks beside the project, or "" when this clone has none.
 QString sharedDecksDir();
 
 // Skips the current test with a printed reason when the shared decks are absent.
-#define REQUIRE_SHARED_DECKS()                                                     \
-    do {                                                                           \
-        if (sharedDecksDir().isEmpty())                                            \
+#define REQUIRE_SHARED_DECKS()                                                   \
+    do {                                                                         \
+        if (sharedDecksDir().isEmpty())                                          \
             GTEST_SKIP() << "../shared/decks is not beside this clone; skipped"; \
     } while (0)
 
 // Skips the current test when the process runs as root (permission tests).
-#define SKIP_IF_ROOT(why)                                               \
-    do {                                                                \
+#define SKIP_IF_ROOT(why)                                                 \
+    do {                                                                  \
         if (::geteuid() == 0) GTEST_SKIP() << "running as root: " << why; \
     } while (0)
 #include <unistd.h>

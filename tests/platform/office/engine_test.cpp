@@ -13,10 +13,6 @@
 #include "platform/office/officeclient.h"
 #include "util/failure.h"
 
-static QString fixture(const QString& name) {
-    return sourceDir() + QStringLiteral("/tests/fixtures/") + name;
-}
-
 struct Finished {
     int code = -1;
     QString out;
@@ -44,16 +40,6 @@ static QString helperProgram() {
 
 static Finished runHelper(const QStringList& arguments, const QStringList& environment = {}) {
     return runProgram(helperProgram(), arguments, environment);
-}
-
-template <typename Call>
-static QString failureOf(Call&& call) {
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return QStringLiteral("(no failure)");
 }
 
 // Checks the slides exported to folder `folder`: their number, size and the

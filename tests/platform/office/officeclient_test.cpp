@@ -32,16 +32,6 @@ class FakeHelperTest : public ::testing::Test {
     }
 };
 
-template <typename Call>
-static QString failureOf(Call&& call) {
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return failure.description();
-    }
-    return QStringLiteral("(no failure)");
-}
-
 TEST_F(FakeHelperTest, HangingHelperIsKilledAtTheTimeLimitAndLaterCallsSaySo) {
     OfficeHelper helper(options(QStringLiteral("hang-open")));
     EXPECT_EQ(
