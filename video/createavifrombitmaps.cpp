@@ -1,13 +1,11 @@
 #include "video/createavifrombitmaps.h"
 
-#include <QFile>
-
 #include "platform/avifile/avifile.h"
 #include "util/folderscan.h"
 #include "util/host.h"
-#include "util/paths.h"
 #include "util/prompts.h"
 #include "video/cdib.h"
+#include "video/framedeleter.h"
 #include "video/frameloader.h"
 
 namespace {
@@ -15,16 +13,11 @@ const void* address(quintptr value) {
     return reinterpret_cast<const void*>(value);
 }
 
-// KillFile reads "*" and "?" as wildcards; a frame whose own name holds one must
-// not take other frames with it.
-void deleteFrame(Host& host, const QString& path) {
-    const QString name = path.section(QLatin1Char('/'), -1);
-    if (!name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?'))) {
-        KillFile(path);
-        return;
-    }
+// Deletes a written frame as KillFile would (after a yield), by its exact name:
+// KillFile reads "*" and "?" as wildcards and could take other frames with it.
+void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
     host.yield();
-    QFile::remove(path);
+    deleter.remove(path);
 }
 
 // Steps up to the last frame; returns the status of the last AVIFile call.
@@ -64,6 +57,7 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
     if (status != 0) return status;
 
     const FileList frames = GetFrameList(frameFolder, QStringLiteral("*.bmp"));
+    FrameDeleter deleter;
     const int count = frames.upperIndex();
     host.setProgressMaximum(count);
     host.setProgressValue(0);
@@ -79,7 +73,7 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         status = AVIStreamWrite(compressed, i - 1, 1, address(dib.PointerToBits()), dib.SizeImage(),
                                 AVIIF_KEYFRAME);
         if (status != 0) break;
-        deleteFrame(host, path);
+        deleteFrame(host, deleter, path);
     }
     return status;
 }
