@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -77,6 +78,14 @@ static void start(Started& started) {
     } catch (const std::exception& error) {
         throw EngineError(std::string("No LibreOffice profile can be used: ") + error.what());
     }
+    // LibreOffice keeps a temporary folder that only its own teardown removes,
+    // and the helper ends without it: give it one inside the held profile slot,
+    // emptied here of whatever an earlier helper on this slot left.
+    const std::filesystem::path temporary = std::filesystem::path(started.slot->folder()) / "tmp";
+    std::error_code ignored;
+    std::filesystem::remove_all(temporary, ignored);
+    std::filesystem::create_directories(temporary, ignored);
+    for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
     started.engine.emplace(programFolder(), started.slot->folder());
 }
 

@@ -177,12 +177,16 @@ TEST(Engine, UnreadableFileIsRefused) {
 
 TEST(Engine, OneShotExportProbeAndTheirFailures) {
     QTemporaryDir dir;
+    // Nothing of the engine's stays in the user's temporary folder.
+    QTemporaryDir userTemp;
     const Finished exported =
         runHelper({QStringLiteral("export"), fixture(QStringLiteral("threeslides.fodp")),
-                   dir.filePath(QStringLiteral("slides.bmp"))});
+                   dir.filePath(QStringLiteral("slides.bmp"))},
+                  {QStringLiteral("TMPDIR=") + userTemp.path()});
     EXPECT_EQ(exported.code, 0) << exported.err.toStdString();
     EXPECT_EQ(exported.out, QStringLiteral("3\n"));
     expectSlides(dir.filePath(QStringLiteral("slides")), 960, 720, redGreenBlue);
+    EXPECT_TRUE(QDir(userTemp.path()).isEmpty());
 
     const QString empty = dir.filePath(QStringLiteral("empty.pptx"));
     writeFile(empty, {});
