@@ -2,13 +2,14 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
+#include "engine/staging.h"
 #include "platform/avifile/avifile.h"
 #include "util/failure.h"
+#include "util/paths.h"
 #include "util/steptrap.h"
 #include "video/createavifrombitmaps.h"
 
@@ -19,20 +20,24 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
         prompts.message(QStringLiteral("No Slide1.bmp in ") + frames);
         return 1;
     }
-    // Images that are not plain bitmaps are converted through a scratch file of our own.
-    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/quillmoor-convert-XXXXXX"));
-    if (!scratch.isValid()) {
-        prompts.message(QStringLiteral("Cannot create a temporary folder in ") + QDir::tempPath());
+    // Images that are not plain bitmaps are converted through the scratch
+    // bitmap of this instance's private staging folder.
+    QString scratch;
+    try {
+        scratch = FrameTarget(AcquireStagingFolder());
+    } catch (const StagingRefused& refused) {
+        prompts.message(refused.description(), Prompts::Icon::Critical);
         return 1;
     }
     const qsizetype before = prompts.messages().size();
     AVIFileInit();
     try {
-        CreateAviFromBitmaps(host, prompts, frames, scratch.path() + QStringLiteral("/temp.bmp"),
+        CreateAviFromBitmaps(host, prompts, frames, scratch,
                              QFileInfo(request.output).absoluteFilePath(), request.framesPerSecond);
     } catch (...) {
         prompts.message(describeCurrentException());
     }
     AVIFileExit();
+    KillFile(scratch);
     return prompts.messages().size() == before ? 0 : 1;
 }
