@@ -6,6 +6,7 @@
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
+#include "cli/reportvideo.h"
 #include "engine/staging.h"
 #include "platform/avifile/avifile.h"
 #include "util/failure.h"
@@ -29,15 +30,17 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
         prompts.message(refused.description(), Prompts::Icon::Critical);
         return 1;
     }
-    const qsizetype before = prompts.messages().size();
+    const QString output = QFileInfo(request.output).absoluteFilePath();
+    AviOutcome outcome;
     AVIFileInit();
     try {
-        CreateAviFromBitmaps(host, prompts, frames, scratch,
-                             QFileInfo(request.output).absoluteFilePath(), request.framesPerSecond);
+        outcome =
+            CreateAviFromBitmaps(host, prompts, frames, scratch, output, request.framesPerSecond);
     } catch (...) {
         prompts.message(describeCurrentException());
     }
     AVIFileExit();
     KillFile(scratch);
-    return prompts.messages().size() == before ? 0 : 1;
+    ReportVideo(output, outcome);
+    return outcome.kind == AviOutcome::Written ? 0 : 1;
 }

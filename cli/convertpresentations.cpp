@@ -7,6 +7,7 @@
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
+#include "cli/reportvideo.h"
 #include "engine/batchconversion.h"
 #include "joblist/droppedfiles.h"
 #include "platform/avifile/compressoptions.h"
@@ -70,7 +71,9 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     BatchConversion batch(host, prompts);
     batch.PushButton2_Click();
     if (!batch.lastRunStarted()) return 1;
-    for (const QString& failed : batch.failures())
+    for (const VideoResult& video : batch.videos()) ReportVideo(video.path, video.outcome);
+    const QStringList failures = batch.failures();
+    for (const QString& failed : failures)
         std::fprintf(stderr, "Failed: %s\n", failed.toLocal8Bit().constData());
-    return batch.failures().isEmpty() ? 0 : 1;
+    return failures.isEmpty() ? 0 : 1;
 }

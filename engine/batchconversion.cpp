@@ -1,7 +1,5 @@
 #include "engine/batchconversion.h"
 
-#include <QFileInfo>
-
 #include "engine/powerpoint1.h"
 #include "engine/staging.h"
 #include "platform/avifile/avifile.h"
@@ -10,7 +8,6 @@
 #include "util/numbers.h"
 #include "util/paths.h"
 #include "util/steptrap.h"
-#include "video/createavifrombitmaps.h"
 
 namespace {
 const QString LocationTag = QStringLiteral("in Quorvide2021/08/31.Form1.PushButton2_Click ");
@@ -23,7 +20,8 @@ void BatchConversion::PushButton2_Click() {
     StepTrap trap(prompts_, LocationTag);
     trap.step(102, [&] { isConverting_ = true; });
     lastRunStarted_ = false;
-    failures_.clear();
+    rows_.clear();
+    videos_.clear();
     outputs_.clear();
 
     if (!trap.test(104, [&] { return host_.rowCount() > 0; })) {
@@ -80,20 +78,29 @@ void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, co
     });
 }
 
-void BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
-                                 const QString& outputPath) {
-    const int before = prompts_.messages;
-    const QString target = outputs_.free(outputPath);
+VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
+                                        const QString& outputPath) {
+    // Failed unless the writer says otherwise: a step that fails wrote nothing.
+    VideoResult video{outputs_.free(outputPath), AviOutcome()};
     trap.step(firstStep, [&] {
-        CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t), target,
-                             TextToInteger16(host_.text1()));
+        video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
+                                             video.path, TextToInteger16(host_.text1()));
     });
-    if (prompts_.messages == before && QFileInfo::exists(target)) outputs_.markWritten(target);
-    noteFailure(before, target);
+    if (video.outcome.kind == AviOutcome::Written) outputs_.markWritten(video.path);
+    videos_ << video;
+    return video;
 }
 
-void BatchConversion::noteFailure(int messagesBefore, const QString& subject) {
-    if (prompts_.messages != messagesBefore && !failures_.contains(subject)) failures_ << subject;
+void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
+                                const std::optional<VideoResult>& video) {
+    rows_ << RowResult{path, trap.failures() != failuresBefore, video};
+}
+
+QStringList BatchConversion::failures() const {
+    QStringList failed;
+    for (const RowResult& row : rows_)
+        if (!row.succeeded() && !failed.contains(row.path)) failed << row.path;
+    return failed;
 }
 
 void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
@@ -105,7 +112,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     HelperRun helpers(rows);
     QString path;
     for (int row = 1; row <= rows; ++row) {
-        const int before = prompts_.messages;
+        const int before = trap.failures();
         trap.step(120, [&] { host_.yield(); });
         trap.step(122, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 124, row, path);
@@ -121,7 +128,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
-        noteFailure(before, path);
+        recordRow(trap, before, path, std::nullopt);
     }
 
     if (trap.test(174, [&] { return FirstFrameExists(t); })) {
@@ -134,7 +141,8 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         } else if (trap.test(184, [&] { return host_.option(4); })) {
             trap.step(186, [&] { outputPath = VideoPath(ExtractFolder(firstPath), firstPath); });
         }
-        writeVideo(trap, 188, t, outputPath);
+        const VideoResult video = writeVideo(trap, 188, t, outputPath);
+        for (RowResult& row : rows_) row.video = video;
         trap.step(190, [&] { AVIFileExit(); });
     }
     trap.step(192, [&] { PurgeAfterCombinedRun(t); });
@@ -146,7 +154,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     HelperRun helpers(rows);
     QString path;
     for (int row = 1; row <= rows; ++row) {
-        const int before = prompts_.messages;
+        const int before = trap.failures();
         trap.step(202, [&] { host_.yield(); });
         trap.step(204, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 206, row, path);
@@ -158,6 +166,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         trap.step(226, [&] { presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse); });
 
+        std::optional<VideoResult> video;
         if (trap.test(238, [&] { return FirstFrameExists(t); })) {
             trap.step(240, [&] { AVIFileInit(); });
             QString outputPath;
@@ -166,7 +175,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
             } else if (trap.test(246, [&] { return host_.option(4); })) {
                 trap.step(248, [&] { outputPath = VideoPath(ExtractFolder(path), path); });
             }
-            writeVideo(trap, 250, t, outputPath);
+            video = writeVideo(trap, 250, t, outputPath);
             trap.step(252, [&] { AVIFileExit(); });
         }
 
@@ -175,36 +184,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(258, [&] { presentation = Presentation(); });
         trap.step(260, [&] { application = Application(); });
         trap.step(262, [&] { PurgeAfterRow(t); });
-        noteFailure(before, path);
+        recordRow(trap, before, path, video);
     }
-}
-
-void BatchConversion::CountingPrompts::message(const QString& text, Icon icon,
-                                               const QString& title) {
-    ++messages;
-    inner_.message(text, icon, title);
-}
-
-bool BatchConversion::CountingPrompts::askYesNo(const QString& text, Icon icon,
-                                                const QString& title) {
-    return inner_.askYesNo(text, icon, title);
-}
-
-QString BatchConversion::CountingPrompts::inputBox(const QString& prompt, const QString& title,
-                                                   const QString& proposed) {
-    return inner_.inputBox(prompt, title, proposed);
-}
-
-QString BatchConversion::CountingPrompts::browseForFolder(const QString& prompt,
-                                                          const QString& start) {
-    return inner_.browseForFolder(prompt, start);
-}
-
-QStringList BatchConversion::CountingPrompts::openFiles(const QString& title,
-                                                        const QStringList& filters) {
-    return inner_.openFiles(title, filters);
-}
-
-int BatchConversion::CountingPrompts::compressionOptions(CompressOptions& options) {
-    return inner_.compressionOptions(options);
 }

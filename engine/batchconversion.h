@@ -1,13 +1,39 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "engine/outputnaming.h"
 #include "util/prompts.h"
+#include "video/createavifrombitmaps.h"
 
 class Host;
 class StepTrap;
+
+// What "Start Converting" does: every job-list row in list order becomes
+// slides in the staging folders, and the frame folder becomes AVI files (one
+// for the whole list, or one per presentation). It reads the window's
+// controls through Host at the moments it needs them and talks to the user
+// through Prompts, so the window and the command line run the same code.
+// What became of one video of a run: its final path (" (2)" included) and the writer's outcome.
+struct VideoResult {
+    QString path;
+    AviOutcome outcome;
+};
+
+// What became of one row: whether a step of its own work failed (and was
+// reported), and the video its slides went into, if one was made.
+struct RowResult {
+    QString path;
+    bool stepFailed = false;
+    std::optional<VideoResult> video;
+    // A presentation succeeded when its video was written, dropped frames or not.
+    bool succeeded() const {
+        return !stepFailed && video && video->outcome.kind == AviOutcome::Written;
+    }
+};
 
 // What "Start Converting" does: every job-list row in list order becomes
 // slides in the staging folders, and the frame folder becomes AVI files (one
@@ -23,40 +49,27 @@ class BatchConversion {
     bool IsConverting() const { return isConverting_; }
     // Whether the last run got past validation (a refused run shows one message only).
     bool lastRunStarted() const { return lastRunStarted_; }
-    // Presentations (or, in combined mode, the video) of the last run for
-    // which anything was reported to the user.
-    const QStringList& failures() const { return failures_; }
+    // The last run's rows and videos, in the order they were done.
+    const QList<RowResult>& rowResults() const { return rows_; }
+    const QList<VideoResult>& videos() const { return videos_; }
+    // Presentations of the last run that did not end in a written video.
+    QStringList failures() const;
 
   private:
-    // Passes everything through and counts what the user is told.
-    class CountingPrompts : public Prompts {
-      public:
-        explicit CountingPrompts(Prompts& inner) : inner_(inner) {}
-        void message(const QString& text, Icon icon = Icon::None,
-                     const QString& title = QString()) override;
-        bool askYesNo(const QString& text, Icon icon, const QString& title) override;
-        QString inputBox(const QString& prompt, const QString& title,
-                         const QString& proposed) override;
-        QString browseForFolder(const QString& prompt, const QString& start) override;
-        QStringList openFiles(const QString& title, const QStringList& filters) override;
-        int compressionOptions(CompressOptions& options) override;
-        int messages = 0;
-
-      private:
-        Prompts& inner_;
-    };
-
     void runCombined(StepTrap& trap, const QString& t);
     void runSeparate(StepTrap& trap, const QString& t);
     // One writer call with the library started and ended around it.
-    void writeVideo(StepTrap& trap, int firstStep, const QString& t, const QString& outputPath);
+    VideoResult writeVideo(StepTrap& trap, int firstStep, const QString& t,
+                           const QString& outputPath);
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
-    void noteFailure(int messagesBefore, const QString& subject);
+    void recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
+                   const std::optional<VideoResult>& video);
 
     Host& host_;
-    CountingPrompts prompts_;
+    Prompts& prompts_;
     bool isConverting_ = false;
     bool lastRunStarted_ = false;
-    QStringList failures_;
+    QList<RowResult> rows_;
+    QList<VideoResult> videos_;
     RunOutputs outputs_;
 };

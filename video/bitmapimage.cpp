@@ -5,18 +5,14 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/avifile/bitmaplayout.h"
 #include "util/failure.h"
 
-bool IsDirectBitmapFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    unsigned char head[54];
-    if (file.read(reinterpret_cast<char*>(head), sizeof head) != qint64(sizeof head)) return false;
-    const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(head + at); };
-    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(head + at); };
-    const int bitCount = u16(28);
-    return u16(0) == 0x4D42 && u32(14) >= 40 && u32(30) == 0 &&
-           (bitCount == 8 || bitCount == 24 || bitCount == 32);
+bool FitsFormat(const std::vector<unsigned char>& contents, const BitmapLayout& layout,
+                const BitmapFormat& format) {
+    BitmapFormat own;
+    return ParseBitmapFormat(contents.data() + layout.infoOffset, layout.infoBytes, own) &&
+           own.sameLayout(format);
 }
 
 QImage FitImage(const QImage& image, int width, int height) {

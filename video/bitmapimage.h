@@ -2,12 +2,16 @@
 
 #include <QImage>
 #include <QString>
+#include <vector>
 
 #include "platform/avifile/bitmapformat.h"
 
-// True when `path` starts like a BMP file whose pixels an AVI stream can take as
-// they are: uncompressed (BI_RGB) with 8 bits and a colour table, 24 or 32 bits.
-bool IsDirectBitmapFile(const QString& path);
+struct BitmapLayout;
+
+// True when the bitmap file `contents`, of `layout`, holds pixels of exactly
+// `format`'s layout, so they can follow the stream's earlier frames as they are.
+bool FitsFormat(const std::vector<unsigned char>& contents, const BitmapLayout& layout,
+                const BitmapFormat& format);
 
 // `image` scaled into width x height with its aspect kept, centred on black.
 QImage FitImage(const QImage& image, int width, int height);

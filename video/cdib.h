@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <vector>
 
+#include "platform/avifile/bitmaplayout.h"
+
 class Prompts;
 
 // One device-independent bitmap held exactly as a BMP file lays it out: file
@@ -14,62 +16,42 @@ class cDIB {
     explicit cDIB(Prompts& prompts) : prompts_(prompts) {}
 
     bool CreateFromFile(const QString& path);
+    // A whole BMP file already read from `path` (named when it is refused). On
+    // success the reader keeps the bytes and `contents` gets its previous
+    // buffer back, so a frame loop reuses two allocations.
+    bool CreateFromFileContents(const QString& path, std::vector<unsigned char>& contents);
     // A packed bitmap in memory: info header, then colour masks or table, then pixels.
     bool CreateFromPackedDIBPointer(quintptr& address);
     // Writes the bitmap as a BMP file (replacing the file); false when writing fails.
     bool WriteToFile(const QString& path);
 
-    qint32 BitCount() const { return info_.bitCount; }
-    qint32 Height() const { return info_.height; }
-    qint32 Width() const { return info_.width; }
-    qint32 Compression() const { return qint32(info_.compression); }
-    qint32 SizeInfoHeader() const { return qint32(info_.size); }
-    qint32 SizeImage() const { return qint32(info_.sizeImage); }
-    qint32 Planes() const { return info_.planes; }
-    qint32 ClrImportant() const { return qint32(info_.clrImportant); }
-    qint32 ClrUsed() const { return qint32(info_.clrUsed); }
-    qint32 XPPM() const { return info_.xPelsPerMeter; }
-    qint32 YPPM() const { return info_.yPelsPerMeter; }
-    qint32 FileType() const { return file_.type; }
-    qint32 SizeFileHeader() const { return qint32(file_.size); }
-    qint32 BitOffset() const { return qint32(file_.bitsOffset); }
+    qint32 BitCount() const { return layout_.info.bitCount; }
+    qint32 Height() const { return layout_.info.height; }
+    qint32 Width() const { return layout_.info.width; }
+    qint32 Compression() const { return qint32(layout_.info.compression); }
+    qint32 SizeInfoHeader() const { return qint32(layout_.info.size); }
+    qint32 SizeImage() const { return qint32(layout_.info.sizeImage); }
+    qint32 Planes() const { return layout_.info.planes; }
+    qint32 ClrImportant() const { return qint32(layout_.info.clrImportant); }
+    qint32 ClrUsed() const { return qint32(layout_.info.clrUsed); }
+    qint32 XPPM() const { return layout_.info.xPelsPerMeter; }
+    qint32 YPPM() const { return layout_.info.yPelsPerMeter; }
+    qint32 FileType() const { return layout_.file.type; }
+    qint32 SizeFileHeader() const { return qint32(layout_.file.size); }
+    qint32 BitOffset() const { return qint32(layout_.file.bitsOffset); }
     // Addresses valid until the next load; Failure when the block does not exist.
     quintptr PointerToBits() const;
     quintptr PointerToBitmapInfo() const;
     qint32 SizeBitmapInfo() const;
 
   private:
-    struct FileHeader {
-        quint16 type = 0;
-        quint32 size = 0;
-        quint16 reserved1 = 0;
-        quint16 reserved2 = 0;
-        quint32 bitsOffset = 0;
-    };
-    struct InfoHeader {
-        quint32 size = 0;
-        qint32 width = 0;
-        qint32 height = 0;
-        quint16 planes = 0;
-        quint16 bitCount = 0;
-        quint32 compression = 0;
-        quint32 sizeImage = 0;
-        qint32 xPelsPerMeter = 0;
-        qint32 yPelsPerMeter = 0;
-        quint32 clrUsed = 0;
-        quint32 clrImportant = 0;
-    };
-
     bool FileExists(const QString& path) const;
     bool refuse(const QString& path);
 
     Prompts& prompts_;
-    std::vector<unsigned char> bits_;
-    std::vector<unsigned char> infoBlock_;
-    InfoHeader info_;
-    FileHeader file_;
-    // The previous load's blocks, reused so a frame loop does not allocate per frame.
-    std::vector<unsigned char> spareBits_;
-    bool hasBits_ = false;
-    bool hasInfo_ = false;
+    // The bitmap as a file lays it out: file header, info block, pixels.
+    std::vector<unsigned char> bytes_;
+    BitmapLayout layout_;
+    std::vector<unsigned char> spare_;
+    bool loaded_ = false;
 };

@@ -20,10 +20,11 @@ void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
     deleter.remove(path);
 }
 
-// Steps up to the last frame; returns the status of the last AVIFile call.
+// Steps up to the last frame; returns the status of the last AVIFile call and
+// leaves in `outcome` what became of the video if the file completes.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
                const QString& scratchBitmap, const QString& outputPath, qint16 framesPerSecond,
-               AviFile& file, AviStream& stream, AviStream& compressed) {
+               AviFile& file, AviStream& stream, AviStream& compressed, AviOutcome& outcome) {
     int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
     if (status != 0) return status;
 
@@ -49,6 +50,7 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
 
     CompressOptions options;
     status = prompts.compressionOptions(options);
+    if (status == 0) outcome.kind = AviOutcome::Cancelled;
     if (status != 1) return status;
     status = AVIMakeCompressedStream(compressed, stream, options);
     if (status != 0) return status;
@@ -69,28 +71,37 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         const QString path = frameFolder + QLatin1Char('/') + name;
         // A frame the reader refuses (it has said why) stays a dropped frame, so
         // the frames after it keep their times.
-        if (!loader.load(path, format)) continue;
+        if (!loader.load(path, format)) {
+            ++outcome.droppedFrames;
+            continue;
+        }
         status = AVIStreamWrite(compressed, i - 1, 1, address(dib.PointerToBits()), dib.SizeImage(),
                                 AVIIF_KEYFRAME);
         if (status != 0) break;
         deleteFrame(host, deleter, path);
     }
+    if (status == 0) outcome.kind = AviOutcome::Written;
     return status;
 }
 }  // namespace
 
-void CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
-                          const QString& scratchBitmap, const QString& outputPath,
-                          qint16 framesPerSecond) {
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                qint16 framesPerSecond) {
     AviFile file;
     AviStream stream;
     AviStream compressed;
+    AviOutcome outcome;
     int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, framesPerSecond,
-                            file, stream, compressed);
+                            file, stream, compressed, outcome);
     AVIStreamRelease(stream);
     AVIStreamRelease(compressed);
     // Completing the file can still fail (the last data reaches the disk here).
     const int released = AVIFileRelease(file);
     if (status == 0) status = released;
-    if (status != 0) prompts.message(QStringLiteral("There was an error writing to file"));
+    if (status != 0) {
+        prompts.message(QStringLiteral("There was an error writing to file"));
+        outcome.kind = AviOutcome::Failed;
+    }
+    return outcome;
 }

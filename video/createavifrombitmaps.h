@@ -6,12 +6,25 @@
 class Host;
 class Prompts;
 
+// What became of one video.
+struct AviOutcome {
+    enum Kind {
+        Written,    // complete and in place of any earlier file of its name
+        Cancelled,  // the compression dialog was cancelled: nothing written, nothing said
+        Failed,     // the user was told why; an earlier file of its name is as it was
+    };
+    Kind kind = Failed;
+    // Images the reader refused (it said why): their positions stay empty.
+    int droppedFrames = 0;
+};
+
 // Writes the images of `frameFolder` ("*.bmp", in slide-number order) as the
 // frames of one AVI file at `outputPath`, one frame per image at
 // `framesPerSecond` (clamped to 1..30), compressed as the user chooses. The
 // stream format comes from frameFolder + "/Slide1.bmp"; images are converted
 // through `scratchBitmap` when needed; each image is deleted once written.
-// The caller starts and ends the AVI library around the call.
-void CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
-                          const QString& scratchBitmap, const QString& outputPath,
-                          qint16 framesPerSecond);
+// The caller starts and ends the AVI library around the call. An image that
+// cannot be loaded as a picture throws Failure, and the video is not written.
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                qint16 framesPerSecond);

@@ -1,14 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 #include "platform/avifile/bitmapformat.h"
 
 class cDIB;
 
-// Brings one frame image into the bitmap reader for the AVI writer: a BMP whose
-// pixels the stream can take is read as it is; anything else is converted with
-// QImage into the scratch bitmap, which the reader then reads.
+// Brings one frame image into the bitmap reader for the AVI writer, opening it
+// once: a BMP whose pixels the stream can take is read as it is; anything else
+// is converted with QImage into the scratch bitmap, which the reader then reads.
 class FrameLoader {
   public:
     FrameLoader(cDIB& dib, QString scratchBitmap) : dib_(dib), scratch_(std::move(scratchBitmap)) {}
@@ -20,12 +21,15 @@ class FrameLoader {
     bool load(const QString& path, const BitmapFormat& format);
 
     // False when the reader refused the image (it has said why). Images that
-    // cannot be loaded as pictures and an unwritable scratch bitmap throw Failure.
+    // cannot be read or loaded as pictures (a FIFO or a folder among them) and an
+    // unwritable scratch bitmap throw Failure.
 
   private:
+    bool load(const QString& path, const BitmapFormat* format);
+    void read(const QString& path);
     bool convert(const QString& path, const BitmapFormat* format);
-    bool readerMatches(const BitmapFormat& format) const;
 
     cDIB& dib_;
     QString scratch_;
+    std::vector<unsigned char> contents_;
 };

@@ -81,7 +81,8 @@ int AVIStreamWrite(AviStream& stream, qint32 start, qint32 samples, const void* 
                    qint32 bufferSize, quint32 flags, qint32* samplesWritten, qint32* bytesWritten) {
     if (samplesWritten != nullptr) *samplesWritten = 0;
     if (bytesWritten != nullptr) *bytesWritten = 0;
-    if (!stream || samples != 1) return AVIERR_BADPARAM;
+    if (!stream) return AVIERR_BADPARAM;
+    if (samples != 1) return stream.muxer_->fail(AVIERR_BADPARAM);
     const int status =
         stream.muxer_->write(start, buffer, bufferSize, (flags & AVIIF_KEYFRAME) != 0);
     if (status == AVIERR_OK) {

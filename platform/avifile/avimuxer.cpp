@@ -133,6 +133,11 @@ int AviMuxer::setFormat(const void* block, qint64 size,
 }
 
 int AviMuxer::write(qint64 position, const void* pixels, qint64 size, bool keyFrame) {
+    const int status = writeFrame(position, pixels, size, keyFrame);
+    return status == AVIERR_OK ? status : fail(status);
+}
+
+int AviMuxer::writeFrame(qint64 position, const void* pixels, qint64 size, bool keyFrame) {
     if (closed_ || failed_) return AVIERR_FILEWRITE;
     if (!headerWritten_) return AVIERR_BADFORMAT;
     if (position < 0) position = nextPosition_;
@@ -141,11 +146,11 @@ int AviMuxer::write(qint64 position, const void* pixels, qint64 size, bool keyFr
     const int encoded =
         encoder_->encode(static_cast<const unsigned char*>(pixels), position, keyFrame,
                          [this](AVPacket* packet) { return writePacket(packet); });
-    if (encoded < 0) return fail(AVIERR_FILEWRITE);
+    if (encoded < 0) return AVIERR_FILEWRITE;
     // Each frame reaches the file before the call returns, so a full disk or a
     // size limit shows at the frame it stops, not some frames later.
     avio_flush(io_);
-    if (io_->error < 0) return fail(AVIERR_FILEWRITE);
+    if (io_->error < 0) return AVIERR_FILEWRITE;
     nextPosition_ = position + 1;
     return AVIERR_OK;
 }

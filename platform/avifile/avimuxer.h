@@ -26,18 +26,21 @@ class AviMuxer {
     // The frames' layout, and how to store them (no options: as they are).
     int setFormat(const void* block, qint64 size, const std::optional<CompressOptions>& options);
     // One frame at `position` (-1: right after the last one); positions skipped
-    // become dropped frames.
+    // become dropped frames. A frame refused for any reason fails the file: a
+    // video missing a frame it was given never replaces the target.
     int write(qint64 position, const void* pixels, qint64 size, bool keyFrame);
     // Completes the file and puts it in place of the target. A file that never got
     // its format is discarded instead (nothing to write: the target stays).
     int finish();
     // Removes the temporary file; the target stays as it was.
     void discard();
+    // Discards the file for good: finish() then reports the failure. Returns `status`.
+    int fail(int status);
 
   private:
     AviMuxer() = default;
+    int writeFrame(qint64 position, const void* pixels, qint64 size, bool keyFrame);
     int writePacket(AVPacket* packet);
-    int fail(int status);
     void closeOutput();
 
     QString target_;

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtEndian>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 
 #include "../platform/avifile/support/avidecode.h"
 #include "../platform/avifile/support/dibbuilder.h"
@@ -121,6 +124,7 @@ TEST(ConvertCommand, WritesAFolderOfFramesAndConsumesThem) {
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty())
         << run.err.toStdString();  // no progress lines without a terminal
+    EXPECT_EQ(run.out, QStringLiteral("Written: ") + output + QLatin1Char('\n'));
 
     const DecodedVideo video = DecodeVideo(output);
     ASSERT_TRUE(video.ok());
@@ -156,6 +160,64 @@ TEST(ConvertCommand, SaysWhatWentWrongAndEndsWithAFailureStatus) {
     const Outcome list = convert({"--list-codecs"});
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_TRUE(list.out.startsWith(QStringLiteral("Full Frames (Uncompressed)\n")));
+}
+
+// Frames that cannot all go into the video never cost the earlier one.
+TEST(ConvertCommand, BadFramesLeaveAnEarlierVideoAsItWas) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString frames = dir.path() + QStringLiteral("/frames");
+    const QString output = dir.path() + QStringLiteral("/out.avi");
+    const QString slide1 = frames + QStringLiteral("/Slide1.bmp");
+    const QString slide2 = frames + QStringLiteral("/Slide2.bmp");
+    const auto shortField = [&] {
+        QByteArray bytes = readFile(slide2);
+        qToLittleEndian<quint32>(100, reinterpret_cast<uchar*>(bytes.data()) + 34);
+        writeFile(slide2, bytes);
+    };
+    const auto namedPipe = [&] {
+        QFile::remove(slide2);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(slide2).constData(), 0600), 0);
+    };
+    const auto hugeRows = [&] {
+        QByteArray bytes = readFile(slide1).left(70);
+        qToLittleEndian<quint32>(0, reinterpret_cast<uchar*>(bytes.data()) + 34);
+        qToLittleEndian<qint32>(0x7FFFFFFF, reinterpret_cast<uchar*>(bytes.data()) + 18);
+        qToLittleEndian<qint32>(0x7FFFFFFF, reinterpret_cast<uchar*>(bytes.data()) + 22);
+        writeFile(slide1, bytes);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> spoil;
+        QString says;
+    } cases[] = {
+        {"an image size the muxer refuses", shortField,
+         QStringLiteral("There was an error writing to file\n")},
+        {"a named pipe", namedPipe, QStringLiteral("Invalid picture: ") + slide2},
+        {"rows past 64 bits", hugeRows,
+         QStringLiteral("File is not a supported bitmap format:\n") + slide1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(frames).removeRecursively();
+        for (int n = 1; n <= 3; ++n)
+            writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n),
+                      MakeBmpFile(MakeDib(TestPattern(16, 16, n), 24)));
+        ASSERT_EQ(convert({"--frames", frames, "--fps", "1", "--output", output}).exitCode, 0);
+        const QByteArray earlier = readFile(output);
+        for (int n = 1; n <= 3; ++n)
+            writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n),
+                      MakeBmpFile(MakeDib(TestPattern(16, 16, n), 24)));
+        c.spoil();
+        const Outcome run = convert({"--frames", frames, "--fps", "1", "--output", output});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err.count(c.says), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        EXPECT_EQ(readFile(output), earlier);
+        EXPECT_EQ(QDir(dir.path())
+                      .entryList({QStringLiteral(".quillmoor-*")}, QDir::Files | QDir::Hidden),
+                  QStringList());
+    }
 }
 
 TEST(ConvertCommand, AnInterruptedRunLeavesNoTemporaryFileBehind) {

@@ -16,6 +16,7 @@ ConvertRequest parse(const QStringList& arguments) {
 
 struct CommandRun {
     int exitCode = -1;
+    QString out;
     QString err;
 };
 
@@ -26,6 +27,7 @@ CommandRun convertIn(const QString& folder, const QStringList& arguments) {
     CommandRun run;
     if (!process.waitForFinished(180000)) return run;
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
     run.err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
 }
@@ -82,6 +84,8 @@ TEST(ConvertCommand, ConvertsPresentationsWithTheStoredOptionsAndNamesFailures) 
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("Failed: ") + missing)) << run.err.toStdString();
     EXPECT_FALSE(run.err.contains(QStringLiteral("Failed: ") + decks));
+    EXPECT_EQ(run.out,
+              QStringLiteral("Written: ") + dir.filePath(QStringLiteral("three.avi")) + '\n');
     const DecodedVideo video = DecodeVideo(dir.filePath(QStringLiteral("three.avi")), false);
     ASSERT_TRUE(video.ok()) << video.error.toStdString();
     EXPECT_EQ(video.nonEmptyPackets(), 3);

@@ -131,12 +131,33 @@ TEST_F(Conversion, TwoRowsOfOneNameKeepBothVideos) {
     EXPECT_TRUE(messages[0].contains(QStringLiteral("at line 250")));
     EXPECT_EQ(readFile(out() + QStringLiteral("/deck.avi")), QByteArray("an older video"));
 
+    // The first video is written without a frame the reader refuses: it is still
+    // this run's, so the second gets a name of its own.
+    const QString secondFrame = FrameFolder(AcquireStagingFolder()) + QStringLiteral("/Slide2.bmp");
+    bool spoiled = false;
+    host.onYield = [&] {
+        if (!spoiled && host.progressMaximum == 3 && QFile::exists(secondFrame))
+            spoiled = QFile::resize(secondFrame, 100);
+    };
     prompts.shown.clear();
     host.frameRate = QStringLiteral("2");
     batch.PushButton2_Click();
-    EXPECT_EQ(prompts.messages(), QStringList{QStringLiteral("Done.")});
-    EXPECT_EQ(DecodeVideo(out() + QStringLiteral("/deck.avi")).frames.size(), 3);
+    ASSERT_TRUE(spoiled);
+    EXPECT_EQ(prompts.messages().size(), 2);
+    const DecodedVideo first = DecodeVideo(out() + QStringLiteral("/deck.avi"));
+    EXPECT_EQ(first.packetPts, (QList<qint64>{0, 2}));
     EXPECT_EQ(DecodeVideo(out() + QStringLiteral("/deck (2).avi")).frames.size(), 2);
+    EXPECT_TRUE(batch.failures().isEmpty());
+    ASSERT_EQ(batch.videos().size(), 2);
+    EXPECT_EQ(batch.videos()[0].outcome.droppedFrames, 1);
+    EXPECT_EQ(batch.videos()[1].path, out() + QStringLiteral("/deck (2).avi"));
+
+    // A cancelled dialog writes nothing, so the next video of that name takes it.
+    host.onYield = nullptr;
+    prompts.compressionAnswers.push_back({0, {}});
+    batch.PushButton2_Click();
+    EXPECT_EQ(DecodeVideo(out() + QStringLiteral("/deck.avi")).width, 1280);
+    EXPECT_EQ(batch.failures(), QStringList{a});
     expectCleanedUp();
 }
 

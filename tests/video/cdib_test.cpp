@@ -164,6 +164,20 @@ TEST_F(CDibTest, HeadersThatPointOutsideTheFileAreRefusedNotFollowed) {
     put32(negativeWidth, 34, 0);
     put32(negativeWidth, 18, quint32(-10));
     cases.append({"negative width without a size", negativeWidth});
+    // 70 bytes whose rows would take more than 64 bits to count.
+    QByteArray hugeRows = good.left(70);
+    put32(hugeRows, 34, 0);
+    put32(hugeRows, 18, 0x7FFFFFFF);
+    put32(hugeRows, 22, 0x7FFFFFFF);
+    hugeRows[28] = char(0xFF);
+    hugeRows[29] = char(0xFF);
+    cases.append({"row count overflowing the size", hugeRows});
+    QByteArray coreHeader = good;
+    put32(coreHeader, 14, 12);
+    cases.append({"info header shorter than 40 bytes", coreHeader});
+    QByteArray table = good;
+    put32(table, 46, 200);
+    cases.append({"colour table past the bits offset", table});
 
     for (const Hostile& c : cases) {
         SCOPED_TRACE(c.what);

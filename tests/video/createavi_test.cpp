@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <csignal>
 
 #include "../platform/avifile/support/avidecode.h"
@@ -40,8 +42,9 @@ class CreateAviTest : public ::testing::Test {
         writeFile(frames() + QLatin1Char('/') + name,
                   MakeBmpFile(MakeDib(image, bitCount, topDown)));
     }
-    void run(qint16 fps = 1) {
-        CreateAviFromBitmaps(host, prompts, frames(), scratch(), output(), fps);
+    AviOutcome::Kind run(qint16 fps = 1) {
+        outcome = CreateAviFromBitmaps(host, prompts, frames(), scratch(), output(), fps);
+        return outcome.kind;
     }
     QStringList framesLeft() const { return QDir(frames()).entryList(QDir::Files, QDir::Name); }
     QStringList temporaries() const {
@@ -57,6 +60,7 @@ class CreateAviTest : public ::testing::Test {
     QTemporaryDir root;
     FakeHost host;
     ScriptedPrompts prompts;
+    AviOutcome outcome;
 };
 
 QByteArray pngBytes(const QImage& image) {
@@ -217,7 +221,7 @@ TEST_F(CreateAviTest, CancellingTheDialogKeepsTheEarlierFileAndTheImagesAndSaysN
     saveFrame(QStringLiteral("Slide1.bmp"), TestPattern(8, 8, 1));
     saveFrame(QStringLiteral("Slide2.bmp"), TestPattern(8, 8, 2));
     prompts.compressionAnswers.push_back({0, {}});
-    run();
+    EXPECT_EQ(run(), AviOutcome::Cancelled);
     EXPECT_TRUE(prompts.messages().isEmpty());
     EXPECT_EQ(readFile(output()), QByteArray("earlier video"));
     EXPECT_EQ(framesLeft().size(), 2);
@@ -225,7 +229,7 @@ TEST_F(CreateAviTest, CancellingTheDialogKeepsTheEarlierFileAndTheImagesAndSaysN
 
     // Any other answer than OK or cancel is an error.
     prompts.compressionAnswers.push_back({-1, {}});
-    run();
+    EXPECT_EQ(run(), AviOutcome::Failed);
     EXPECT_EQ(prompts.messages(), QStringList{WriteError});
     EXPECT_EQ(readFile(output()), QByteArray("earlier video"));
 }
@@ -234,7 +238,7 @@ TEST_F(CreateAviTest, AFirstImageTheReaderRefusesEndsTheCallWithItsTwoMessages) 
     QByteArray truncated = MakeBmpFile(MakeDib(TestPattern(8, 8, 1), 24));
     truncated.chop(10);
     writeFile(frames() + QStringLiteral("/Slide1.bmp"), truncated);
-    run();
+    EXPECT_EQ(run(), AviOutcome::Failed);
     EXPECT_EQ(prompts.messages(),
               (QStringList{QStringLiteral("File is not a supported bitmap format:\r\n") + frames() +
                                QStringLiteral("/Slide1.bmp"),
@@ -250,13 +254,31 @@ TEST_F(CreateAviTest, ALaterImageTheReaderRefusesBecomesADroppedFrameAndStays) {
     truncated.chop(10);
     writeFile(frames() + QStringLiteral("/Slide2.bmp"), truncated);
     saveFrame(QStringLiteral("Slide3.bmp"), TestPattern(8, 8, 3));
-    run();
+    EXPECT_EQ(run(), AviOutcome::Written);
+    EXPECT_EQ(outcome.droppedFrames, 1);
     EXPECT_EQ(prompts.messages(),
               QStringList{QStringLiteral("File is not a supported bitmap format:\r\n") + frames() +
                           QStringLiteral("/Slide2.bmp")});
     const DecodedVideo video = DecodeVideo(output());
     EXPECT_EQ(video.packetPts, (QList<qint64>{0, 2}));
     EXPECT_EQ(framesLeft(), QStringList{QStringLiteral("Slide2.bmp")});
+}
+
+// The reader takes the pixel count from the image-size field; a frame shorter
+// than the stream's format is refused by the muxer, and that fails the video.
+TEST_F(CreateAviTest, AFrameTheMuxerRefusesFailsTheVideoAndKeepsTheEarlierOne) {
+    writeFile(output(), "earlier video");
+    for (int n = 1; n <= 3; ++n)
+        saveFrame(QStringLiteral("Slide%1.bmp").arg(n), TestPattern(16, 16, n));
+    QByteArray shortField = readFile(frames() + QStringLiteral("/Slide2.bmp"));
+    qToLittleEndian<quint32>(100, reinterpret_cast<uchar*>(shortField.data()) + 34);
+    writeFile(frames() + QStringLiteral("/Slide2.bmp"), shortField);
+    EXPECT_EQ(run(), AviOutcome::Failed);
+    EXPECT_EQ(prompts.messages(), QStringList{WriteError});
+    EXPECT_EQ(readFile(output()), QByteArray("earlier video"));
+    EXPECT_TRUE(temporaries().isEmpty());
+    EXPECT_EQ(framesLeft(),
+              (QStringList{QStringLiteral("Slide2.bmp"), QStringLiteral("Slide3.bmp")}));
 }
 
 TEST_F(CreateAviTest, AnOutputThatCannotBeCreatedTouchesNoImage) {
@@ -270,17 +292,24 @@ TEST_F(CreateAviTest, AnOutputThatCannotBeCreatedTouchesNoImage) {
 
 TEST_F(CreateAviTest, AnImageThatIsNoPictureFailsToTheCallerAndLeavesNoFile) {
     writeFile(output(), "earlier video");
-    saveFrame(QStringLiteral("Slide1.bmp"), TestPattern(8, 8, 1));
-    writeFile(frames() + QStringLiteral("/Slide2.bmp"), "not a picture at all");
-    try {
-        run();
-        FAIL() << "no failure";
-    } catch (const Failure& failure) {
-        EXPECT_EQ(failure.description(),
-                  QStringLiteral("Invalid picture: ") + frames() + QStringLiteral("/Slide2.bmp"));
+    const QString second = frames() + QStringLiteral("/Slide2.bmp");
+    for (const bool namedPipe : {false, true}) {
+        SCOPED_TRACE(namedPipe ? "a named pipe, never waited on" : "text");
+        saveFrame(QStringLiteral("Slide1.bmp"), TestPattern(8, 8, 1));
+        QFile::remove(second);
+        if (namedPipe)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(second).constData(), 0600), 0);
+        else
+            writeFile(second, "not a picture at all");
+        try {
+            run();
+            FAIL() << "no failure";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.description(), QStringLiteral("Invalid picture: ") + second);
+        }
+        EXPECT_EQ(readFile(output()), QByteArray("earlier video"));
+        EXPECT_TRUE(temporaries().isEmpty());
     }
-    EXPECT_EQ(readFile(output()), QByteArray("earlier video"));
-    EXPECT_TRUE(temporaries().isEmpty());
 }
 
 TEST_F(CreateAviTest, AWriteFailureSaysSoOnceAndLosesNothingNotYetWritten) {

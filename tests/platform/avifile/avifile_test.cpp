@@ -308,9 +308,6 @@ TEST_F(AviFileTest, CallsRefuseWhatTheyCannotDoWithAStatus) {
     EXPECT_EQ(AVIFileCreateStream(file, stream, audio), AVIERR_UNSUPPORTED);
     EXPECT_EQ(AVIFileCreateStream(file, stream, videoInfo(0, QImage())), AVIERR_BADPARAM);
     ASSERT_EQ(AVIFileCreateStream(file, stream, videoInfo(1, QImage())), 0);
-    EXPECT_NE(AVIStreamWrite(stream, 0, 1, frame.bits.constData(), qint32(frame.bits.size()),
-                             AVIIF_KEYFRAME),
-              0);
 
     ASSERT_EQ(AVIMakeCompressedStream(compressed, stream, codec(QStringLiteral("No such codec"))),
               0);
@@ -326,19 +323,46 @@ TEST_F(AviFileTest, CallsRefuseWhatTheyCannotDoWithAStatus) {
     EXPECT_EQ(AVIStreamSetFormat(stream, 0, frame.info.constData(), 39), AVIERR_BADFORMAT);
 
     ASSERT_EQ(AVIStreamSetFormat(stream, 0, frame.info.constData(), qint32(frame.info.size())), 0);
-    EXPECT_EQ(AVIStreamWrite(stream, 0, 1, frame.bits.constData(), qint32(frame.bits.size()) - 1,
-                             AVIIF_KEYFRAME),
-              AVIERR_BADPARAM);
     EXPECT_EQ(AVIStreamWrite(stream, 1, 1, frame.bits.constData(), qint32(frame.bits.size()),
                              AVIIF_KEYFRAME),
               0);
-    EXPECT_EQ(AVIStreamWrite(stream, 0, 1, frame.bits.constData(), qint32(frame.bits.size()),
-                             AVIIF_KEYFRAME),
-              AVIERR_BADPARAM);
     AVIStreamRelease(stream);
     AVIStreamRelease(compressed);
     EXPECT_EQ(AVIFileRelease(file), 0);
     EXPECT_EQ(DecodeVideo(path(QStringLiteral("a.avi"))).frames.size(), 1);
+
+    // A write refused for any reason fails the file: the earlier one stays.
+    const QByteArray earlier = readFile(path(QStringLiteral("a.avi")));
+    const qint32 size = qint32(frame.bits.size());
+    const struct {
+        const char* what;
+        bool format;
+        qint32 position, samples, bytes;
+        int status;
+    } refusals[] = {{"before the format", false, 0, 1, size, AVIERR_BADFORMAT},
+                    {"fewer bytes than a frame", true, 0, 1, size - 1, AVIERR_BADPARAM},
+                    {"two samples at once", true, 0, 2, size, AVIERR_BADPARAM},
+                    {"a position already written", true, -2, 1, size, AVIERR_BADPARAM}};
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.what);
+        ASSERT_EQ(AVIFileOpen(file, path(QStringLiteral("a.avi")), OF_WRITE | OF_CREATE), 0);
+        ASSERT_EQ(AVIFileCreateStream(file, stream, videoInfo(1, QImage())), 0);
+        if (r.format) {
+            ASSERT_EQ(
+                AVIStreamSetFormat(stream, 0, frame.info.constData(), qint32(frame.info.size())),
+                0);
+        }
+        if (r.position < 0) {
+            ASSERT_EQ(AVIStreamWrite(stream, 1, 1, frame.bits.constData(), size, AVIIF_KEYFRAME),
+                      0);
+        }
+        EXPECT_EQ(AVIStreamWrite(stream, qMax(r.position, 0), r.samples, frame.bits.constData(),
+                                 r.bytes, AVIIF_KEYFRAME),
+                  r.status);
+        AVIStreamRelease(stream);
+        EXPECT_EQ(AVIFileRelease(file), AVIERR_FILEWRITE);
+        EXPECT_EQ(readFile(path(QStringLiteral("a.avi"))), earlier);
+    }
 }
 
 TEST_F(AviFileTest, StaleTemporariesOfGoneWritersAreRemovedAndActiveOnesDiscardedOnDemand) {

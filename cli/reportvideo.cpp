@@ -1,0 +1,13 @@
+#include "cli/reportvideo.h"
+
+#include <cstdio>
+
+void ReportVideo(const QString& path, const AviOutcome& outcome) {
+    if (outcome.kind != AviOutcome::Written) return;
+    const QByteArray name = path.toLocal8Bit();
+    std::printf("Written: %s\n", name.constData());
+    std::fflush(stdout);
+    if (outcome.droppedFrames > 0)
+        std::fprintf(stderr, "Written without %d refused frame(s): %s\n", outcome.droppedFrames,
+                     name.constData());
+}
