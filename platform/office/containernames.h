@@ -1,5 +1,8 @@
 #pragma once
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,7 +20,18 @@ std::optional<std::vector<std::string>> ZipEntryNames(int fd, uint64_t fileSize)
 std::optional<std::vector<std::string>> CompoundFileNames(int fd, uint64_t fileSize);
 
 // Reads exactly `size` bytes at `offset`; false on a short read or an error.
-bool ReadAt(int fd, uint64_t offset, void* buffer, size_t size);
+inline bool ReadAt(int fd, uint64_t offset, void* buffer, size_t size) {
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, bytes, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        bytes += got;
+        size -= static_cast<size_t>(got);
+        offset += static_cast<uint64_t>(got);
+    }
+    return true;
+}
 
 inline uint32_t Little16(const unsigned char* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8;

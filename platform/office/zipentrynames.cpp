@@ -1,7 +1,4 @@
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "platform/office/containernames.h"
 
@@ -32,8 +29,9 @@ std::optional<Directory> findDirectory(int fd, uint64_t fileSize) {
         if (directory.entries != 0xFFFF && directory.size != 0xFFFFFFFF &&
             directory.offset != 0xFFFFFFFF)
             return directory;
+        if (at < LocatorSize) return std::nullopt;
         const unsigned char* locator = end - LocatorSize;
-        if (at < LocatorSize || Little32(locator) != Zip64LocatorSignature) return std::nullopt;
+        if (Little32(locator) != Zip64LocatorSignature) return std::nullopt;
         const uint64_t recordAt = Little64(locator + 8);
         unsigned char record[Zip64EndSize];
         if (fileSize < Zip64EndSize || recordAt > fileSize - Zip64EndSize ||
@@ -44,19 +42,6 @@ std::optional<Directory> findDirectory(int fd, uint64_t fileSize) {
     return std::nullopt;
 }
 }  // namespace
-
-bool ReadAt(int fd, uint64_t offset, void* buffer, size_t size) {
-    auto* bytes = static_cast<unsigned char*>(buffer);
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, bytes, size, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        bytes += got;
-        size -= static_cast<size_t>(got);
-        offset += static_cast<uint64_t>(got);
-    }
-    return true;
-}
 
 std::optional<std::vector<std::string>> ZipEntryNames(int fd, uint64_t fileSize) {
     const std::optional<Directory> directory = findDirectory(fd, fileSize);
