@@ -16,6 +16,7 @@
 #include "util/paths.h"
 #include "util/settingsstore.h"
 #include "util/steptrap.h"
+#include "util/storedoptions.h"
 
 bool Form1::Form_Load() {
     StepTrap trap(*prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.Form_Load "));
@@ -46,22 +47,15 @@ bool Form1::Form_Load() {
     trap.step(138, [&] {
         text2_->setText(GetQuillmoorSetting(QStringLiteral("Text2"), GetDesktopFolder()));
     });
-    trap.step(140, [&] {
-        setOption(option1_,
-                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option1"), QStringLiteral("1"))));
-    });
-    trap.step(142, [&] {
-        setOption(option2_,
-                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option2"), QStringLiteral("0"))));
-    });
-    trap.step(144, [&] {
-        setOption(option3_,
-                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option3"), QStringLiteral("1"))));
-    });
-    trap.step(146, [&] {
-        setOption(option4_,
-                  TextToTruth(GetQuillmoorSetting(QStringLiteral("Option4"), QStringLiteral("0"))));
-    });
+    // [140]-[146] The stored choices are read as the command line reads them;
+    // a button that becomes selected runs its click handler.
+    const OptionButtons restored =
+        RestoreOptionButtons([&](int number, const std::function<void()>& assign) {
+            trap.step(138 + 2 * number, assign);
+        });
+    const std::array<OptionButton*, 4> buttons{option1_, option2_, option3_, option4_};
+    for (size_t index = 0; index < buttons.size(); ++index)
+        setOption(buttons[index], restored[index]);
 
     if (trap.test(148, [&] { return option3_->isChecked(); }))
         trap.step(150, [&] { frame4_->setEnabled(true); });

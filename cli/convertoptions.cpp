@@ -115,9 +115,25 @@ bool readCompression(const QCommandLineParser& parser, ConvertRequest& request) 
     } else {
         compression.codec = QLatin1String(UncompressedCodecName);
     }
+    request.qualityGiven = parser.isSet(QStringLiteral("quality"));
+    request.keyFrameGiven = parser.isSet(QStringLiteral("keyframe"));
+    request.dataRateGiven = parser.isSet(QStringLiteral("kbps"));
     return readNumber(parser, "quality", 0, 100, compression.quality, request.error) &&
            readNumber(parser, "keyframe", 1, 100000, compression.keyFrameEvery, request.error) &&
            readNumber(parser, "kbps", 0, 1000000, compression.dataRateKbps, request.error);
+}
+
+// Options only the other kind of run takes are refused, not ignored.
+bool refuseOthers(const QCommandLineParser& parser, std::initializer_list<const char*> names,
+                  const char* run, QString& error) {
+    for (const char* name : names) {
+        if (parser.isSet(QLatin1String(name))) {
+            error = QStringLiteral("--%1 does not apply to %2")
+                        .arg(QLatin1String(name), QLatin1String(run));
+            return false;
+        }
+    }
+    return true;
 }
 
 ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& request) {
@@ -126,7 +142,12 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
             QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
         return request;
     }
+    if (!refuseOthers(parser, {"combine", "separate", "output-dir", "beside", "samples"},
+                      "a --frames run", request.error))
+        return request;
     request.action = ConvertRequest::Action::Frames;
+    request.error = CompressionFor(request, request.compression).error;
+    if (!request.error.isEmpty()) return request;
     request.framesFolder = parser.value(QStringLiteral("frames"));
     request.output = parser.value(QStringLiteral("output"));
     if (request.framesFolder.isEmpty() || request.output.isEmpty() ||
@@ -157,6 +178,19 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
         request.error = QStringLiteral("--output-dir and --beside exclude each other");
         return request;
     }
+    if (!refuseOthers(parser, {"output"}, "presentations (videos are named after them)",
+                      request.error))
+        return request;
+    // The samples lie beside the installed program, where videos cannot go.
+    if (samples && parser.isSet(QStringLiteral("beside"))) {
+        request.error = QStringLiteral(
+            "--samples cannot write beside the samples; the videos go to the current folder or --output-dir");
+        return request;
+    }
+    if (samples && !request.paths.isEmpty()) {
+        request.error = QStringLiteral("--samples takes no paths: ") + request.paths.first();
+        return request;
+    }
     request.action =
         samples ? ConvertRequest::Action::Samples : ConvertRequest::Action::Presentations;
     if (parser.isSet(QStringLiteral("combine"))) request.mode = ConvertRequest::Mode::Combine;
@@ -175,6 +209,33 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     return request;
 }
 }  // namespace
+
+ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOptions& remembered) {
+    ChosenCompression chosen{request.codecGiven ? request.compression : remembered, QString()};
+    CompressOptions& options = chosen.options;
+    if (request.qualityGiven) options.quality = request.compression.quality;
+    if (request.keyFrameGiven) options.keyFrameEvery = request.compression.keyFrameEvery;
+    if (request.dataRateGiven) options.dataRateKbps = request.compression.dataRateKbps;
+    const CodecEntry* codec = FindCodec(options.codec);
+    if (codec == nullptr) return chosen;
+    const struct {
+        bool given;
+        bool used;
+        const char* option;
+    } numbers[] = {{request.qualityGiven, codec->usesQuality, "--quality"},
+                   {request.keyFrameGiven, codec->usesKeyFrames, "--keyframe"},
+                   {request.dataRateGiven, codec->usesDataRate, "--kbps"}};
+    for (const auto& number : numbers) {
+        if (number.given && !number.used) {
+            chosen.error =
+                QStringLiteral(
+                    "%1 has no effect on %2; choose a compressor that uses it with --codec")
+                    .arg(QLatin1String(number.option), QLatin1String(codec->name));
+            break;
+        }
+    }
+    return chosen;
+}
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments) {
     ConvertRequest request;

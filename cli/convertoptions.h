@@ -14,8 +14,13 @@ struct ConvertRequest {
     QString framesFolder;
     QString output;
     qint16 framesPerSecond = 1;
+    // --codec (else uncompressed) with the numbers given; what a frame run uses.
     CompressOptions compression;
-    bool codecGiven = false;  // else the dialog's remembered choice
+    bool codecGiven = false;  // else a presentation run uses the dialog's remembered choice
+    // --quality, --keyframe and --kbps given: they apply over a remembered choice too.
+    bool qualityGiven = false;
+    bool keyFrameGiven = false;
+    bool dataRateGiven = false;
 
     // Presentations: paths (folders add their whole tree), and what the window's
     // options would say; unset ones come from the stored settings.
@@ -29,6 +34,16 @@ struct ConvertRequest {
 };
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments);
+
+// The compressor a run uses: --codec when given, else `remembered`, with the
+// numbers given over it. The error names a number the compressor takes no
+// notice of, rather than dropping it in silence.
+struct ChosenCompression {
+    CompressOptions options;
+    QString error;
+};
+ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOptions& remembered);
+
 QString ConvertUsage();
 
 // The dialog's name for what a user typed: an offered name in any case, or the

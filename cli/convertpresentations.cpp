@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
+#include <functional>
 
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
@@ -11,33 +12,42 @@
 #include "engine/batchconversion.h"
 #include "joblist/droppedfiles.h"
 #include "platform/avifile/compressoptions.h"
+#include "util/failure.h"
 #include "util/paths.h"
 #include "util/programfolder.h"
 #include "util/settingsstore.h"
+#include "util/storedoptions.h"
 
 namespace {
-// A stored truth value, or the window's design-time value when it is unreadable.
-bool storedOption(int number, bool fallback) {
-    try {
-        return TextToTruth(
-            GetQuillmoorSetting(QStringLiteral("Option%1").arg(number), TruthToText(fallback)));
-    } catch (...) {
-        return fallback;
-    }
+// The option buttons as the window restores them; a stored word that is no
+// truth value is named, and its button keeps its designed value.
+OptionButtons storedOptions() {
+    return RestoreOptionButtons([](int number, const std::function<void()>& assign) {
+        try {
+            assign();
+        } catch (...) {
+            std::fprintf(stderr, "The stored setting Option%d cannot be read (%s)\n", number,
+                         describeCurrentException().toLocal8Bit().constData());
+        }
+    });
 }
 
-void fillOptions(const ConvertRequest& request, CliHost& host) {
+// Fills the window's controls from the request and the store; says why the run
+// cannot start ("" when it can).
+QString fillOptions(const ConvertRequest& request, CliHost& host) {
     using Mode = ConvertRequest::Mode;
     using Destination = ConvertRequest::Destination;
-    host.options[0] =
-        request.mode == Mode::Stored ? storedOption(1, true) : request.mode == Mode::Combine;
-    host.options[1] =
-        request.mode == Mode::Stored ? storedOption(2, false) : request.mode == Mode::Separate;
+    const OptionButtons stored =
+        request.mode == Mode::Stored || request.destination == Destination::Stored
+            ? storedOptions()
+            : OptionButtons{};
+    host.options[0] = request.mode == Mode::Stored ? stored[0] : request.mode == Mode::Combine;
+    host.options[1] = request.mode == Mode::Stored ? stored[1] : request.mode == Mode::Separate;
     host.options[2] = request.destination == Destination::Stored
-                          ? storedOption(3, true)
+                          ? stored[2]
                           : request.destination == Destination::Folder;
     host.options[3] = request.destination == Destination::Stored
-                          ? storedOption(4, false)
+                          ? stored[3]
                           : request.destination == Destination::Beside;
     host.outputFolder = request.destination == Destination::Folder
                             ? QFileInfo(request.outputFolder).absoluteFilePath()
@@ -45,6 +55,14 @@ void fillOptions(const ConvertRequest& request, CliHost& host) {
     host.frameRate = request.frameRateText.isEmpty()
                          ? GetQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("1"))
                          : request.frameRateText;
+    // The window would convert nothing and say "Done."; a script must hear why.
+    if (!host.options[0] && !host.options[1])
+        return QStringLiteral(
+            "No mode is selected: the stored settings select neither \"Combine to 1 AVI\" nor \"Separate AVI for each PowerPoint\"; give --combine or --separate");
+    if (!host.options[2] && !host.options[3])
+        return QStringLiteral(
+            "No save location is selected: the stored settings select neither \"Save results to this folder:\" nor \"Save results in folder of original file\"; give --output-dir DIR or --beside");
+    return {};
 }
 }  // namespace
 
@@ -57,8 +75,14 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
             effective.outputFolder = QDir::currentPath();
         }
     }
-    fillOptions(effective, host);
-    prompts.compression = request.codecGiven ? request.compression : LoadCompressOptions();
+    const ChosenCompression compression = CompressionFor(request, LoadCompressOptions());
+    QString refusal = compression.error;
+    if (refusal.isEmpty()) refusal = fillOptions(effective, host);
+    if (!refusal.isEmpty()) {
+        std::fprintf(stderr, "%s\n", refusal.toLocal8Bit().constData());
+        return 2;
+    }
+    prompts.compression = compression.options;
 
     host.rows.clear();
     for (const QString& path : effective.paths) {

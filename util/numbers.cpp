@@ -8,11 +8,7 @@
 
 #include "util/failure.h"
 
-namespace {
-
-// Surrounding spaces, a sign, digits with at most one decimal separator and an
-// optional exponent. Hexadecimal, group separators, "inf" and "nan" are refused.
-std::optional<double> parseNumber(const QString& text) {
+std::optional<double> ParseNumber(const QString& text) {
     static const QRegularExpression number(
         QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$)"));
     QString normalised = text.trimmed();
@@ -35,10 +31,8 @@ std::optional<double> parseNumber(const QString& text) {
     return value;
 }
 
-}  // namespace
-
 qint16 TextToInteger16(const QString& text) {
-    const std::optional<double> value = parseNumber(text);
+    const std::optional<double> value = ParseNumber(text);
     if (!value) throw Failure(QStringLiteral("Type mismatch"));
     // rint rounds halves to even in the default rounding mode.
     const double rounded = std::rint(*value);
@@ -47,5 +41,5 @@ qint16 TextToInteger16(const QString& text) {
 }
 
 bool IsNumeric(const QString& text) {
-    return parseNumber(text).has_value();
+    return ParseNumber(text).has_value();
 }

@@ -1,6 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+
+// A plain decimal number: surrounding spaces, a sign, digits with at most one
+// decimal separator (a point, or the locale's) and an optional exponent.
+// Hexadecimal, group separators, "inf" and "nan" are not numbers.
+std::optional<double> ParseNumber(const QString& text);
 
 // Text to a 16-bit integer as the frame-rate box converts it: rounded to the
 // nearest, halves to even; a point or the locale's decimal separator.

@@ -2,11 +2,14 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "util/folderscan.h"
 #include "util/nativepath.h"
 #include "util/paths.h"
+#include "util/readonly.h"
 #include "util/wildcard.h"
 
 namespace {
@@ -33,8 +36,28 @@ bool copyContents(int from, int to) {
     }
 }
 
-// Writes a temporary file beside the destination and renames it over it, so
-// the destination is never left half written.
+// What the copy writes to: the destination itself, or, when it is a symbolic
+// link, the file the link points to (written through, so the link stays a
+// link). Empty when the destination must be left alone: a read-only file, a
+// link to nothing, or anything but a plain file.
+QByteArray writableTarget(const QByteArray& destination) {
+    struct stat info;
+    if (::lstat(destination.constData(), &info) != 0)
+        return errno == ENOENT ? destination : QByteArray();
+    QByteArray target = destination;
+    if (S_ISLNK(info.st_mode)) {
+        const std::unique_ptr<char, decltype(&std::free)> resolved(
+            ::realpath(destination.constData(), nullptr), &std::free);
+        if (!resolved || ::stat(resolved.get(), &info) != 0) return {};
+        target = resolved.get();
+    }
+    if (!S_ISREG(info.st_mode) || LacksWritePermission(info)) return {};
+    return target;
+}
+
+// Writes a temporary file in the target's folder and renames it over the
+// target, so the target is never left half written. The temporary name is
+// short and of fixed length, so any name the folder takes can be copied to.
 void copyFile(const QString& source, const QString& destination) {
     QByteArray from, to;
     if (!NativePath(source, from) || !NativePath(destination, to)) return;
@@ -42,14 +65,17 @@ void copyFile(const QString& source, const QString& destination) {
     OwnedFd input(::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info;
     if (!input.valid() || ::fstat(input.get(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+    const QByteArray target = writableTarget(to);
+    if (target.isEmpty()) return;
 
-    QByteArray temporary = to + ".quillmoor-copy-XXXXXX";
+    QByteArray temporary = target.left(target.lastIndexOf('/') + 1) + ".qmcopy-XXXXXX";
     OwnedFd output(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!output.valid()) return;
+    // Permission bits only: a copy never becomes set-user-id or set-group-id.
     const bool written = copyContents(input.get(), output.get()) &&
-                         ::fchmod(output.get(), info.st_mode & 07777) == 0 &&
+                         ::fchmod(output.get(), info.st_mode & 0777) == 0 &&
                          ::close(output.release()) == 0;
-    if (!written || ::rename(temporary.constData(), to.constData()) != 0)
+    if (!written || ::rename(temporary.constData(), target.constData()) != 0)
         ::unlink(temporary.constData());
 }
 

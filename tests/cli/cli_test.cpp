@@ -41,13 +41,13 @@ Outcome convert(const QStringList& arguments) {
 
 TEST(ConvertArguments, ReadsTheFrameRunWithItsCompressionChoice) {
     const ConvertRequest request = ParseConvertArguments(args(
-        "--frames f --fps 12 --output o.avi --codec mjpeg --quality 90 --keyframe 4 --kbps 300"));
+        "--frames f --fps 12 --output o.avi --codec mpeg4 --quality 90 --keyframe 4 --kbps 300"));
     ASSERT_TRUE(request.error.isEmpty()) << request.error.toStdString();
     EXPECT_EQ(request.action, ConvertRequest::Action::Frames);
     EXPECT_EQ(request.framesFolder, QStringLiteral("f"));
     EXPECT_EQ(request.output, QStringLiteral("o.avi"));
     EXPECT_EQ(request.framesPerSecond, 12);
-    EXPECT_EQ(request.compression.codec, QStringLiteral("Motion JPEG"));
+    EXPECT_EQ(request.compression.codec, QStringLiteral("MPEG-4 part 2"));
     EXPECT_EQ(request.compression.quality, 90);
     EXPECT_EQ(request.compression.keyFrameEvery, 4);
     EXPECT_EQ(request.compression.dataRateKbps, 300);
@@ -70,7 +70,10 @@ TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
           "--frames f --fps 2 --output o.avi --codec indeo",
           "--frames f --fps 2 --output o.avi --quality 101",
           "--frames f --fps 2 --output o.avi --keyframe 0",
-          "--frames f --fps 2 --output o.avi extra", "--bogus", ""}) {
+          "--frames f --fps 2 --output o.avi --quality 50",
+          "--frames f --fps 2 --output o.avi --codec ffv1 --kbps 100",
+          "--frames f --fps 2 --output o.avi --separate", "--frames f --fps 2 --output o.avi extra",
+          "--bogus", ""}) {
         const QStringList arguments = QString::fromLatin1(line).isEmpty()
                                           ? QStringList{"quillmoor-convert"}
                                           : args(QString::fromLatin1(line));

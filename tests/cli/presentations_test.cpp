@@ -52,44 +52,95 @@ TEST(ConvertArguments, ReadsAPresentationRunAndLeavesTheRestToTheStoredSettings)
     EXPECT_EQ(given.frameRateText, QStringLiteral("12.5"));
     EXPECT_TRUE(given.codecGiven);
 
-    const ConvertRequest samples = parse({"--samples", "--beside", "--combine"});
+    const ConvertRequest samples = parse({"--samples", "--combine"});
     ASSERT_TRUE(samples.error.isEmpty());
     EXPECT_EQ(samples.action, ConvertRequest::Action::Samples);
     EXPECT_EQ(samples.mode, ConvertRequest::Mode::Combine);
-    EXPECT_EQ(samples.destination, ConvertRequest::Destination::Beside);
 
+    // Nothing asked for is dropped in silence: beside the installed samples is
+    // no place for videos, and a presentation run names its videos itself.
     for (const QStringList& wrong :
          {QStringList{"--combine", "--separate", "a.pptx"},
           QStringList{"--beside", "--output-dir", "o", "a"}, QStringList{"--fps", "fast", "a.pptx"},
-          QStringList{"--separate"}})
+          QStringList{"--separate"}, QStringList{"--samples", "--beside"},
+          QStringList{"--samples", "a.pptx"}, QStringList{"--output", "o.avi", "a.pptx"}})
         EXPECT_FALSE(parse(wrong).error.isEmpty()) << wrong.join(' ').toStdString();
 }
 
-// The command line runs the window's conversion with the window's stored
-// options, names every presentation that failed, and ends with a failure status.
+namespace {
+void storeOptions(std::initializer_list<const char*> values) {
+    int number = 0;
+    for (const char* value : values)
+        SaveQuillmoorSetting(QStringLiteral("Option%1").arg(++number), QLatin1String(value));
+}
+}  // namespace
+
+// The command line runs the window's conversion with the options the window
+// restores, names every presentation that failed, and ends with a failure status.
 TEST(ConvertCommand, ConvertsPresentationsWithTheStoredOptionsAndNamesFailures) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    SaveQuillmoorSetting(QStringLiteral("Option1"), QStringLiteral("False"));
-    SaveQuillmoorSetting(QStringLiteral("Option2"), QStringLiteral("True"));
+    // Both of each pair stored as selected: the window shows the later ones,
+    // separate videos beside their presentations.
+    storeOptions({"True", "True", "True", "True"});
+    SaveQuillmoorSetting(QStringLiteral("Text2"), dir.path());
     SaveQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("3"));
-    const QString decks = dir.filePath(QStringLiteral("decks"));
-    QDir().mkpath(decks + QStringLiteral("/inner"));
-    ASSERT_TRUE(QFile::copy(sourceDir() + QStringLiteral("/tests/fixtures/threeslides.fodp"),
-                            decks + QStringLiteral("/inner/three.fodp")));
+    const QString inner = dir.filePath(QStringLiteral("decks/inner/"));
+    QDir().mkpath(inner);
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("threeslides.fodp")),
+                            inner + QStringLiteral("three.fodp")));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("widescreen.fodp")),
+                            inner + QStringLiteral("wide.fodp")));
     const QString missing = dir.filePath(QStringLiteral("missing.pptx"));
 
-    const CommandRun run = convertIn(
-        dir.path(), {QStringLiteral("--output-dir"), QStringLiteral("."), decks, missing});
+    const CommandRun run = convertIn(dir.path(), {dir.filePath(QStringLiteral("decks")), missing});
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("Failed: ") + missing)) << run.err.toStdString();
-    EXPECT_FALSE(run.err.contains(QStringLiteral("Failed: ") + decks));
-    EXPECT_EQ(run.out,
-              QStringLiteral("Written: ") + dir.filePath(QStringLiteral("three.avi")) + '\n');
-    const DecodedVideo video = DecodeVideo(dir.filePath(QStringLiteral("three.avi")), false);
+    EXPECT_FALSE(run.err.contains(QStringLiteral("Failed: ") + inner));
+    EXPECT_EQ(run.out, QStringLiteral("Written: ") + inner + QStringLiteral("three.avi\n") +
+                           QStringLiteral("Written: ") + inner + QStringLiteral("wide.avi\n"));
+    const DecodedVideo video = DecodeVideo(inner + QStringLiteral("three.avi"), false);
     ASSERT_TRUE(video.ok()) << video.error.toStdString();
     EXPECT_EQ(video.nonEmptyPackets(), 3);
     EXPECT_EQ(video.rateNum * 1.0 / video.rateDen, 3.0);
+    EXPECT_TRUE(DecodeVideo(inner + QStringLiteral("wide.avi"), false).ok());
+}
+
+TEST(ConvertCommand, StoredOptionsThatSelectNoModeOrNoPlaceAreRefusedWithAReason) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString deck = dir.filePath(QStringLiteral("three.fodp"));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("threeslides.fodp")), deck));
+    const struct {
+        std::initializer_list<const char*> stored;
+        QStringList arguments;
+        const char* reason;
+    } cases[] = {
+        {{"False", "0", "True", "False"}, {deck}, "No mode is selected"},
+        {{"True", "False", "False", "False"}, {"--separate", deck}, "No save location is selected"},
+    };
+    for (const auto& [stored, arguments, reason] : cases) {
+        storeOptions(stored);
+        const CommandRun run = convertIn(dir.path(), arguments);
+        EXPECT_EQ(run.exitCode, 2) << reason;
+        EXPECT_TRUE(run.err.startsWith(QLatin1String(reason))) << run.err.toStdString();
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.avi")}).isEmpty());
+}
+
+TEST(ConvertArguments, CompressionNumbersApplyOverTheRememberedCompressor) {
+    const CompressOptions remembered{QStringLiteral("Motion JPEG"), 40, 1, 500};
+    const ChosenCompression chosen =
+        CompressionFor(parse({"--quality", "90", "--kbps", "0", "a.pptx"}), remembered);
+    EXPECT_TRUE(chosen.error.isEmpty()) << chosen.error.toStdString();
+    EXPECT_EQ(chosen.options.codec, QStringLiteral("Motion JPEG"));
+    EXPECT_EQ(chosen.options.quality, 90);
+    EXPECT_EQ(chosen.options.dataRateKbps, 0);
+    // Motion JPEG makes every frame a key frame: a number it ignores is refused.
+    EXPECT_TRUE(CompressionFor(parse({"--keyframe", "5", "a.pptx"}), remembered)
+                    .error.startsWith(QStringLiteral("--keyframe has no effect on Motion JPEG")));
+    EXPECT_FALSE(
+        CompressionFor(parse({"--quality", "5", "a.pptx"}), CompressOptions{}).error.isEmpty());
 }
 
 TEST(ConvertCommand, ConvertsTheShippedSamplesIntoTheCurrentFolder) {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 #include "util/failure.h"
 
@@ -45,3 +46,10 @@ QString sharedDecksDir();
 // Writes `bytes` to `path`, creating parent folders; fails the test on error.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+
+// Permissions do not stop root: as root, runs `work` in a child process as the
+// unprivileged user "nobody" and hands back what it returned (or "child
+// failed"); as anyone else, runs it here.
+QByteArray runWithoutPrivileges(const std::function<QByteArray()>& work);
+// Whether "nobody" can reach `path`: every folder above it is searchable by others.
+bool nobodyCanReach(const QString& path);

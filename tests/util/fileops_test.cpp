@@ -136,13 +136,36 @@ TEST_F(FileOps, SafeCopyFileRefusesQuietly) {
                     .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
-TEST_F(FileOps, SafeCopyFileKeepsTheSourceMode) {
-    make(QStringLiteral("src.bmp"), "data");
-    ASSERT_EQ(::chmod(QFile::encodeName(at(QStringLiteral("src.bmp"))).constData(), 0640), 0);
-    SafeCopyFile(at(QStringLiteral("src.bmp")), at(QStringLiteral("copy.bmp")));
-    struct stat info;
-    ASSERT_EQ(::stat(QFile::encodeName(at(QStringLiteral("copy.bmp"))).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
+TEST_F(FileOps, SafeCopyFileTakesAnyNameWritesThroughLinksAndSparesReadOnlyFiles) {
+    const auto native = [&](const char* name) {
+        return QFile::encodeName(at(QLatin1String(name)));
+    };
+    const auto mode = [&](const QString& name) {
+        struct stat info;
+        return ::lstat(QFile::encodeName(at(name)).constData(), &info) == 0 ? info.st_mode : 0u;
+    };
+    make(QStringLiteral("src"), "new");
+    ASSERT_EQ(::chmod(native("src").constData(), 06750), 0);
+    const QString longest = QString(255, u'n');
+    make(QStringLiteral("real"), "old");
+    ASSERT_EQ(::symlink("real", native("link").constData()), 0);
+    ASSERT_EQ(::symlink("nowhere", native("dangling").constData()), 0);
+    make(QStringLiteral("locked"), "old");
+    ASSERT_EQ(::chmod(native("locked").constData(), 0444), 0);
+
+    for (const QString& name :
+         {longest, QStringLiteral("link"), QStringLiteral("dangling"), QStringLiteral("locked")})
+        SafeCopyFile(at(QStringLiteral("src")), at(name));
+    EXPECT_EQ(readFile(at(longest)), QByteArray("new"));
+    EXPECT_EQ(mode(longest) & 07777, 0750u);
+    EXPECT_TRUE(S_ISLNK(mode(QStringLiteral("link"))));
+    EXPECT_EQ(readFile(at(QStringLiteral("real"))), QByteArray("new"));
+    EXPECT_TRUE(S_ISLNK(mode(QStringLiteral("dangling"))));
+    EXPECT_EQ(readFile(at(QStringLiteral("locked"))), QByteArray("old"));
+    // Nothing else appeared: no temporary file was left, no link target made
+    // (a link to nothing is not listed).
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("link"), QStringLiteral("locked"), longest,
+                                    QStringLiteral("real"), QStringLiteral("src")}));
 }
 
 TEST_F(FileOps, DesktopFolderFallsBackToHome) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QSettings>
+
 #include "../support/scriptedprompts.h"
+#include "../support/testsupport.h"
 #include "util/settingsstore.h"
 #include "util/steptrap.h"
 
@@ -33,17 +37,30 @@ TEST(StepTrap, AFailingTestEntersItsGuardedBlock) {
         prompts.messages()[0].startsWith(QStringLiteral("boom\r\nin X.Y.Z at line 148\r\r")));
 }
 
-TEST(SettingsStore, RoundTripsTextAndTruthValues) {
+TEST(SettingsStore, RoundTripsTextAndTruthValuesAndReadsWhatAHandEditedFileHolds) {
     EXPECT_EQ(GetQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("1")),
               QStringLiteral("1"));
     SaveQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("2.5"));
     EXPECT_EQ(GetQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("1")),
               QStringLiteral("2.5"));
+    SaveQuillmoorSetting(QStringLiteral("Text2"), QStringLiteral("/srv/a, b/"));
+    EXPECT_EQ(GetQuillmoorSetting(QStringLiteral("Text2")), QStringLiteral("/srv/a, b/"));
+
+    const QString file = QSettings(QSettings::IniFormat, QSettings::UserScope,
+                                   QLatin1String(SettingsAppName), QLatin1String(SettingsAppName))
+                             .fileName();
+    writeFile(file,
+              "[Compression]\nText2=elsewhere\n[Quillmoor]\nText2 = /srv/x,  y/\nDelay=2,5\n"
+              "Option1=@Rect(1 2 3 4)\n");
+    EXPECT_EQ(GetQuillmoorSetting(QStringLiteral("Text2")), QStringLiteral("/srv/x,  y/"));
+    EXPECT_EQ(GetQuillmoorSetting(QStringLiteral("Delay")), QStringLiteral("2,5"));
+    EXPECT_EQ(GetQuillmoorSetting(QStringLiteral("Option1")), QStringLiteral("@Rect(1 2 3 4)"));
+    QFile::remove(file);
 
     EXPECT_TRUE(TextToTruth(QStringLiteral("True")));
-    EXPECT_FALSE(TextToTruth(QStringLiteral("False")));
+    EXPECT_FALSE(TextToTruth(QStringLiteral(" false ")));
     EXPECT_FALSE(TextToTruth(QStringLiteral("0")));
     EXPECT_TRUE(TextToTruth(QStringLiteral("-1")));
-    EXPECT_THROW(TextToTruth(QStringLiteral("maybe")), Failure);
-    EXPECT_THROW(TextToTruth(QString()), Failure);
+    for (const char* word : {"maybe", "", "nan", "inf", "0x1"})
+        EXPECT_THROW(TextToTruth(QLatin1String(word)), Failure) << word;
 }

@@ -1,8 +1,6 @@
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -152,11 +150,9 @@ TEST_F(FolderScan, YieldsWhileItWorksAndReportsWithItsTagAndStep) {
 
 namespace {
 
-// Runs the scan of `root` as the unprivileged user "nobody" when we are root
-// (root would read every folder), in a child process, and hands back the
-// result; as another user it runs here.
+// The scan of `root` as an unprivileged user (root would read every folder).
 QStringList scanWithoutPrivileges(const QString& root) {
-    const auto scanHere = [&] {
+    const QByteArray result = runWithoutPrivileges([&] {
         ScriptedPrompts prompts;
         QStringList folders{root};
         GetSubDirectories2016(folders, true, prompts);
@@ -165,32 +161,9 @@ QStringList scanWithoutPrivileges(const QString& root) {
                 folders << QStringLiteral("files in ") + folder.mid(root.size());
         }
         folders << QString::number(prompts.shown.size()) + QStringLiteral(" reports");
-        return folders;
-    };
-    if (::geteuid() != 0) return scanHere();
-
-    int channel[2];
-    if (::pipe(channel) != 0) return {QStringLiteral("pipe failed")};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        ::alarm(30);
-        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(3);
-        const QByteArray bytes = scanHere().join(QLatin1Char('\n')).toUtf8();
-        if (::write(channel[1], bytes.constData(), bytes.size()) != bytes.size()) ::_exit(4);
-        ::_exit(0);
-    }
-    ::close(channel[1]);
-    QByteArray bytes;
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(channel[0], buffer, sizeof buffer)) > 0) bytes.append(buffer, got);
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {QStringLiteral("child failed")};
-    return QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+        return folders.join(QLatin1Char('\n')).toUtf8();
+    });
+    return QString::fromUtf8(result).split(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -204,12 +177,7 @@ TEST_F(FolderScan, DropsUnreadableFoldersSilently) {
     ASSERT_EQ(::chmod(native(QStringLiteral("listonly")).constData(), 0444),
               0);  // read, not searched
     // The child (as "nobody") must reach the temporary folder itself.
-    for (QString up = QDir(root()).absolutePath(); up != QLatin1String("/");
-         up = QFileInfo(up).path()) {
-        struct stat info;
-        if (::stat(QFile::encodeName(up).constData(), &info) != 0 || (info.st_mode & S_IXOTH) == 0)
-            GTEST_SKIP() << "nobody cannot reach " << up.toStdString();
-    }
+    if (!nobodyCanReach(root())) GTEST_SKIP() << "nobody cannot reach " << root().toStdString();
     // "locked" is gone from the list; "listonly" is listed (its names could be
     // read) but its sub-folder and files cannot be looked up.
     EXPECT_EQ(scanWithoutPrivileges(root()),
