@@ -32,8 +32,12 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
     const qsizetype before = prompts.messages().size();
     AVIFileInit();
     try {
-        CreateAviFromBitmaps(host, prompts, frames, scratch,
-                             QFileInfo(request.output).absoluteFilePath(), request.framesPerSecond);
+        const QString output = QFileInfo(request.output).absoluteFilePath();
+        if (request.slideMilliseconds > 0)
+            CreateAviFromBitmaps(host, prompts, frames, scratch, output,
+                                 FrameTimingForDuration(quint32(request.slideMilliseconds)));
+        else
+            CreateAviFromBitmaps(host, prompts, frames, scratch, output, request.framesPerSecond);
     } catch (...) {
         prompts.message(describeCurrentException());
     }

@@ -85,8 +85,12 @@ void BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t
     const int before = prompts_.messages;
     const QString target = outputs_.free(outputPath);
     trap.step(firstStep, [&] {
-        CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t), target,
-                             TextToInteger16(host_.text1()));
+        if (frameTiming_)
+            CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t), target,
+                                 *frameTiming_);
+        else
+            CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t), target,
+                                 TextToInteger16(host_.text1()));
     });
     if (prompts_.messages == before && QFileInfo::exists(target)) outputs_.markWritten(target);
     noteFailure(before, target);
@@ -113,7 +117,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 
         Application application;
         Presentation presentation;
-        trap.step(132, [&] { application = OpenInPowerPoint(path); });
+        trap.step(132, [&] { application = OpenInPowerPoint(path, engineOptions_); });
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         trap.step(136, [&] { presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse); });
         trap.step(148, [&] { presentation.Close(); });
@@ -154,7 +158,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
 
         Application application;
         Presentation presentation;
-        trap.step(222, [&] { application = OpenInPowerPoint(path); });
+        trap.step(222, [&] { application = OpenInPowerPoint(path, engineOptions_); });
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         trap.step(226, [&] { presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse); });
 

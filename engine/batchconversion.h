@@ -3,8 +3,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 #include "engine/outputnaming.h"
+#include "platform/office/officeclient.h"
 #include "util/prompts.h"
+#include "video/frametiming.h"
 
 class Host;
 class StepTrap;
@@ -19,6 +23,11 @@ class BatchConversion {
     BatchConversion(Host& host, Prompts& prompts);
 
     void PushButton2_Click();
+
+    // How the engine helpers of later runs are started (the window's runs: as they come).
+    void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
+    // Every frame of later runs lasting as `timing` says, instead of the frame rate box.
+    void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
 
     bool IsConverting() const { return isConverting_; }
     // Whether the last run got past validation (a refused run shows one message only).
@@ -59,4 +68,6 @@ class BatchConversion {
     bool lastRunStarted_ = false;
     QStringList failures_;
     RunOutputs outputs_;
+    HelperOptions engineOptions_;
+    std::optional<FrameTiming> frameTiming_;
 };

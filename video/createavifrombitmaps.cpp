@@ -22,7 +22,7 @@ void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
 
 // Steps up to the last frame; returns the status of the last AVIFile call.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
-               const QString& scratchBitmap, const QString& outputPath, qint16 framesPerSecond,
+               const QString& scratchBitmap, const QString& outputPath, FrameTiming timing,
                AviFile& file, AviStream& stream, AviStream& compressed) {
     int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
     if (status != 0) return status;
@@ -36,12 +36,11 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
     BitmapFormat format;
     ParseBitmapFormat(address(dib.PointerToBitmapInfo()), dib.SizeBitmapInfo(), format);
 
-    const int rate = framesPerSecond < 1 ? 1 : framesPerSecond > 30 ? 30 : framesPerSecond;
     AviStreamInfo info;
     info.fccType = mmioStringToFOURCC("vids", 0);
     info.fccHandler = 0;
-    info.dwScale = 1;
-    info.dwRate = quint32(rate);
+    info.dwScale = timing.scale;
+    info.dwRate = timing.rate;
     info.dwSuggestedBufferSize = quint32(dib.SizeImage());
     SetRect(info.rcFrame, 0, 0, dib.Width(), dib.Height());
     status = AVIFileCreateStream(file, stream, info);
@@ -82,11 +81,19 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
 void CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                           const QString& scratchBitmap, const QString& outputPath,
                           qint16 framesPerSecond) {
+    const int rate = framesPerSecond < 1 ? 1 : framesPerSecond > 30 ? 30 : framesPerSecond;
+    CreateAviFromBitmaps(host, prompts, frameFolder, scratchBitmap, outputPath,
+                         FrameTiming{quint32(rate), 1});
+}
+
+void CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                          const QString& scratchBitmap, const QString& outputPath,
+                          FrameTiming timing) {
     AviFile file;
     AviStream stream;
     AviStream compressed;
-    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, framesPerSecond,
-                            file, stream, compressed);
+    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, file,
+                            stream, compressed);
     AVIStreamRelease(stream);
     AVIStreamRelease(compressed);
     // Completing the file can still fail (the last data reaches the disk here).
