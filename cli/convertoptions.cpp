@@ -82,7 +82,7 @@ QString ConvertUsage() {
     for (const Option& option : options) {
         QString left = QStringLiteral("  --") + QLatin1String(option.name);
         if (option.valueName != nullptr) left += QLatin1Char(' ') + QLatin1String(option.valueName);
-        text += left.leftJustified(22) + QLatin1Char(' ') + QString::fromUtf8(option.help) +
+        text += left.leftJustified(24) + QLatin1Char(' ') + QString::fromUtf8(option.help) +
                 QLatin1Char('\n');
     }
     return text;

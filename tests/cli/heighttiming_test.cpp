@@ -5,6 +5,7 @@
 #include <QtEndian>
 
 #include "../platform/avifile/support/avidecode.h"
+#include "../platform/avifile/support/dibbuilder.h"
 #include "../support/testsupport.h"
 
 namespace {
@@ -103,4 +104,23 @@ TEST(ConvertCommand, FitsLaterDecksIntoTheFirstAtTheChosenHeight) {
     EXPECT_EQ(video.frames[3].pixel(720, 950), qRgb(0, 0, 0));
     EXPECT_EQ(qBlue(video.frames[3].pixel(720, 540)), 0);  // the yellow slide
     EXPECT_GT(qRed(video.frames[3].pixel(720, 540)), 200);
+}
+
+// A frame shown 2.5 seconds under a data-rate limit may carry 2.5 seconds of data.
+TEST(ConvertCommand, WritesFramesOfSeveralSecondsUnderADataRateLimit) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString frames = dir.filePath(QStringLiteral("frames"));
+    for (int n = 1; n <= 3; ++n)
+        writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n),
+                  MakeBmpFile(MakeDib(TestPattern(64, 48, n), 24)));
+    const QString output = dir.filePath(QStringLiteral("out.avi"));
+    const Finished run =
+        convertIn(dir.path(), {"--frames", frames, "--seconds-per-slide", "2.5", "--output", output,
+                               "--codec", "mpeg4", "--kbps", "500"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedVideo video = DecodeVideo(output, false);
+    EXPECT_EQ(video.nonEmptyPackets(), 3);
+    EXPECT_DOUBLE_EQ(video.seconds, 7.5);
+    EXPECT_EQ(rateAndScale(output), std::make_pair(2u, 5u));
 }
