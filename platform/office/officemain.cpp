@@ -177,8 +177,12 @@ static const char* const Usage =
 // Takes "--height N" out of the arguments: the height, 0 when not given, -1 when wrong.
 static int takeSlideHeight(std::vector<std::string>& args) {
     int height = 0;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] != "--height") continue;
+    size_t i = 0;
+    while (i < args.size()) {
+        if (args[i] != "--height") {
+            ++i;
+            continue;
+        }
         if (height != 0 || i + 1 >= args.size()) return -1;
         const std::string& value = args[i + 1];
         if (value.empty() || value.size() > 5 ||
@@ -187,7 +191,6 @@ static int takeSlideHeight(std::vector<std::string>& args) {
         height = std::stoi(value);
         if (!IsSlideHeight(height)) return -1;
         args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
-        --i;
     }
     return height;
 }
