@@ -34,8 +34,13 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
     AviOutcome outcome;
     AVIFileInit();
     try {
-        outcome =
-            CreateAviFromBitmaps(host, prompts, frames, scratch, output, request.framesPerSecond);
+        if (request.slideMilliseconds > 0)
+            outcome =
+                CreateAviFromBitmaps(host, prompts, frames, scratch, output,
+                                     FrameTimingForDuration(quint32(request.slideMilliseconds)));
+        else
+            outcome = CreateAviFromBitmaps(host, prompts, frames, scratch, output,
+                                           request.framesPerSecond);
     } catch (...) {
         prompts.message(describeCurrentException());
     }

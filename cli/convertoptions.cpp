@@ -1,9 +1,11 @@
 #include "cli/convertoptions.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <limits>
 
 #include "platform/avifile/codeclist.h"
+#include "platform/office/slideheight.h"
 #include "util/numbers.h"
 
 namespace {
@@ -25,6 +27,10 @@ constexpr Option options[] = {
      "Folder of Slide1.bmp, Slide2.bmp, ... to write as frames (they are deleted as they are written)."},
     {"fps", "N",
      "Frames per second, 1 to 30 (other values are brought into that range; fractions round to even)."},
+    {"seconds-per-slide", "S",
+     "Instead of --fps: each slide one frame lasting S seconds, 0.1 to 3600 with at most three decimals (2.5: two slides in five seconds)."},
+    {"height", "N",
+     "Paint the slides N pixels high (even, 240 to 4320; 1080: 1440 x 1080 for 4:3, 1920 x 1080 for 16:9) instead of 96 pixels per inch of the slide."},
     {"output", "FILE.avi",
      "The video to write; an earlier file of that name is replaced only when the new one is complete."},
     {"codec", "NAME",
@@ -64,18 +70,19 @@ bool readNumber(const QCommandLineParser& parser, const char* name, int lowest, 
 
 QString ConvertUsage() {
     QString text = QStringLiteral(
-        "Usage: quillmoor-convert [--combine | --separate] [--fps N] [--output-dir DIR | --beside] "
-        "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N] PATH...\n"
+        "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
+        "[--height N] [--output-dir DIR | --beside] [--codec NAME] [--quality Q] [--keyframe N] "
+        "[--kbps N] PATH...\n"
         "       quillmoor-convert --samples [options]\n"
-        "       quillmoor-convert --frames DIR --fps N --output FILE.avi [--codec NAME] [--quality Q] "
-        "[--keyframe N] [--kbps N]\n"
+        "       quillmoor-convert --frames DIR (--fps N | --seconds-per-slide S) --output FILE.avi "
+        "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N]\n"
         "       quillmoor-convert --list-codecs\n\n"
         "A PATH that is a folder adds every file of its tree. Options not given are taken from\n"
         "the settings the window stored; no dialog is ever shown.\n\n");
     for (const Option& option : options) {
         QString left = QStringLiteral("  --") + QLatin1String(option.name);
         if (option.valueName != nullptr) left += QLatin1Char(' ') + QLatin1String(option.valueName);
-        text += left.leftJustified(22) + QLatin1Char(' ') + QString::fromUtf8(option.help) +
+        text += left.leftJustified(24) + QLatin1Char(' ') + QString::fromUtf8(option.help) +
                 QLatin1Char('\n');
     }
     return text;
@@ -136,6 +143,51 @@ bool refuseOthers(const QCommandLineParser& parser, std::initializer_list<const 
     return true;
 }
 
+// Seconds with at most three decimals, read exactly: milliseconds, or -1.
+qint64 millisecondsIn(const QString& text) {
+    static const QRegularExpression seconds(QStringLiteral("^([0-9]{0,7})(?:\\.([0-9]{1,3}))?$"));
+    const QRegularExpressionMatch match = seconds.match(text.trimmed());
+    if (!match.hasMatch() || (match.captured(1).isEmpty() && match.captured(2).isEmpty()))
+        return -1;
+    return match.captured(1).toLongLong() * 1000 +
+           match.captured(2).leftJustified(3, QLatin1Char('0')).toLongLong();
+}
+
+bool readSlideOptions(const QCommandLineParser& parser, ConvertRequest& request) {
+    const QString seconds = QStringLiteral("seconds-per-slide");
+    const QString height = QStringLiteral("height");
+    if (parser.isSet(seconds)) {
+        if (parser.isSet(QStringLiteral("fps"))) {
+            request.error = QStringLiteral("--fps and --seconds-per-slide exclude each other");
+            return false;
+        }
+        const qint64 milliseconds = millisecondsIn(parser.value(seconds));
+        if (milliseconds < 100 || milliseconds > 3'600'000) {
+            request.error = QStringLiteral(
+                "--seconds-per-slide takes seconds from 0.1 to 3600, with at most three decimals");
+            return false;
+        }
+        request.slideMilliseconds = int(milliseconds);
+    }
+    if (parser.isSet(height)) {
+        if (parser.isSet(QStringLiteral("frames"))) {
+            request.error = QStringLiteral(
+                "--height does not apply to --frames: the frames are already painted");
+            return false;
+        }
+        bool ok = false;
+        const qlonglong pixels = parser.value(height).trimmed().toLongLong(&ok);
+        if (!ok || !IsSlideHeight(pixels)) {
+            request.error = QStringLiteral("--height takes an even number from %1 to %2")
+                                .arg(LowestSlideHeight)
+                                .arg(HighestSlideHeight);
+            return false;
+        }
+        request.slideHeight = int(pixels);
+    }
+    return true;
+}
+
 ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& request) {
     if (!parser.positionalArguments().isEmpty()) {
         request.error =
@@ -151,10 +203,12 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
     request.framesFolder = parser.value(QStringLiteral("frames"));
     request.output = parser.value(QStringLiteral("output"));
     if (request.framesFolder.isEmpty() || request.output.isEmpty() ||
-        !parser.isSet(QStringLiteral("fps"))) {
-        request.error = QStringLiteral("--frames, --fps and --output are all needed");
+        (!parser.isSet(QStringLiteral("fps")) && request.slideMilliseconds == 0)) {
+        request.error =
+            QStringLiteral("--frames, --output and --fps (or --seconds-per-slide) are all needed");
         return request;
     }
+    if (request.slideMilliseconds > 0) return request;
     int fps = 1;
     if (readNumber(parser, "fps", std::numeric_limits<qint16>::min(),
                    std::numeric_limits<qint16>::max(), fps, request.error))
@@ -250,7 +304,7 @@ ConvertRequest ParseConvertArguments(const QStringList& arguments) {
         request.action = ConvertRequest::Action::ListCodecs;
         return request;
     }
-    if (!readCompression(parser, request)) return request;
+    if (!readCompression(parser, request) || !readSlideOptions(parser, request)) return request;
     if (parser.isSet(QStringLiteral("frames"))) return readFrameRun(parser, request);
     return readPresentationRun(parser, request);
 }

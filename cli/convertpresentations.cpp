@@ -93,6 +93,13 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     }
 
     BatchConversion batch(host, prompts);
+    if (request.slideHeight > 0) {
+        HelperOptions engine;
+        engine.arguments = {QStringLiteral("--height"), QString::number(request.slideHeight)};
+        batch.setEngineOptions(engine);
+    }
+    if (request.slideMilliseconds > 0)
+        batch.setFrameTiming(FrameTimingForDuration(quint32(request.slideMilliseconds)));
     batch.PushButton2_Click();
     if (!batch.lastRunStarted()) return 1;
     for (const VideoResult& video : batch.videos()) ReportVideo(video.path, video.outcome);

@@ -83,8 +83,11 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
     VideoResult video{outputs_.free(outputPath), AviOutcome()};
     trap.step(firstStep, [&] {
-        video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
-                                             video.path, TextToInteger16(host_.text1()));
+        video.outcome = frameTiming_
+                            ? CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
+                                                   video.path, *frameTiming_)
+                            : CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
+                                                   video.path, TextToInteger16(host_.text1()));
     });
     if (video.outcome.kind == AviOutcome::Written) outputs_.markWritten(video.path);
     videos_ << video;
@@ -120,7 +123,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 
         Application application;
         Presentation presentation;
-        trap.step(132, [&] { application = OpenInPowerPoint(path); });
+        trap.step(132, [&] { application = OpenInPowerPoint(path, engineOptions_); });
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         trap.step(136, [&] { presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse); });
         trap.step(148, [&] { presentation.Close(); });
@@ -162,7 +165,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
 
         Application application;
         Presentation presentation;
-        trap.step(222, [&] { application = OpenInPowerPoint(path); });
+        trap.step(222, [&] { application = OpenInPowerPoint(path, engineOptions_); });
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         trap.step(226, [&] { presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse); });
 

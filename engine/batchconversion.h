@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/outputnaming.h"
+#include "platform/office/officeclient.h"
 #include "util/prompts.h"
 #include "video/createavifrombitmaps.h"
 
@@ -46,6 +47,11 @@ class BatchConversion {
 
     void PushButton2_Click();
 
+    // How the engine helpers of later runs are started (the window's runs: as they come).
+    void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
+    // Every frame of later runs lasting as `timing` says, instead of the frame rate box.
+    void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
+
     bool IsConverting() const { return isConverting_; }
     // Whether the last run got past validation (a refused run shows one message only).
     bool lastRunStarted() const { return lastRunStarted_; }
@@ -72,4 +78,6 @@ class BatchConversion {
     QList<RowResult> rows_;
     QList<VideoResult> videos_;
     RunOutputs outputs_;
+    HelperOptions engineOptions_;
+    std::optional<FrameTiming> frameTiming_;
 };

@@ -3,8 +3,8 @@
 #include "platform/office/officeclient.h"
 #include "util/failure.h"
 
-Application OpenInPowerPoint(const QString& path) {
-    std::shared_ptr<OfficeHelper> helper = TakeHelper();
+Application OpenInPowerPoint(const QString& path, const HelperOptions& options) {
+    std::shared_ptr<OfficeHelper> helper = TakeHelper(options);
     // A failing open throws here and the helper dies with `helper`.
     helper->open(path);
     Application application;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-class OfficeHelper;
+#include "platform/office/officeclient.h"
 
 // The format and font flag the export is asked for: bitmaps, fonts not embedded.
 inline constexpr int ppSaveAsBMP = 19;
@@ -44,7 +44,7 @@ class Application {
     void Quit();
 
   private:
-    friend Application OpenInPowerPoint(const QString& path);
+    friend Application OpenInPowerPoint(const QString& path, const HelperOptions& options);
 
     std::shared_ptr<OfficeHelper> helper_;
     bool visible_ = false;
@@ -52,4 +52,4 @@ class Application {
 
 // Starts the engine for one row and opens the presentation, which becomes
 // the active one. On failure nothing stays running and Failure says why.
-Application OpenInPowerPoint(const QString& path);
+Application OpenInPowerPoint(const QString& path, const HelperOptions& options = {});

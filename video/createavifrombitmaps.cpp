@@ -23,7 +23,7 @@ void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
 // Steps up to the last frame; returns the status of the last AVIFile call and
 // leaves in `outcome` what became of the video if the file completes.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
-               const QString& scratchBitmap, const QString& outputPath, qint16 framesPerSecond,
+               const QString& scratchBitmap, const QString& outputPath, FrameTiming timing,
                AviFile& file, AviStream& stream, AviStream& compressed, AviOutcome& outcome) {
     int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
     if (status != 0) return status;
@@ -37,12 +37,11 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
     BitmapFormat format;
     ParseBitmapFormat(address(dib.PointerToBitmapInfo()), dib.SizeBitmapInfo(), format);
 
-    const int rate = framesPerSecond < 1 ? 1 : framesPerSecond > 30 ? 30 : framesPerSecond;
     AviStreamInfo info;
     info.fccType = mmioStringToFOURCC("vids", 0);
     info.fccHandler = 0;
-    info.dwScale = 1;
-    info.dwRate = quint32(rate);
+    info.dwScale = timing.scale;
+    info.dwRate = timing.rate;
     info.dwSuggestedBufferSize = quint32(dib.SizeImage());
     SetRect(info.rcFrame, 0, 0, dib.Width(), dib.Height());
     status = AVIFileCreateStream(file, stream, info);
@@ -88,12 +87,20 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
                                 qint16 framesPerSecond) {
+    const int rate = framesPerSecond < 1 ? 1 : framesPerSecond > 30 ? 30 : framesPerSecond;
+    return CreateAviFromBitmaps(host, prompts, frameFolder, scratchBitmap, outputPath,
+                                FrameTiming{quint32(rate), 1});
+}
+
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                FrameTiming timing) {
     AviFile file;
     AviStream stream;
     AviStream compressed;
     AviOutcome outcome;
-    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, framesPerSecond,
-                            file, stream, compressed, outcome);
+    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, file,
+                            stream, compressed, outcome);
     AVIStreamRelease(stream);
     AVIStreamRelease(compressed);
     // Completing the file can still fail (the last data reaches the disk here).

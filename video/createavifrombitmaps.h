@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "video/frametiming.h"
+
 class Host;
 class Prompts;
 
@@ -28,3 +30,8 @@ struct AviOutcome {
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
                                 qint16 framesPerSecond);
+
+// The same, with every frame lasting as `timing` says.
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                FrameTiming timing);

@@ -95,6 +95,21 @@ int rateFactorFor(int quality) {
     return std::clamp(int(std::lround(1 + (100 - quality) * 50.0 / 99)), 1, 51);
 }
 
+// A data-rate limit for frames lasting timeBase seconds each. The encoder's
+// buffer must hold one frame, and a frame shown for seconds may carry that many
+// seconds of data; the buffer is an int, so a rate past it (more than 256 MiB a
+// frame, no limit in practice) is held where one frame fills it.
+struct RateLimit {
+    qint64 bitsPerSecond;
+    int bufferBits;
+};
+RateLimit rateLimitFor(qint64 bitsPerSecond, AVRational timeBase) {
+    const qint64 frameBits = (bitsPerSecond * timeBase.num + timeBase.den - 1) / timeBase.den;
+    const qint64 bufferBits = std::max(bitsPerSecond, frameBits);
+    if (bufferBits <= INT_MAX) return {bitsPerSecond, int(bufferBits)};
+    return {std::min(bitsPerSecond, qint64(INT_MAX) * timeBase.den / timeBase.num), INT_MAX};
+}
+
 int alignUp(int value, int alignment) {
     return (value + alignment - 1) / alignment * alignment;
 }
@@ -130,19 +145,19 @@ class CodecEncoder : public AviEncoder {
         }
 
         AVDictionary* raw = nullptr;
-        const qint64 bitsPerSecond = qint64(options.dataRateKbps) * 8 * 1024;
+        const RateLimit limit = rateLimitFor(qint64(options.dataRateKbps) * 8 * 1024, timeBase);
         if (name == QLatin1String("libx264")) {
             av_dict_set(&raw, "tune", "stillimage", 0);
             av_dict_set(&raw, "forced-idr", "1", 0);
             av_dict_set_int(&raw, "crf", rateFactorFor(options.quality), 0);
-            if (bitsPerSecond > 0) {
-                c->rc_max_rate = bitsPerSecond;
-                c->rc_buffer_size = int(std::min<qint64>(bitsPerSecond, INT_MAX));
+            if (limit.bitsPerSecond > 0) {
+                c->rc_max_rate = limit.bitsPerSecond;
+                c->rc_buffer_size = limit.bufferBits;
             }
-        } else if (codec.usesDataRate && bitsPerSecond > 0) {
-            c->bit_rate = bitsPerSecond;
-            c->rc_buffer_size = int(std::min<qint64>(bitsPerSecond, INT_MAX));
-            c->rc_max_rate = bitsPerSecond;
+        } else if (codec.usesDataRate && limit.bitsPerSecond > 0) {
+            c->bit_rate = limit.bitsPerSecond;
+            c->rc_buffer_size = limit.bufferBits;
+            c->rc_max_rate = limit.bitsPerSecond;
         } else if (codec.usesQuality) {
             c->flags |= AV_CODEC_FLAG_QSCALE;
             c->global_quality = quantiserFor(options.quality) * FF_QP2LAMBDA;

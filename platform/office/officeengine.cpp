@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "platform/office/bmpwriter.h"
@@ -41,6 +42,20 @@ static std::string errnoText(int error) {
 static int evenPixels(long twips) {
     const long pixels = std::lround(static_cast<double>(twips) * 96.0 / 1440.0 / 2.0) * 2;
     return static_cast<int>(pixels < 2 ? 2 : pixels);
+}
+
+// Wider than this most codecs refuse the picture and the buffer grows past reason.
+constexpr long long MostPixelsWide = 16384;
+
+// A slide's picture size: 96 pixels per inch of the slide when `height` is 0,
+// else `height` pixels high and as wide as the slide's proportions give,
+// rounded to an even number.
+static std::pair<long long, int> slidePixels(long widthTwips, long heightTwips, int height) {
+    if (height == 0) return {evenPixels(widthTwips), evenPixels(heightTwips)};
+    const long long across = static_cast<long long>(widthTwips) * height;
+    const long long down = heightTwips > 0 ? heightTwips : 1;
+    const long long width = (across + down) / (2 * down) * 2;
+    return {width < 2 ? 2 : width, height};
 }
 
 // Impress outlines the page with a hairline in its first pixel row and column
@@ -171,8 +186,13 @@ int OfficeEngine::saveBitmaps(const std::string& target) {
         long widthTwips = 0;
         long heightTwips = 0;
         document_->getDocumentSize(&widthTwips, &heightTwips);
-        const int width = evenPixels(widthTwips);
-        const int height = evenPixels(heightTwips);
+        const auto [across, height] = slidePixels(widthTwips, heightTwips, slideHeight_);
+        if (slideHeight_ > 0 && across > MostPixelsWide)
+            throw EngineError("Cannot paint slide " + std::to_string(part + 1) + " of " +
+                              inQuotes(path_) + " " + std::to_string(height) +
+                              " pixels high: it would be more than " +
+                              std::to_string(MostPixelsWide) + " pixels wide");
+        const int width = static_cast<int>(across);
         pixels.assign(static_cast<size_t>(width) * height * 4, 0);
         // Painted straight at the target size: no scaling pass afterwards.
         {

@@ -24,6 +24,9 @@ class OfficeEngine {
     int slideCount() const;
     // Target "X.bmp": folder X gets Slide1.bmp ... one per slide, hidden ones too.
     int saveBitmaps(const std::string& target);
+    // Slides are painted this many pixels high, as wide as their proportions
+    // give; 0 paints them at 96 pixels per inch.
+    void setSlideHeight(int pixels) { slideHeight_ = pixels; }
     void close();
 
     // Loads and paints the built-in presentation, so the presentation module
@@ -40,4 +43,5 @@ class OfficeEngine {
     std::unique_ptr<lok::Document> document_;
     std::string path_;
     std::string warmPath_;
+    int slideHeight_ = 0;
 };

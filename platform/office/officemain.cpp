@@ -16,6 +16,7 @@
 #include "platform/office/officeengine.h"
 #include "platform/office/profileslot.h"
 #include "platform/office/protocol.h"
+#include "platform/office/slideheight.h"
 
 static int protocolOut = 1;
 static int messageOut = 2;
@@ -72,7 +73,7 @@ struct Started {
     std::optional<OfficeEngine> engine;
 };
 
-static void start(Started& started) {
+static void start(Started& started, int slideHeight) {
     try {
         started.slot.emplace(ProfileSlot::acquire());
     } catch (const std::exception& error) {
@@ -87,6 +88,7 @@ static void start(Started& started) {
     std::filesystem::create_directories(temporary, ignored);
     for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
     started.engine.emplace(programFolder(), started.slot->folder());
+    started.engine->setSlideHeight(slideHeight);
 }
 
 static std::string describe(const std::exception& error) {
@@ -94,12 +96,12 @@ static std::string describe(const std::exception& error) {
     return text.empty() ? std::string("unexpected failure in the presentation engine") : text;
 }
 
-static int serve() {
+static int serve(int slideHeight) {
     // The helper belongs to the program that started it: gone with it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     Started started;
     try {
-        start(started);
+        start(started, slideHeight);
     } catch (const std::exception& error) {
         reply({"error", describe(error)});
         std::_Exit(1);
@@ -142,11 +144,11 @@ static int serve() {
     std::_Exit(0);
 }
 
-static int oneShot(const std::vector<std::string>& args) {
+static int oneShot(const std::vector<std::string>& args, int slideHeight) {
     const std::string& mode = args[0];
     try {
         Started started;
-        start(started);
+        start(started, slideHeight);
         OfficeEngine& engine = *started.engine;
         if (mode == "probe") {
             engine.warm();
@@ -165,25 +167,55 @@ static int oneShot(const std::vector<std::string>& args) {
 }
 
 static const char* const Usage =
-    "usage: quillmoor-office                        answer commands on standard input\n"
-    "       quillmoor-office export PRESENTATION TARGET.bmp\n"
+    "usage: quillmoor-office [--height N]           answer commands on standard input\n"
+    "       quillmoor-office export PRESENTATION TARGET.bmp [--height N]\n"
     "       quillmoor-office probe\n"
-    "       quillmoor-office convert INPUT OUTPUT   (format from OUTPUT's extension: pptx, ppt, odp, pdf)\n";
+    "       quillmoor-office convert INPUT OUTPUT   (format from OUTPUT's extension: pptx, ppt, odp, pdf)\n"
+    "--height N paints slides N pixels high (even, 240 to 4320), as wide as their proportions\n"
+    "give, instead of 96 pixels per inch of the slide.\n";
+
+// Takes "--height N" out of the arguments: the height, 0 when not given, -1 when wrong.
+static int takeSlideHeight(std::vector<std::string>& args) {
+    int height = 0;
+    size_t i = 0;
+    while (i < args.size()) {
+        if (args[i] != "--height") {
+            ++i;
+            continue;
+        }
+        if (height != 0 || i + 1 >= args.size()) return -1;
+        const std::string& value = args[i + 1];
+        if (value.empty() || value.size() > 5 ||
+            value.find_first_not_of("0123456789") != std::string::npos)
+            return -1;
+        height = std::stoi(value);
+        if (!IsSlideHeight(height)) return -1;
+        args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+    }
+    return height;
+}
 
 int main(int argc, char** argv) {
     isolateOutput();
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) return serve();
-    const std::string& mode = args[0];
-    if (mode == "--help" || mode == "-h") {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         writeAll(protocolOut, Usage);
         std::_Exit(0);
     }
+    const int slideHeight = takeSlideHeight(args);
+    if (slideHeight < 0) {
+        say("--height takes an even number from " + std::to_string(LowestSlideHeight) + " to " +
+            std::to_string(HighestSlideHeight));
+        std::_Exit(2);
+    }
+    if (args.empty()) return serve(slideHeight);
+    const std::string& mode = args[0];
     const bool known = (mode == "probe" && args.size() == 1) ||
-                       ((mode == "export" || mode == "convert") && args.size() == 3);
+                       (mode == "export" && args.size() == 3) ||
+                       (mode == "convert" && args.size() == 3 && slideHeight == 0);
     if (!known) {
         writeAll(messageOut, Usage);
         std::_Exit(2);
     }
-    return oneShot(args);
+    return oneShot(args, slideHeight);
 }

@@ -81,6 +81,8 @@ DecodedVideo DecodeVideo(const QString& path, bool decodePictures) {
     result.rateNum = stream->avg_frame_rate.num;
     result.rateDen = stream->avg_frame_rate.den;
     result.streamFrames = stream->nb_frames;
+    if (stream->duration != AV_NOPTS_VALUE)
+        result.seconds = double(stream->duration) * av_q2d(stream->time_base);
 
     const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
     std::unique_ptr<AVCodecContext, CodecDeleter> context(avcodec_alloc_context3(decoder));

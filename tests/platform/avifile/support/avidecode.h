@@ -14,6 +14,7 @@ struct DecodedVideo {
     int rateNum = 0;  // frames per second as rateNum / rateDen
     int rateDen = 0;
     qint64 streamFrames = 0;  // the stream header's frame count
+    double seconds = 0;       // the stream's duration as the demuxer reads it
     // Every packet the demuxer gives, empty (dropped) ones too, in file order.
     QList<qint64> packetPts;
     QList<int> packetSizes;

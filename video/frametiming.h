@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QtGlobal>
+#include <numeric>
+
+// How long each frame shows, as the AVI stream header holds it: `rate` / `scale`
+// frames a second.
+struct FrameTiming {
+    quint32 rate = 1;
+    quint32 scale = 1;
+};
+
+// Each frame lasting `milliseconds` (> 0): 1000 / milliseconds frames a second,
+// in lowest terms, so the header states the duration exactly.
+inline constexpr FrameTiming FrameTimingForDuration(quint32 milliseconds) {
+    const quint32 common = std::gcd(1000u, milliseconds);
+    return {1000u / common, milliseconds / common};
+}
