@@ -1,4 +1,5 @@
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -8,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "formfixture.h"
+#include "joblist/joblistview.h"
 
 class PointerFeedback : public FormTest {
   protected:
@@ -72,6 +74,40 @@ TEST_F(PointerFeedback, TheHourglassStaysWhileTheWindowIsBusy) {
     moveOver(control<QTreeWidget>("ListView1")->viewport());
     EXPECT_EQ(form->pointer(), Host::Hourglass);
     EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
+}
+
+// What a person sees over the list and the text boxes, which keep pointers of
+// their own: the hourglass while busy, each one's own pointer again after,
+// the list's drag pointer included and whatever the list did meanwhile.
+TEST_F(PointerFeedback, TheHourglassCoversTheWholeWindowAndEachControlGetsItsOwnBack) {
+    QImage icon(32, 32, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    ASSERT_TRUE(icon.save(emptyFolder.filePath(QStringLiteral("drag.ico")), "ICO"));
+    JobListView* list = form->listView();
+    list->addRow(QStringLiteral("a"));
+    QWidget* rows = list->viewport();
+    const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+    const auto shapes = [&] {
+        return QList<Qt::CursorShape>{rows->cursor().shape(),
+                                      control<QLineEdit>("Text1")->cursor().shape(),
+                                      control<QLineEdit>("Text2")->cursor().shape()};
+    };
+    const QList<Qt::CursorShape> busy{Qt::WaitCursor, Qt::WaitCursor, Qt::WaitCursor};
+
+    QTest::mousePress(rows, Qt::LeftButton, {}, row);
+    const QList<Qt::CursorShape> dragging{Qt::BitmapCursor, Qt::IBeamCursor, Qt::IBeamCursor};
+    ASSERT_EQ(shapes(), dragging);
+    form->setPointer(Host::Hourglass);
+    EXPECT_EQ(shapes(), busy);
+    form->setPointer(Host::Default);
+    EXPECT_EQ(shapes(), dragging);
+
+    form->setPointer(Host::Hourglass);
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, row);
+    EXPECT_EQ(shapes(), busy);
+    form->setPointer(Host::Default);
+    EXPECT_EQ(shapes(),
+              (QList<Qt::CursorShape>{Qt::ArrowCursor, Qt::IBeamCursor, Qt::IBeamCursor}));
 }
 
 TEST_F(PointerFeedback, ADisabledButtonCountsAsItsFrame) {

@@ -1,5 +1,6 @@
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "formfixture.h"
 #include "joblist/joblistview.h"
@@ -31,4 +32,26 @@ TEST_F(FormTest, TheListAndTheButtonWaitWhileARunIsBusy) {
     EXPECT_EQ(prompts.messages().count(QStringLiteral("Done.")), 1);
     EXPECT_FALSE(form->IsConverting());
     EXPECT_EQ(form->pointer(), Host::Default);
+}
+
+// A Clear List and a Delete already waiting when "Start Converting" is clicked
+// are handled once the run is busy: they remove nothing and every row is
+// converted (here: reaches the open step, with the engine missing).
+TEST_F(FormTest, ClicksQueuedAsARunStartsFindTheWindowBusy) {
+    ASSERT_TRUE(form->Form_Load());
+    const QByteArray office = qgetenv("QUILLMOOR_LO_PATH");
+    qputenv("QUILLMOOR_LO_PATH", QFile::encodeName(emptyFolder.path()));
+    const QString missing = emptyFolder.filePath(QStringLiteral("missing.pptx"));
+    for (int row = 0; row < 2; ++row) form->listView()->addRow(missing);
+    form->listView()->setCurrentItem(form->listView()->topLevelItem(0));
+    QTimer::singleShot(0, form.get(), [&] {
+        QTest::mouseClick(control<QPushButton>("PushButton4"), Qt::LeftButton);
+        QTest::keyClick(form->listView(), Qt::Key_Delete);
+    });
+    QTest::mouseClick(control<QPushButton>("PushButton2"), Qt::LeftButton);
+    qputenv("QUILLMOOR_LO_PATH", office);
+
+    EXPECT_EQ(form->rowCount(), 2);
+    const QStringList messages = prompts.messages();
+    EXPECT_EQ(messages.filter(QStringLiteral("PushButton2_Click at line 132")).size(), 2);
 }

@@ -1,0 +1,13 @@
+#pragma once
+
+// Ending the program in the middle of a run, from a signal handler too.
+
+// Kills every engine helper's process group, removes the video file being
+// written and ends the process with `status`, without unwinding into the run
+// (staged frames go with the next run). Async-signal-safe: no lock, no
+// allocation, no Qt.
+[[noreturn]] void AbandonRun(int status);
+
+// From now on SIGINT, SIGTERM and SIGHUP end the program through AbandonRun,
+// with the status 128 + the signal's number, whatever it is doing.
+void EndRunOnInterrupts();
