@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("quillmoor"));
 
     // Ended by a signal the way closing the window ends it, also mid-run.
-    EndRunOnInterrupts();
+    EndRunOnInterrupts(InterruptStatus::Closed);
     Form1 form;
     // Without the presentation engine the program ends before the window shows.
     if (!form.Form_Load()) return 1;

@@ -11,7 +11,7 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    EndRunOnInterrupts();
+    EndRunOnInterrupts(InterruptStatus::SignalNumber);
 
     const ConvertRequest request = ParseConvertArguments(app.arguments());
     if (!request.error.isEmpty()) {

@@ -13,12 +13,15 @@ void AbandonRun(int status) {
 }
 
 namespace {
+volatile sig_atomic_t reportSignal = 1;
+
 void interrupted(int signal) {
-    AbandonRun(128 + signal);
+    AbandonRun(reportSignal ? 128 + signal : 0);
 }
 }  // namespace
 
-void EndRunOnInterrupts() {
+void EndRunOnInterrupts(InterruptStatus status) {
+    reportSignal = status == InterruptStatus::SignalNumber;
     struct sigaction action {};
     action.sa_handler = interrupted;
     // A second interrupt waits for the first to finish ending the program.

@@ -8,6 +8,10 @@
 // allocation, no Qt.
 [[noreturn]] void AbandonRun(int status);
 
+// How a program ended by an interrupt reports it: as a command cut off by a
+// signal (128 + its number), or as a window that was closed (0).
+enum class InterruptStatus { SignalNumber, Closed };
+
 // From now on SIGINT, SIGTERM and SIGHUP end the program through AbandonRun,
-// with the status 128 + the signal's number, whatever it is doing.
-void EndRunOnInterrupts();
+// whatever it is doing.
+void EndRunOnInterrupts(InterruptStatus status);

@@ -76,38 +76,32 @@ TEST_F(PointerFeedback, TheHourglassStaysWhileTheWindowIsBusy) {
     EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
 }
 
-// What a person sees over the list and the text boxes, which keep pointers of
-// their own: the hourglass while busy, each one's own pointer again after,
-// the list's drag pointer included and whatever the list did meanwhile.
+// What a person sees over the list and the text boxes, which have pointers of
+// their own: the hourglass while busy, then each one's own again, the list's
+// drag pointer included and whatever the list did meanwhile.
 TEST_F(PointerFeedback, TheHourglassCoversTheWholeWindowAndEachControlGetsItsOwnBack) {
     QImage icon(32, 32, QImage::Format_ARGB32);
     icon.fill(Qt::red);
     ASSERT_TRUE(icon.save(emptyFolder.filePath(QStringLiteral("drag.ico")), "ICO"));
-    JobListView* list = form->listView();
-    list->addRow(QStringLiteral("a"));
-    QWidget* rows = list->viewport();
-    const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
-    const auto shapes = [&] {
-        return QList<Qt::CursorShape>{rows->cursor().shape(),
-                                      control<QLineEdit>("Text1")->cursor().shape(),
-                                      control<QLineEdit>("Text2")->cursor().shape()};
+    form->listView()->addRow(QStringLiteral("a"));
+    QWidget* rows = form->listView()->viewport();
+    const QPoint row = form->listView()->visualItemRect(form->listView()->topLevelItem(0)).center();
+    const auto shows = [&](Qt::CursorShape list, Qt::CursorShape boxes) {
+        return rows->cursor().shape() == list &&
+               control<QLineEdit>("Text1")->cursor().shape() == boxes &&
+               control<QLineEdit>("Text2")->cursor().shape() == boxes;
     };
-    const QList<Qt::CursorShape> busy{Qt::WaitCursor, Qt::WaitCursor, Qt::WaitCursor};
-
     QTest::mousePress(rows, Qt::LeftButton, {}, row);
-    const QList<Qt::CursorShape> dragging{Qt::BitmapCursor, Qt::IBeamCursor, Qt::IBeamCursor};
-    ASSERT_EQ(shapes(), dragging);
+    ASSERT_TRUE(shows(Qt::BitmapCursor, Qt::IBeamCursor));
     form->setPointer(Host::Hourglass);
-    EXPECT_EQ(shapes(), busy);
+    EXPECT_TRUE(shows(Qt::WaitCursor, Qt::WaitCursor));
     form->setPointer(Host::Default);
-    EXPECT_EQ(shapes(), dragging);
-
+    EXPECT_TRUE(shows(Qt::BitmapCursor, Qt::IBeamCursor));
     form->setPointer(Host::Hourglass);
     QTest::mouseRelease(rows, Qt::LeftButton, {}, row);
-    EXPECT_EQ(shapes(), busy);
+    EXPECT_TRUE(shows(Qt::WaitCursor, Qt::WaitCursor));
     form->setPointer(Host::Default);
-    EXPECT_EQ(shapes(),
-              (QList<Qt::CursorShape>{Qt::ArrowCursor, Qt::IBeamCursor, Qt::IBeamCursor}));
+    EXPECT_TRUE(shows(Qt::ArrowCursor, Qt::IBeamCursor));
 }
 
 TEST_F(PointerFeedback, ADisabledButtonCountsAsItsFrame) {
