@@ -208,7 +208,7 @@ std::string HelperProcess::reap(bool block) {
     if (result == 0 && info.si_pid == 0) return {};
     ::kill(-pid_, SIGKILL);
     // Unlisted while still a zombie: once reaped, its id may name a stranger.
-    liveHelpers[slot_].store(FreeSlot);
+    if (slot_ >= 0) liveHelpers[slot_].store(FreeSlot);
     slot_ = -1;
     int status = 0;
     pid_t done;
