@@ -49,6 +49,10 @@ void Form1::setPointer(int state) {
 }
 
 void Form1::applyPointer() {
+    // Controls with a pointer of their own would show it through the hourglass.
+    listView1_->showPointer();
+    for (QLineEdit* box : {text1_, text2_})
+        box->setCursor(pointer_ == Hourglass ? Qt::WaitCursor : Qt::IBeamCursor);
     switch (pointer_) {
         case Hourglass:
             setCursor(Qt::WaitCursor);

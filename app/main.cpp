@@ -4,12 +4,15 @@
 #include <QApplication>
 
 #include "app/form1.h"
+#include "engine/interrupts.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmoor"));
     QApplication::setDesktopFileName(QStringLiteral("quillmoor"));
 
+    // Ended by a signal the way closing the window ends it, also mid-run.
+    EndRunOnInterrupts(InterruptStatus::Closed);
     Form1 form;
     // Without the presentation engine the program ends before the window shows.
     if (!form.Form_Load()) return 1;

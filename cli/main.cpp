@@ -1,6 +1,4 @@
-#include <unistd.h>
 #include <QCoreApplication>
-#include <csignal>
 #include <cstdio>
 
 #include "cli/clihost.h"
@@ -8,22 +6,12 @@
 #include "cli/convertframes.h"
 #include "cli/convertoptions.h"
 #include "cli/convertpresentations.h"
-#include "platform/avifile/avitemporary.h"
+#include "engine/interrupts.h"
 #include "platform/avifile/codeclist.h"
-#include "platform/office/officeclient.h"
-
-namespace {
-// Interrupted mid-video: take the unfinished temporary file along.
-void stopWriting(int signal) {
-    KillRunningHelpers();
-    DiscardActiveAviTemporaries();
-    ::_exit(128 + signal);
-}
-}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, stopWriting);
+    EndRunOnInterrupts(InterruptStatus::SignalNumber);
 
     const ConvertRequest request = ParseConvertArguments(app.arguments());
     if (!request.error.isEmpty()) {

@@ -38,12 +38,10 @@ void BatchConversion::PushButton2_Click() {
         return;
     }
 
-    // Frames go to a private folder of this instance, emptied first so that
-    // frames of a run that was cut off never enter this run's video.
+    // Frames go to a private folder of this instance.
     QString t;
     try {
         t = AcquireStagingFolder();
-        EmptyStagingFolders(t);
     } catch (const StagingRefused& refused) {
         prompts_.message(refused.description(), Prompts::Icon::Critical);
         isConverting_ = false;
@@ -52,6 +50,9 @@ void BatchConversion::PushButton2_Click() {
     lastRunStarted_ = true;
 
     trap.step(108, [&] { host_.setPointer(Host::Hourglass); });
+    // Frames of a run that was cut off never enter this run's video. Emptying
+    // yields, so it comes after the pointer that keeps the rows in the list.
+    EmptyStagingFolders(t);
     if (trap.test(110, [&] { return host_.option(1); })) {
         runCombined(trap, t);
     } else if (trap.test(198, [&] { return host_.option(2); })) {

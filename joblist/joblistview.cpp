@@ -117,7 +117,11 @@ void JobListView::ListView1_ItemClick() {
     const QString icon = programFolder_ + QStringLiteral("/drag.ico");
     if (QFileInfo::exists(icon)) {
         const QPixmap picture(icon);
-        if (!picture.isNull()) viewport()->setCursor(QCursor(picture));
+        if (!picture.isNull()) {
+            dragCursor_ = QCursor(picture);
+            pointer_ = Host::Custom;
+            showPointer();
+        }
     }
     const QList<QTreeWidgetItem*> selected = selectedItems();
     draggedItem_ = selected.isEmpty() ? QPersistentModelIndex()
@@ -158,7 +162,19 @@ void JobListView::scrollAlong(int row, int y) {
 
 void JobListView::ListView1_MouseUp() {
     isDragging_ = false;
-    viewport()->setCursor(Qt::ArrowCursor);
+    pointer_ = Host::Arrow;
+    showPointer();
+}
+
+void JobListView::showPointer() {
+    if (isBusy())
+        viewport()->setCursor(Qt::WaitCursor);
+    else if (pointer_ == Host::Custom)
+        viewport()->setCursor(dragCursor_);
+    else if (pointer_ == Host::Arrow)
+        viewport()->setCursor(Qt::ArrowCursor);
+    else
+        viewport()->unsetCursor();
 }
 
 void JobListView::ListView1_KeyDown(int key) {

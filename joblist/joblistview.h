@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCursor>
 #include <QPersistentModelIndex>
 #include <QString>
 #include <QStringList>
@@ -38,6 +39,11 @@ class JobListView : public QTreeWidget, public RowSource {
     // Row of the selected item, 0 when no row is selected.
     int selectedRow() const;
 
+    // Shows the hourglass over the rows while the window is busy, else the
+    // list's own pointer (the drag pointer from a click to the release, then
+    // the arrow). The window calls it whenever its pointer changes.
+    void showPointer();
+
   signals:
     // Local paths of the files and folders dropped onto the list, in drop order.
     void filesDropped(const QStringList& paths);
@@ -66,6 +72,9 @@ class JobListView : public QTreeWidget, public RowSource {
 
     Host* host_ = nullptr;
     QString programFolder_;
+    // The list's own pointer: Host::Default (the window's), Arrow or Custom.
+    int pointer_ = 0;
+    QCursor dragCursor_;
     bool isDragging_ = false;
     // A persistent index forgets its row when the row is removed, so a stale
     // dragged row is never touched.

@@ -21,14 +21,16 @@ const QRegularExpression& temporaryPattern() {
     return pattern;
 }
 
-void remember(const QByteArray& path) {
-    if (path.size() >= PATH_MAX) return;
+// The slot the path went into, or -1.
+int remember(const QByteArray& path) {
+    if (path.size() >= PATH_MAX) return -1;
     for (int i = 0; i < Slots; ++i) {
         if (activeUsed[i]) continue;
         std::memcpy(activePaths[i], path.constData(), size_t(path.size()) + 1);
         activeUsed[i] = 1;
-        return;
+        return i;
     }
+    return -1;
 }
 
 bool processIsGone(pid_t pid) {
@@ -42,13 +44,17 @@ int CreateAviTemporary(const QString& folder, QString& path) {
         const QString candidate =
             folder + QStringLiteral("/.quillmoor-%1-%2.part").arg(::getpid()).arg(++sequence);
         const QByteArray encoded = QFile::encodeName(candidate);
+        // Remembered before it exists, so an interrupt in between cannot leave it behind.
+        const int slot = remember(encoded);
         const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             path = candidate;
-            remember(encoded);
             return fd;
         }
-        if (errno != EEXIST) return -1;
+        const int error = errno;
+        if (slot >= 0) activeUsed[slot] = 0;
+        errno = error;
+        if (error != EEXIST) return -1;
     }
     errno = EEXIST;
     return -1;

@@ -1,32 +1,73 @@
 #include "platform/office/helperprocess.h"
-#include "platform/office/officeclient.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <time.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <mutex>
-#include <set>
 #include <stdexcept>
 #include <thread>
 
 extern char** environ;
 
-static std::mutex registryMutex;
-static std::set<pid_t>& registry() {
-    static std::set<pid_t> pids;
-    return pids;
+namespace {
+// The live helpers, reachable from a signal handler: plain atomic slots, no
+// lock, no allocation. A slot holds a helper's process (and group) id, or one
+// of the markers below.
+constexpr pid_t FreeSlot = 0;
+constexpr pid_t Spawning = -1;
+constexpr int HelperSlots = 64;
+std::atomic<pid_t> liveHelpers[HelperSlots];
+static_assert(std::atomic<pid_t>::is_always_lock_free);
+
+// A slot is taken before the process exists, so no helper ever runs unlisted.
+int reserveSlot() {
+    for (int i = 0; i < HelperSlots; ++i) {
+        pid_t expected = FreeSlot;
+        if (liveHelpers[i].compare_exchange_strong(expected, Spawning)) return i;
+    }
+    return -1;
 }
 
+// Blocks every signal in this thread while a helper is spawned and listed, so
+// no handler runs here in between; a handler on another thread waits for the
+// slot instead (see KillRunningHelpers).
+class SignalsHeld {
+  public:
+    SignalsHeld() {
+        sigset_t all;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &previous_);
+    }
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+  private:
+    sigset_t previous_;
+};
+}  // namespace
+
 void KillRunningHelpers() {
-    std::lock_guard<std::mutex> lock(registryMutex);
-    for (const pid_t pid : registry()) ::kill(-pid, SIGKILL);
+    for (std::atomic<pid_t>& slot : liveHelpers) {
+        pid_t pid = slot.load();
+        // A spawn in progress on another thread ends within moments; its
+        // thread holds the signals back, so it is never this one.
+        for (int waited = 0; pid == Spawning && waited < 2000; ++waited) {
+            const timespec pause{0, 1'000'000};
+            ::nanosleep(&pause, nullptr);
+            pid = slot.load();
+        }
+        if (pid > 0) ::kill(-pid, SIGKILL);
+    }
 }
 
 // posix_spawn attributes and file actions, destroyed on every path.
@@ -75,13 +116,19 @@ HelperProcess::HelperProcess(const std::string& program,
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
-    std::lock_guard<std::mutex> lock(registryMutex);
+    const SignalsHeld held;
+    const int slot = reserveSlot();
+    if (slot < 0) throw std::runtime_error("too many helper processes at once");
     pid_t pid = -1;
     const int error = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes,
                                     argv.data(), environ);
-    if (error != 0) throw std::runtime_error(std::strerror(error));
+    if (error != 0) {
+        liveHelpers[slot].store(FreeSlot);
+        throw std::runtime_error(std::strerror(error));
+    }
+    liveHelpers[slot].store(pid);
     pid_ = pid;
-    registry().insert(pid_);
+    slot_ = slot;
 }
 
 HelperProcess::~HelperProcess() {
@@ -160,16 +207,15 @@ std::string HelperProcess::reap(bool block) {
     } while (result < 0 && errno == EINTR);
     if (result == 0 && info.si_pid == 0) return {};
     ::kill(-pid_, SIGKILL);
+    // Unlisted while still a zombie: once reaped, its id may name a stranger.
+    if (slot_ >= 0) liveHelpers[slot_].store(FreeSlot);
+    slot_ = -1;
     int status = 0;
     pid_t done;
     do {
         done = ::waitpid(pid_, &status, 0);
     } while (done < 0 && errno == EINTR);
     ending_ = done == pid_ ? describeStatus(status) : std::string("ended");
-    {
-        std::lock_guard<std::mutex> lock(registryMutex);
-        registry().erase(pid_);
-    }
     pid_ = -1;
     socket_.reset();
     return ending_;

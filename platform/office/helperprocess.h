@@ -37,11 +37,13 @@ class HelperProcess {
     std::string reap(bool block);
 
     pid_t pid_ = -1;
+    int slot_ = -1;  // in the table of live helpers
     OwnedFd socket_;
     std::string buffer_;
     std::string ending_;
 };
 
-// Kills every live helper process of this program at once (also declared in
-// officeclient.h, where the program's callers look for it).
+// Kills the whole process group of every live helper of this program.
+// Async-signal-safe: it takes no lock and allocates nothing, so a signal
+// handler may call it right before _exit.
 void KillRunningHelpers();

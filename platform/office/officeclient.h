@@ -98,10 +98,6 @@ class HelperRun {
 // Ends the spare helper started for a row that did not come.
 void ReleaseSpareHelpers();
 
-// Kills every live helper process of this program at once, spares included.
-// Safe to call from a window's close handler right before _exit.
-void KillRunningHelpers();
-
 // Starts a helper, loads the built-in presentation and quits: throws Failure
 // with the reason when the engine cannot be used.
 void ProbeHelper(const HelperOptions& options = {});

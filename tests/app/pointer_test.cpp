@@ -1,4 +1,5 @@
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -8,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "formfixture.h"
+#include "joblist/joblistview.h"
 
 class PointerFeedback : public FormTest {
   protected:
@@ -72,6 +74,34 @@ TEST_F(PointerFeedback, TheHourglassStaysWhileTheWindowIsBusy) {
     moveOver(control<QTreeWidget>("ListView1")->viewport());
     EXPECT_EQ(form->pointer(), Host::Hourglass);
     EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
+}
+
+// What a person sees over the list and the text boxes, which have pointers of
+// their own: the hourglass while busy, then each one's own again, the list's
+// drag pointer included and whatever the list did meanwhile.
+TEST_F(PointerFeedback, TheHourglassCoversTheWholeWindowAndEachControlGetsItsOwnBack) {
+    QImage icon(32, 32, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    ASSERT_TRUE(icon.save(emptyFolder.filePath(QStringLiteral("drag.ico")), "ICO"));
+    form->listView()->addRow(QStringLiteral("a"));
+    QWidget* rows = form->listView()->viewport();
+    const QPoint row = form->listView()->visualItemRect(form->listView()->topLevelItem(0)).center();
+    const auto shows = [&](Qt::CursorShape list, Qt::CursorShape boxes) {
+        return rows->cursor().shape() == list &&
+               control<QLineEdit>("Text1")->cursor().shape() == boxes &&
+               control<QLineEdit>("Text2")->cursor().shape() == boxes;
+    };
+    QTest::mousePress(rows, Qt::LeftButton, {}, row);
+    ASSERT_TRUE(shows(Qt::BitmapCursor, Qt::IBeamCursor));
+    form->setPointer(Host::Hourglass);
+    EXPECT_TRUE(shows(Qt::WaitCursor, Qt::WaitCursor));
+    form->setPointer(Host::Default);
+    EXPECT_TRUE(shows(Qt::BitmapCursor, Qt::IBeamCursor));
+    form->setPointer(Host::Hourglass);
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, row);
+    EXPECT_TRUE(shows(Qt::WaitCursor, Qt::WaitCursor));
+    form->setPointer(Host::Default);
+    EXPECT_TRUE(shows(Qt::ArrowCursor, Qt::IBeamCursor));
 }
 
 TEST_F(PointerFeedback, ADisabledButtonCountsAsItsFrame) {

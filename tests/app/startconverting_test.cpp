@@ -1,5 +1,6 @@
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "formfixture.h"
 #include "joblist/joblistview.h"
@@ -31,4 +32,22 @@ TEST_F(FormTest, TheListAndTheButtonWaitWhileARunIsBusy) {
     EXPECT_EQ(prompts.messages().count(QStringLiteral("Done.")), 1);
     EXPECT_FALSE(form->IsConverting());
     EXPECT_EQ(form->pointer(), Host::Default);
+}
+
+// A Clear List and a Delete already waiting when "Start Converting" is clicked
+// find the run busy: both rows stay and reach the open step (no engine here).
+TEST_F(FormTest, ClicksQueuedAsARunStartsFindTheWindowBusy) {
+    ASSERT_TRUE(form->Form_Load());
+    const QByteArray office = qgetenv("QUILLMOOR_LO_PATH");
+    qputenv("QUILLMOOR_LO_PATH", QFile::encodeName(emptyFolder.path()));
+    for (int row = 0; row < 2; ++row) form->listView()->addRow(emptyFolder.filePath("a.pptx"));
+    form->listView()->setCurrentItem(form->listView()->topLevelItem(0));
+    QTimer::singleShot(0, form.get(), [&] {
+        QTest::mouseClick(control<QPushButton>("PushButton4"), Qt::LeftButton);
+        QTest::keyClick(form->listView(), Qt::Key_Delete);
+    });
+    QTest::mouseClick(control<QPushButton>("PushButton2"), Qt::LeftButton);
+    qputenv("QUILLMOOR_LO_PATH", office);
+    EXPECT_EQ(form->rowCount(), 2);
+    EXPECT_EQ(prompts.messages().filter(QStringLiteral("PushButton2_Click at line 132")).size(), 2);
 }
