@@ -37,9 +37,8 @@ QStringList repeatedLines(const QString& err) {
 class SmallFileSystem {
   public:
     explicit SmallFileSystem(const QString& path) : path_(QFile::encodeName(path)) {
-        mounted_ = ::geteuid() == 0 &&
-                   ::mount("quillmoor-test", path_.constData(), "tmpfs", 0,
-                           "size=1m,mode=0777") == 0;
+        mounted_ = ::geteuid() == 0 && ::mount("quillmoor-test", path_.constData(), "tmpfs", 0,
+                                               "size=1m,mode=0777") == 0;
     }
     ~SmallFileSystem() {
         if (mounted_) ::umount2(path_.constData(), MNT_DETACH);
@@ -64,7 +63,8 @@ TEST(DiskFaults, ShowTheErrorOnceAndKeepTheEarlierVideo) {
     for (const auto& [fault, name] : faults) {
         SCOPED_TRACE(name);
         Sandbox box;
-        const QString deck = box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/deck.fodp"));
+        const QString deck =
+            box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/deck.fodp"));
         QStringList decks{deck};
         if (fault == Fault::OutputRemoved)
             decks << box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/later.fodp"));
@@ -80,14 +80,15 @@ TEST(DiskFaults, ShowTheErrorOnceAndKeepTheEarlierVideo) {
         box.handOver();
         if (fault == Fault::ReadOnlyOutput)
             ::chmod(QFile::encodeName(box.path(QStringLiteral("out"))).constData(), 0555);
-        ChildOptions options{program(QStringLiteral("quillmoor-convert")), convertArguments(box, decks),
-                             box.path(), box.environment()};
+        ChildOptions options{program(QStringLiteral("quillmoor-convert")),
+                             convertArguments(box, decks), box.path(), box.environment()};
         // One slide's bitmap (2 MiB) fits; the video of three does not.
         if (fault == Fault::FileSizeLimit) options.fileSizeLimit = 3 << 20;
         Child run(options);
         ++injected;
         ASSERT_TRUE(run.waitFor(RunLimitMs, [&] {
-            if (fault == Fault::OutputRemoved && QFileInfo(box.path("out/deck.avi")).size() > EarlierVideo.size())
+            if (fault == Fault::OutputRemoved &&
+                QFileInfo(box.path("out/deck.avi")).size() > EarlierVideo.size())
                 QDir(box.path(QStringLiteral("out"))).removeRecursively();
         }));
         const QString err = run.err();
@@ -96,7 +97,8 @@ TEST(DiskFaults, ShowTheErrorOnceAndKeepTheEarlierVideo) {
         EXPECT_EQ(repeatedLines(err), QStringList{}) << err.toStdString();
         if (fault != Fault::OutputRemoved) {
             EXPECT_EQ(readFile(box.path(QStringLiteral("out/deck.avi"))), EarlierVideo);
-            EXPECT_EQ(QDir(box.path("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"deck.avi"});
+            EXPECT_EQ(QDir(box.path("out")).entryList(QDir::Files | QDir::Hidden),
+                      QStringList{"deck.avi"});
         }
         EXPECT_EQ(Leftovers(), QList<pid_t>{});
     }
@@ -117,15 +119,19 @@ TEST(StagingAttacks, AnUnsafeRootIsRefusedAndALinkedSlotNeverWrittenThrough) {
         ::chmod(QFile::encodeName(root).constData(), mode);
     };
     const QList<Attack> attacks{
-        {"another user's", [&](const QString& root) {
+        {"another user's",
+         [&](const QString& root) {
              makeRoot(root, 0700);
              if (::chown(QFile::encodeName(root).constData(), ::geteuid() == 0 ? 65534 : 0, 0) != 0)
                  std::printf("cannot give the root to another user\n");
-         }, QStringLiteral("it belongs to another user")},
-        {"a symbolic link", [&](const QString& root) {
+         },
+         QStringLiteral("it belongs to another user")},
+        {"a symbolic link",
+         [&](const QString& root) {
              makeRoot(root + QStringLiteral("-real"), 0700);
              QFile::link(root + QStringLiteral("-real"), root);
-         }, QStringLiteral("it is a symbolic link")},
+         },
+         QStringLiteral("it is a symbolic link")},
         {"open to the group", [&](const QString& root) { makeRoot(root, 0770); },
          QStringLiteral("other users have access to it (mode 0770)")},
         {"open to others", [&](const QString& root) { makeRoot(root, 0705); },
@@ -135,14 +141,18 @@ TEST(StagingAttacks, AnUnsafeRootIsRefusedAndALinkedSlotNeverWrittenThrough) {
         Sandbox box;
         const QString root = box.path(rootName);
         attack.prepare(root);
-        if (::geteuid() != 0 && QString::fromLatin1(attack.name) == QLatin1String("another user's")) continue;
-        const QString deck = box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/deck.fodp"));
-        ChildOptions options{program(QStringLiteral("quillmoor-convert")), convertArguments(box, {deck}),
-                             box.path(), box.environment()};
+        if (::geteuid() != 0 && QString::fromLatin1(attack.name) == QLatin1String("another user's"))
+            continue;
+        const QString deck =
+            box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/deck.fodp"));
+        ChildOptions options{program(QStringLiteral("quillmoor-convert")),
+                             convertArguments(box, {deck}), box.path(), box.environment()};
         options.unprivileged = false;
         Child run(options);
         ASSERT_TRUE(run.waitFor(RunLimitMs));
-        const QString refusal = QStringLiteral("The temporary folder cannot be used safely:\n%1\n%2\n").arg(root, attack.reason);
+        const QString refusal =
+            QStringLiteral("The temporary folder cannot be used safely:\n%1\n%2\n")
+                .arg(root, attack.reason);
         EXPECT_EQ(run.err().count(refusal), 1) << run.err().toStdString();
         EXPECT_EQ(run.exitCode(), 1);
         EXPECT_TRUE(QDir(box.path(QStringLiteral("out"))).isEmpty());
@@ -151,9 +161,10 @@ TEST(StagingAttacks, AnUnsafeRootIsRefusedAndALinkedSlotNeverWrittenThrough) {
 
     // A slot folder swapped for a link to someone's folder between two runs.
     Sandbox box;
-    const QString deck = box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/deck.fodp"));
-    ChildOptions options{program(QStringLiteral("quillmoor-convert")), convertArguments(box, {deck}),
-                         box.path(), box.environment()};
+    const QString deck =
+        box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/deck.fodp"));
+    ChildOptions options{program(QStringLiteral("quillmoor-convert")),
+                         convertArguments(box, {deck}), box.path(), box.environment()};
     options.unprivileged = false;
     {
         Child first(options);
@@ -169,8 +180,9 @@ TEST(StagingAttacks, AnUnsafeRootIsRefusedAndALinkedSlotNeverWrittenThrough) {
     ASSERT_TRUE(second.waitFor(RunLimitMs));
     EXPECT_EQ(second.exitCode(), 0) << second.err().toStdString();
     EXPECT_EQ(FrameCount(box.path(QStringLiteral("out/deck.avi"))), 3);
-    EXPECT_EQ(QDir(box.path("victim")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{"keep.txt"});
+    EXPECT_EQ(
+        QDir(box.path("victim")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{"keep.txt"});
     EXPECT_EQ(readFile(box.path(QStringLiteral("victim/keep.txt"))), QByteArray("mine"));
     EXPECT_TRUE(QFileInfo(slot).isSymLink());
     EXPECT_EQ(Leftovers(), QList<pid_t>{});
@@ -188,8 +200,12 @@ TEST(DamagedSettings, TheCommandLineGoesOnWithWhatItCanRead) {
     };
     const QByteArray valid = "[Quillmoor]\nOption1=False\nOption2=True\nDelay=2\n";
     const QList<Damage> damages{
-        {"garbage", QByteArray("\x00\xff[Quillmoor\nOption1\x00=\xfe\n==\n[\n", 20) + QByteArray(300, '\x9c'), 0644, 0755},
-        {"wrong types", "[Quillmoor]\nOption1=maybe\nOption2=@Variant(\\0\\0\\0\\x7f)\nOption3=12x\nOption4=\nDelay=1\nText2=@ByteArray(\\xff)\n", 0644, 0755},
+        {"garbage",
+         QByteArray("\x00\xff[Quillmoor\nOption1\x00=\xfe\n==\n[\n", 20) + QByteArray(300, '\x9c'),
+         0644, 0755},
+        {"wrong types",
+         "[Quillmoor]\nOption1=maybe\nOption2=@Variant(\\0\\0\\0\\x7f)\nOption3=12x\nOption4=\nDelay=1\nText2=@ByteArray(\\xff)\n",
+         0644, 0755},
         {"no read permission", valid, 0, 0755},
         {"read-only", valid, 0444, 0555}};
     for (const Damage& damage : damages) {
@@ -197,15 +213,19 @@ TEST(DamagedSettings, TheCommandLineGoesOnWithWhatItCanRead) {
         Sandbox box;
         const QString settings = box.path(QStringLiteral("home/.config/Tervalko/Tervalko.ini"));
         writeFile(settings, damage.content);
-        const QString deck = box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/deck.fodp"));
+        const QString deck =
+            box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/deck.fodp"));
         box.handOver();
         ::chmod(QFile::encodeName(settings).constData(), damage.fileMode);
         ::chmod(QFile::encodeName(QFileInfo(settings).path()).constData(), damage.folderMode);
         Child run({program(QStringLiteral("quillmoor-convert")),
-                   {"--output-dir", box.path("out"), deck}, box.path(), box.environment()});
+                   {"--output-dir", box.path("out"), deck},
+                   box.path(),
+                   box.environment()});
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), 0) << run.err().toStdString();
-        const QStringList videos = QDir(box.path("out")).entryList({QStringLiteral("*.avi")}, QDir::Files);
+        const QStringList videos =
+            QDir(box.path("out")).entryList({QStringLiteral("*.avi")}, QDir::Files);
         ASSERT_EQ(videos.size(), 1) << run.err().toStdString();
         EXPECT_EQ(FrameCount(box.path("out/") + videos.first()), 3);
         EXPECT_EQ(Leftovers(), QList<pid_t>{});

@@ -21,11 +21,13 @@ TEST(Interrupts, EndTheCommandLineAtOnceWithNothingLeftBehind) {
     // Rows that fail at once start helpers back to back; real rows write videos.
     Sandbox churn;
     QDir().mkpath(churn.path(QStringLiteral("nolibreoffice")));
-    for (int i = 0; i < 60; ++i) churn.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/d%1.fodp").arg(i));
+    for (int i = 0; i < 60; ++i)
+        churn.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/d%1.fodp").arg(i));
     churn.handOver();
     Sandbox real;
-    const QStringList decks{real.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/a.fodp")),
-                            real.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/b.fodp"))};
+    const QStringList decks{
+        real.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/a.fodp")),
+        real.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/b.fodp"))};
 
     constexpr int Tries = 30;
     int survived = 0;
@@ -35,14 +37,17 @@ TEST(Interrupts, EndTheCommandLineAtOnceWithNothingLeftBehind) {
         const int signal = attempt % 2 == 0 ? SIGINT : SIGTERM;
         const Sandbox& box = writes ? real : churn;
         if (writes) {
-            for (const char* name : {"out/a.avi", "out/b.avi"}) writeFile(real.path(QLatin1String(name)), EarlierVideo);
+            for (const char* name : {"out/a.avi", "out/b.avi"})
+                writeFile(real.path(QLatin1String(name)), EarlierVideo);
             real.handOver();
         }
         QStringList arguments{"--separate", "--fps", "1", "--output-dir", box.path("out")};
         arguments << (writes ? decks : QStringList{churn.path("in")});
         QStringList environment = box.environment();
-        if (!writes) environment << QStringLiteral("QUILLMOOR_LO_PATH=") + churn.path("nolibreoffice");
-        Child run({program(QStringLiteral("quillmoor-convert")), arguments, box.path(), environment});
+        if (!writes)
+            environment << QStringLiteral("QUILLMOOR_LO_PATH=") + churn.path("nolibreoffice");
+        Child run(
+            {program(QStringLiteral("quillmoor-convert")), arguments, box.path(), environment});
         run.waitFor(int(random->bounded(writes ? 4000 : 1500)));
         run.signal(signal);
         const bool ended = run.waitFor(EndLimitMs);
@@ -63,7 +68,9 @@ TEST(Interrupts, EndTheCommandLineAtOnceWithNothingLeftBehind) {
                             .arg(signal == SIGINT ? "SIGINT" : "SIGTERM")
                             .arg(writes ? "writing" : "starting helpers")
                             .arg(ended ? "" : "did not end; ")
-                            .arg(left.isEmpty() ? "" : QStringLiteral("%1 helpers left; ").arg(left.size()))
+                            .arg(left.isEmpty()
+                                     ? ""
+                                     : QStringLiteral("%1 helpers left; ").arg(left.size()))
                             .arg(temporary.isEmpty() ? "" : "temporary video left; ")
                             .arg(intact ? "" : "earlier video lost");
         }
@@ -84,7 +91,9 @@ TEST(Interrupts, EndTheWindowAsClosingItDoes) {
         for (int attempt = 0; attempt < 2; ++attempt) {
             Sandbox box;
             box.handOver();
-            Child window({program(QStringLiteral("quillmoor")), {}, box.path(),
+            Child window({program(QStringLiteral("quillmoor")),
+                          {},
+                          box.path(),
                           box.environment() << QStringLiteral("QT_QPA_PLATFORM=offscreen")});
             if (window.waitFor(300 + int(random->bounded(2500)))) {
                 failures << QStringLiteral("the window ended by itself: ") + window.err();

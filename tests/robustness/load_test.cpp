@@ -14,11 +14,14 @@ TEST(Load, ManyRowsConvertWithFlatMemoryAndNothingLeftOver) {
                          : 100;
     Sandbox box;
     for (int i = 0; i < rows; ++i)
-        box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/deck%1.fodp").arg(i, 4, 10, QLatin1Char('0')));
+        box.deck(QStringLiteral("threeslides.fodp"),
+                 QStringLiteral("in/deck%1.fodp").arg(i, 4, 10, QLatin1Char('0')));
     box.handOver();
     Child run({program(QStringLiteral("quillmoor-convert")),
-               {"--separate", "--fps", "1", "--codec", "mjpeg", "--output-dir", box.path("out"), box.path("in")},
-               box.path(), box.environment()});
+               {"--separate", "--fps", "1", "--codec", "mjpeg", "--output-dir", box.path("out"),
+                box.path("in")},
+               box.path(),
+               box.environment()});
 
     // Per finished-row count: the highest memory seen and the fewest descriptors.
     QMap<int, qint64> memory;
@@ -28,12 +31,14 @@ TEST(Load, ManyRowsConvertWithFlatMemoryAndNothingLeftOver) {
         const int done = int(out.entryList({QStringLiteral("*.avi")}, QDir::Files).size());
         memory[done] = qMax(memory.value(done), TreeResidentKiB(run.pid()));
         const int fds = OpenFdCount(run.pid());
-        if (fds > 0) descriptors[done] = descriptors.contains(done) ? qMin(descriptors[done], fds) : fds;
+        if (fds > 0)
+            descriptors[done] = descriptors.contains(done) ? qMin(descriptors[done], fds) : fds;
     }));
     EXPECT_EQ(run.exitCode(), 0) << run.err().toStdString();
     const QStringList videos = out.entryList({QStringLiteral("*.avi")}, QDir::Files);
     EXPECT_EQ(videos.size(), rows);
-    for (int i = 0; i < videos.size(); i += 10) EXPECT_EQ(FrameCount(out.filePath(videos[i])), 3) << videos[i].toStdString();
+    for (int i = 0; i < videos.size(); i += 10)
+        EXPECT_EQ(FrameCount(out.filePath(videos[i])), 3) << videos[i].toStdString();
 
     qint64 firstThird = 0, lastThird = 0, peak = 0;
     for (auto it = memory.cbegin(); it != memory.cend(); ++it) {
@@ -41,9 +46,10 @@ TEST(Load, ManyRowsConvertWithFlatMemoryAndNothingLeftOver) {
         if (it.key() < rows / 3) firstThird = qMax(firstThird, it.value());
         if (it.key() >= rows - rows / 3) lastThird = qMax(lastThird, it.value());
     }
-    std::printf("rows converted: %lld of %d; peak memory of the program and its helpers: %lld MiB "
-                "(first third %lld MiB, last third %lld MiB)\n",
-                qint64(videos.size()), rows, peak / 1024, firstThird / 1024, lastThird / 1024);
+    std::printf(
+        "rows converted: %lld of %d; peak memory of the program and its helpers: %lld MiB "
+        "(first third %lld MiB, last third %lld MiB)\n",
+        qint64(videos.size()), rows, peak / 1024, firstThird / 1024, lastThird / 1024);
     EXPECT_LE(lastThird, firstThird * 11 / 10);
     // Descriptors at an early row and a late one, between rows' work.
     const auto fewest = [&](int from, int to) {

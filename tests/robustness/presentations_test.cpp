@@ -53,7 +53,8 @@ TEST(BadPresentations, EachIsReportedAmongGoodDecksThatStillConvertExactly) {
     if (sharedDecksDir().isEmpty()) {
         std::printf("../shared/decks is not beside this clone; its bad decks are skipped\n");
     } else {
-        for (const QFileInfo& file : QDir(sharedDecksDir() + QStringLiteral("/bad")).entryInfoList(QDir::Files)) {
+        for (const QFileInfo& file :
+             QDir(sharedDecksDir() + QStringLiteral("/bad")).entryInfoList(QDir::Files)) {
             QFile::copy(file.filePath(), box.path(QStringLiteral("in/") + file.fileName()));
             bad << Bad{QStringLiteral("in/") + file.fileName(), QString()};
         }
@@ -63,19 +64,20 @@ TEST(BadPresentations, EachIsReportedAmongGoodDecksThatStillConvertExactly) {
     const QByteArray deck = readFile(fixture(GoodDeck));
     writeFile(box.path(QStringLiteral("in/truncated.fodp")), deck.left(deck.size() / 2));
     box.deck(GoodDeck, QStringLiteral("in/locked.fodp"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(box.path(QStringLiteral("in/pipe.pptx"))).constData(), 0644), 0);
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(box.path(QStringLiteral("in/pipe.pptx"))).constData(), 0644), 0);
     QDir().mkpath(box.path(QStringLiteral("in/folder.ppt")));
     box.deck(GoodDeck, QStringLiteral("in/gone.fodp"));
     bad << Bad{"in/empty.pptx", "the file is empty"}
         << Bad{"in/text.ppt", "LibreOffice cannot read it"}
         << Bad{"in/truncated.fodp", "LibreOffice cannot read it"}
-        << Bad{"in/locked.fodp", "permission denied"} << Bad{"in/pipe.pptx", "it is not a regular file"}
-        << Bad{"in/gone.fodp", QString()};
+        << Bad{"in/locked.fodp", "permission denied"}
+        << Bad{"in/pipe.pptx", "it is not a regular file"} << Bad{"in/gone.fodp", QString()};
 
     // Good, bad, good, bad, ..., good; the folder is entered, not converted.
-    QStringList good, arguments{QStringLiteral("--separate"), QStringLiteral("--fps"),
-                                QStringLiteral("1"), QStringLiteral("--output-dir"),
-                                box.path(QStringLiteral("out"))};
+    QStringList good,
+        arguments{QStringLiteral("--separate"), QStringLiteral("--fps"), QStringLiteral("1"),
+                  QStringLiteral("--output-dir"), box.path(QStringLiteral("out"))};
     for (int i = 0; i <= bad.size(); ++i) {
         good << QStringLiteral("in/good%1.fodp").arg(i);
         box.deck(GoodDeck, good.last());
@@ -86,8 +88,8 @@ TEST(BadPresentations, EachIsReportedAmongGoodDecksThatStillConvertExactly) {
     box.handOver();
     ::chmod(QFile::encodeName(box.path(QStringLiteral("in/locked.fodp"))).constData(), 0);
 
-    Child run({program(QStringLiteral("quillmoor-convert")), arguments, box.path(),
-               box.environment()});
+    Child run(
+        {program(QStringLiteral("quillmoor-convert")), arguments, box.path(), box.environment()});
     // The gone deck is listed; it goes as soon as the first row is done.
     const QString gone = box.path(QStringLiteral("in/gone.fodp"));
     ASSERT_TRUE(run.waitFor(RunLimitMs, [&] {
@@ -95,7 +97,8 @@ TEST(BadPresentations, EachIsReportedAmongGoodDecksThatStillConvertExactly) {
     })) << "the batch did not end";
     expectOutcome(box, run, good, bad);
     EXPECT_FALSE(QFileInfo::exists(box.path(QStringLiteral("out/folder.avi"))));
-    EXPECT_FALSE(run.err().contains(QStringLiteral("Failed: ") + box.path(QStringLiteral("in/folder.ppt"))));
+    EXPECT_FALSE(
+        run.err().contains(QStringLiteral("Failed: ") + box.path(QStringLiteral("in/folder.ppt"))));
     EXPECT_EQ(Leftovers(), QList<pid_t>{});
     std::printf("bad inputs tried: %lld, among %lld good decks\n", qint64(bad.size() + 1),
                 qint64(good.size()));
@@ -127,7 +130,8 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         Sandbox box;
         QStringList good;
-        for (int i = 0; i < 3; ++i) good << box.deck(GoodDeck, QStringLiteral("in/deck%1.fodp").arg(i));
+        for (int i = 0; i < 3; ++i)
+            good << box.deck(GoodDeck, QStringLiteral("in/deck%1.fodp").arg(i));
         box.handOver();
         Child run({program(QStringLiteral("quillmoor-convert")),
                    QStringList{"--separate", "--fps", "1", "--output-dir", box.path("out")} + good,
@@ -147,7 +151,8 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
         const QString err = run.err();
         int failed = 0;
         for (const QString& deck : good) {
-            const QString video = box.path(QStringLiteral("out/") + QFileInfo(deck).completeBaseName() + ".avi");
+            const QString video =
+                box.path(QStringLiteral("out/") + QFileInfo(deck).completeBaseName() + ".avi");
             if (err.contains(QStringLiteral("Failed: ") + deck + QLatin1Char('\n'))) {
                 ++failed;
                 EXPECT_FALSE(QFileInfo::exists(video)) << err.toStdString();
@@ -172,13 +177,16 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
         box.handOver();
         Child run({program(QStringLiteral("quillmoor-convert")),
                    QStringList{"--separate", "--output-dir", box.path("out")} + decks, box.path(),
-                   box.environment() << QStringLiteral("QUILLMOOR_LO_PATH=") + box.path("nolibreoffice")});
+                   box.environment()
+                       << QStringLiteral("QUILLMOOR_LO_PATH=") + box.path("nolibreoffice")});
         ++injected;
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), 1);
         for (const QString& deck : decks)
-            EXPECT_TRUE(run.err().contains(QStringLiteral("Failed: ") + deck)) << run.err().toStdString();
-        EXPECT_TRUE(run.err().contains(QStringLiteral("LibreOffice was not found in ") + box.path("nolibreoffice")));
+            EXPECT_TRUE(run.err().contains(QStringLiteral("Failed: ") + deck))
+                << run.err().toStdString();
+        EXPECT_TRUE(run.err().contains(QStringLiteral("LibreOffice was not found in ") +
+                                       box.path("nolibreoffice")));
         EXPECT_TRUE(QDir(box.path(QStringLiteral("out"))).isEmpty());
         EXPECT_EQ(Leftovers(), QList<pid_t>{});
     }
@@ -191,7 +199,9 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
         ASSERT_FALSE(convert.isEmpty());
         const QString deck = box.deck(GoodDeck, QStringLiteral("in/a.fodp"));
         box.handOver();
-        Child run({convert, {"--separate", "--output-dir", box.path("out"), deck}, box.path(),
+        Child run({convert,
+                   {"--separate", "--output-dir", box.path("out"), deck},
+                   box.path(),
                    box.environment()});
         ++injected;
         EXPECT_FALSE(run.waitFor(2000)) << "no answer was awaited: " << run.err().toStdString();

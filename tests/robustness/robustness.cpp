@@ -77,8 +77,8 @@ QString Sandbox::deck(const QString& fixtureName, const QString& relative) const
     QDir().mkpath(QFileInfo(target).absolutePath());
     QFile::remove(target);
     QFile::copy(fixture(fixtureName), target);
-    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                      QFile::ReadOther);
+    QFile::setPermissions(
+        target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     return target;
 }
 
@@ -209,14 +209,17 @@ qint64 TreeResidentKiB(pid_t root) {
     for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
         pid_t up = it.key();
         while (up > 1 && up != root) up = parents.value(up, 0);
-        if (up == root) total += procField(it.key(), "status", "VmRSS:").split(' ').value(0).toLongLong();
+        if (up == root)
+            total += procField(it.key(), "status", "VmRSS:").split(' ').value(0).toLongLong();
     }
     return total;
 }
 
 int OpenFdCount(pid_t pid) {
     const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-    return fds.exists() ? int(fds.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size()) : -1;
+    return fds.exists()
+               ? int(fds.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size())
+               : -1;
 }
 
 QList<pid_t> ChildrenOf(pid_t parent) {

@@ -31,7 +31,7 @@ struct ChildOptions {
     QString program;
     QStringList arguments;
     QString workingDir;
-    QStringList environment;  // KEY=VALUE over the test's own
+    QStringList environment;    // KEY=VALUE over the test's own
     bool unprivileged = true;   // as "nobody" when running as root
     qint64 fileSizeLimit = -1;  // RLIMIT_FSIZE, with SIGXFSZ ignored
 };
