@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QMap>
 
+#include "../support/scriptedprompts.h"
 #include "../support/testsupport.h"
+#include "app/form1.h"
 #include "robustness.h"
 
 namespace {
@@ -188,28 +190,61 @@ TEST(StagingAttacks, AnUnsafeRootIsRefusedAndALinkedSlotNeverWrittenThrough) {
     EXPECT_EQ(Leftovers(), QList<pid_t>{});
 }
 
-// Start-up reads the stored settings; whatever state the file is in, the run
-// goes on with what it can read and converts.
-TEST(DamagedSettings, TheCommandLineGoesOnWithWhatItCanRead) {
+namespace {
+// The window's start-up over the settings file of this test program: true
+// when it went on; `reports` gets what it showed.
+bool windowStartsUp(const QByteArray& content, mode_t mode, int& reports) {
+    const QString settings = QDir::homePath() + QStringLiteral("/.config/Tervalko/Tervalko.ini");
+    writeFile(settings, content);
+    ::chmod(QFile::encodeName(settings).constData(), mode);
+    ScriptedPrompts prompts;
+    QTemporaryDir emptyProgramFolder;
+    Form1 form(&prompts);
+    form.setProgramFolder(emptyProgramFolder.path());
+    form.randomNumber = [] { return 50; };
+    form.openWebPage = [](const QUrl&) {};
+    form.engineCheck = [](Prompts&) { return true; };
+    form.endProgram = [] {};
+    const bool wentOn = form.Form_Load();
+    reports = int(prompts.shown.size());
+    // Each is reported at the start-up step it happened in.
+    for (const ScriptedPrompts::Shown& shown : prompts.shown)
+        EXPECT_TRUE(shown.text.contains(QStringLiteral("\r\nin Quorvide2021/08/31.Form1.")))
+            << shown.text.toStdString();
+    QFile::remove(settings);
+    return wentOn;
+}
+}  // namespace
+
+// Start-up reads the stored settings; whatever state the file is in, the
+// window and the command line go on with what they can read.
+TEST(DamagedSettings, StartUpReportsAndGoesOnWithWhatItCanRead) {
     AdoptOrphans();
     struct Damage {
         const char* name;
         QByteArray content;
         mode_t fileMode;
         mode_t folderMode;
+        int windowReports;  // values that are no truth value; a write the file refuses
     };
     const QByteArray valid = "[Quillmoor]\nOption1=False\nOption2=True\nDelay=2\n";
     const QList<Damage> damages{
         {"garbage",
          QByteArray("\x00\xff[Quillmoor\nOption1\x00=\xfe\n==\n[\n", 20) + QByteArray(300, '\x9c'),
-         0644, 0755},
+         0644, 0755, 1},
         {"wrong types",
          "[Quillmoor]\nOption1=maybe\nOption2=@Variant(\\0\\0\\0\\x7f)\nOption3=12x\nOption4=\nDelay=1\nText2=@ByteArray(\\xff)\n",
-         0644, 0755},
-        {"no read permission", valid, 0, 0755},
-        {"read-only", valid, 0444, 0555}};
+         0644, 0755, 3},
+        {"no read permission", valid, 0, 0755, 0},
+        {"read-only", valid, 0444, 0555, 0}};
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);
+        // Root reads and writes any file: the window's permission cases need another user.
+        if (::geteuid() != 0 || (damage.fileMode == 0644)) {
+            int reports = -1;
+            EXPECT_TRUE(windowStartsUp(damage.content, damage.fileMode, reports));
+            EXPECT_EQ(reports, damage.windowReports);
+        }
         Sandbox box;
         const QString settings = box.path(QStringLiteral("home/.config/Tervalko/Tervalko.ini"));
         writeFile(settings, damage.content);
