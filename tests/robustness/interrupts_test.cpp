@@ -51,6 +51,11 @@ TEST(Interrupts, EndTheCommandLineAtOnceWithNothingLeftBehind) {
         run.waitFor(int(random->bounded(writes ? 4000 : 1500)));
         run.signal(signal);
         const bool ended = run.waitFor(EndLimitMs);
+        if (!ended) {
+            // What a hung program leaves when it is killed for good.
+            run.signal(SIGKILL);
+            run.waitFor(EndLimitMs);
+        }
         const QList<pid_t> left = Leftovers();
         const QStringList temporary = TemporaryVideos(box.path(QStringLiteral("out")));
         bool intact = true;
@@ -102,11 +107,15 @@ TEST(Interrupts, EndTheWindowAsClosingItDoes) {
             window.signal(signal);
             ++sent;
             const bool ended = window.waitFor(EndLimitMs);
+            if (!ended) {
+                window.signal(SIGKILL);
+                window.waitFor(EndLimitMs);
+            }
             const QList<pid_t> left = Leftovers();
             if (!ended || !window.exitedNormally() || window.exitCode() != 0 || !left.isEmpty())
                 failures << QStringLiteral("signal %1: %2, status %3, %4 helpers left")
                                 .arg(signal)
-                                .arg(ended ? "ended" : "still running")
+                                .arg(ended ? "ended" : "still running, killed")
                                 .arg(window.exitCode())
                                 .arg(left.size());
         }
