@@ -38,7 +38,7 @@ for target in "${targets[@]}"; do
         verdict=FAILED
         failed+=("$target")
     fi
-    done_runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
+    done_runs=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
     echo "fuzz $target: $verdict, ${done_runs:-0} inputs in $((SECONDS - start)) s (log: $log)"
     [ "$verdict" = ok ] || grep -m3 -E 'ERROR|SUMMARY|Test unit written' "$log" || true
 done
