@@ -1,100 +1,125 @@
-// SIGINT, SIGTERM and SIGHUP at random moments: the command line (rows whose
-// helpers fail at once and start back to back, and rows really converted) and
-// the window (starting up or idle) end within 5 s, leave no helper and no
-// temporary video, and an earlier deck.avi stays or is replaced by a whole one.
+// Interrupts at random moments: the program ends within seconds, leaving no
+// helper, no temporary video, and any earlier video of the same name whole.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
-#include <QUuid>
-#include <array>
-#include <cstdio>
-#include <random>
+#include <QFile>
+#include <QRandomGenerator>
 
-#include "../platform/avifile/support/avidecode.h"
 #include "../support/testsupport.h"
+#include "robustness.h"
 
 namespace {
-// Live processes carrying `mark` in their environment (zombies carry none).
-QList<int> marked(const QByteArray& mark) {
-    QList<int> found;
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs))
-        if (readFile(QStringLiteral("/proc/%1/environ").arg(pid)).split('\0').contains(mark))
-            found << pid.toInt();
-    return found;
-}
+constexpr int EndLimitMs = 5000;
+const QByteArray EarlierVideo = "an earlier video of this name";
 }  // namespace
 
-TEST(Interrupts, EndTheProgramAtOnceAndLeaveNothingBehind) {
-    const struct {
-        const char* program;
-        bool noEngine;
-        int rows, tries, latestMs;
-    } scenarios[] = {{"quillmoor-convert", true, 300, 36, 900},
-                     {"quillmoor-convert", false, 4, 8, 5000},
-                     {"quillmoor", false, 0, 9, 4000}};
-    const QByteArray earlier = "an earlier video of this name";
-    std::mt19937 random(std::random_device{}());
-    int sent = 0, amidHelpers = 0, survived = 0;
-    for (const auto& s : scenarios) {
-        for (int attempt = 0; attempt < s.tries; ++attempt, ++sent) {
-            QTemporaryDir dir;
-            const QString deck = dir.filePath(QStringLiteral("deck.fodp"));
-            const QString out = dir.filePath(QStringLiteral("out"));
-            const QString video = out + QStringLiteral("/deck.avi");
-            ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("threeslides.fodp")), deck));
-            writeFile(video, earlier);
-            QDir().mkpath(dir.filePath(QStringLiteral("none")));
-            const QByteArray token = QUuid::createUuid().toByteArray();
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("QUILLMOOR_MARK"), QString::fromLatin1(token));
-            environment.insert(QStringLiteral("TEMP"), dir.path());
-            if (s.noEngine)
-                environment.insert(QStringLiteral("QUILLMOOR_LO_PATH"), dir.filePath("none"));
-            QStringList arguments;
-            if (s.rows > 0)
-                arguments = QStringList{"--separate", "--fps", "1", "--output-dir", out};
-            for (int row = 0; row < s.rows; ++row) arguments << deck;
+TEST(Interrupts, EndTheCommandLineAtOnceWithNothingLeftBehind) {
+    AdoptOrphans();
+    auto* random = QRandomGenerator::global();
+    // Rows that fail at once start helpers back to back; real rows write videos.
+    Sandbox churn;
+    QDir().mkpath(churn.path(QStringLiteral("nolibreoffice")));
+    for (int i = 0; i < 60; ++i)
+        churn.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/d%1.fodp").arg(i));
+    churn.handOver();
+    Sandbox real;
+    const QStringList decks{
+        real.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/a.fodp")),
+        real.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/b.fodp"))};
 
-            QProcess process;
-            process.setProcessEnvironment(environment);
-            process.setStandardOutputFile(QProcess::nullDevice());
-            process.setStandardErrorFile(QProcess::nullDevice());
-            process.start(binDir() + QLatin1Char('/') + QLatin1String(s.program), arguments);
-            ASSERT_TRUE(process.waitForStarted());
-            const int delay = std::uniform_int_distribution<int>(0, s.latestMs)(random);
-            QThread::msleep(static_cast<unsigned long>(delay));
-            const int signal = std::array{SIGINT, SIGTERM, SIGHUP}[attempt % 3];
-            const QByteArray mark = "QUILLMOOR_MARK=" + token;
-            if (marked(mark).size() > 1) ++amidHelpers;
-            ::kill(pid_t(process.processId()), signal);
+    constexpr int Tries = 30;
+    int survived = 0;
+    QStringList failures;
+    for (int attempt = 0; attempt < Tries; ++attempt) {
+        const bool writes = attempt % 4 == 3;
+        const int signal = attempt % 2 == 0 ? SIGINT : SIGTERM;
+        const Sandbox& box = writes ? real : churn;
+        if (writes) {
+            for (const char* name : {"out/a.avi", "out/b.avi"})
+                writeFile(real.path(QLatin1String(name)), EarlierVideo);
+            real.handOver();
+        }
+        QStringList arguments{"--separate", "--fps", "1", "--output-dir", box.path("out")};
+        arguments << (writes ? decks : QStringList{churn.path("in")});
+        QStringList environment = box.environment();
+        if (!writes)
+            environment << QStringLiteral("QUILLMOOR_LO_PATH=") + churn.path("nolibreoffice");
+        Child run(
+            {program(QStringLiteral("quillmoor-convert")), arguments, box.path(), environment});
+        run.waitFor(int(random->bounded(writes ? 4000 : 1500)));
+        run.signal(signal);
+        const bool ended = run.waitFor(EndLimitMs);
+        if (!ended) {
+            // What a hung program leaves when it is killed for good.
+            run.signal(SIGKILL);
+            run.waitFor(EndLimitMs);
+        }
+        const QList<pid_t> left = Leftovers();
+        const QStringList temporary = TemporaryVideos(box.path(QStringLiteral("out")));
+        bool intact = true;
+        if (writes) {
+            for (const char* name : {"out/a.avi", "out/b.avi"}) {
+                const QString video = real.path(QLatin1String(name));
+                intact = intact && (readFile(video) == EarlierVideo || FrameCount(video) == 3);
+            }
+        }
+        if (ended && left.isEmpty() && temporary.isEmpty() && intact) {
+            ++survived;
+        } else {
+            failures << QStringLiteral("try %1 (%2, %3): %4%5%6%7")
+                            .arg(attempt)
+                            .arg(signal == SIGINT ? "SIGINT" : "SIGTERM")
+                            .arg(writes ? "writing" : "starting helpers")
+                            .arg(ended ? "" : "did not end; ")
+                            .arg(left.isEmpty()
+                                     ? ""
+                                     : QStringLiteral("%1 helpers left; ").arg(left.size()))
+                            .arg(temporary.isEmpty() ? "" : "temporary video left; ")
+                            .arg(intact ? "" : "earlier video lost");
+        }
+        for (const QString& name : temporary) QFile::remove(box.path("out/") + name);
+    }
+    std::printf("interrupts sent: %d, survived: %d\n", Tries, survived);
+    EXPECT_EQ(survived, Tries) << failures.join(QLatin1Char('\n')).toStdString();
+}
 
-            const bool ended = process.waitForFinished(5000);
-            if (!ended) process.kill();
-            process.waitForFinished();
-            bool gone = false;
-            for (int wait = 0; wait < 200 && !(gone = marked(mark).isEmpty()); ++wait)
-                QThread::msleep(10);
-            for (const int pid : marked(mark)) ::kill(pid, SIGKILL);
-            // The window ends as closing it does; the command line reports the
-            // signal; before the handler is installed the default action ends it.
-            const bool status = process.exitStatus() == QProcess::CrashExit ||
-                                process.exitCode() == (s.rows > 0 ? 128 + signal : 0);
-            const bool noTemporary =
-                QDir(out).entryList({".quillmoor-*"}, QDir::Files | QDir::Hidden).isEmpty();
-            const bool whole = readFile(video) == earlier ||
-                               (!s.noEngine && DecodeVideo(video, false).nonEmptyPackets() == 3);
-            const bool clean = ended && gone && status && noTemporary && whole;
-            EXPECT_TRUE(clean) << s.program << " rows " << s.rows << ", signal " << signal
-                               << " after " << delay << " ms: ended " << ended << ", helpers gone "
-                               << gone << ", status " << status << ", no temporary " << noTemporary
-                               << ", deck.avi whole " << whole;
-            survived += clean;
+// SIGTERM, SIGINT and SIGHUP end the window the way closing it does: at once,
+// with a clean exit and no helper left.
+TEST(Interrupts, EndTheWindowAsClosingItDoes) {
+    AdoptOrphans();
+    auto* random = QRandomGenerator::global();
+    QStringList failures;
+    int sent = 0;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            Sandbox box;
+            box.handOver();
+            Child window({program(QStringLiteral("quillmoor")),
+                          {},
+                          box.path(),
+                          box.environment() << QStringLiteral("QT_QPA_PLATFORM=offscreen")});
+            if (window.waitFor(300 + int(random->bounded(2500)))) {
+                failures << QStringLiteral("the window ended by itself: ") + window.err();
+                continue;
+            }
+            window.signal(signal);
+            ++sent;
+            const bool ended = window.waitFor(EndLimitMs);
+            if (!ended) {
+                window.signal(SIGKILL);
+                window.waitFor(EndLimitMs);
+            }
+            const QList<pid_t> left = Leftovers();
+            if (!ended || !window.exitedNormally() || window.exitCode() != 0 || !left.isEmpty())
+                failures << QStringLiteral("signal %1: %2, status %3, %4 helpers left")
+                                .arg(signal)
+                                .arg(ended ? "ended" : "still running, killed")
+                                .arg(window.exitCode())
+                                .arg(left.size());
         }
     }
-    std::printf("interrupts sent %d (%d while helpers ran), survived %d\n", sent, amidHelpers,
-                survived);
+    std::printf("window signals sent: %d, failed: %lld\n", sent, qint64(failures.size()));
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(QLatin1Char('\n')).toStdString();
 }

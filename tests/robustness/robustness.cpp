@@ -1,0 +1,239 @@
+#include "robustness.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QMap>
+#include <QProcessEnvironment>
+#include <QThread>
+#include <cstdlib>
+
+#include "../platform/avifile/support/avidecode.h"
+#include "../support/testsupport.h"
+
+namespace {
+constexpr uid_t Nobody = 65534;
+
+bool asRoot() {
+    return ::geteuid() == 0;
+}
+
+QByteArray procField(pid_t pid, const char* file, const QByteArray& key) {
+    const QByteArray text = readFile(QStringLiteral("/proc/%1/%2").arg(pid).arg(file));
+    for (const QByteArray& line : text.split('\n'))
+        if (line.startsWith(key)) return line.mid(key.size()).trimmed();
+    return {};
+}
+
+QList<pid_t> allPids() {
+    QList<pid_t> pids;
+    for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const pid_t pid = name.toInt(&number);
+        if (number) pids << pid;
+    }
+    return pids;
+}
+
+pid_t parentOf(pid_t pid) {
+    return procField(pid, "status", "PPid:").toInt();
+}
+
+bool zombie(pid_t pid) {
+    return procField(pid, "status", "State:").startsWith('Z');
+}
+}  // namespace
+
+Sandbox::Sandbox() {
+    ::chmod(QFile::encodeName(dir_.path()).constData(), 0755);
+    for (const char* folder : {"in", "out", "home/.config", "home/.cache", "tmp"})
+        QDir().mkpath(path(QLatin1String(folder)));
+}
+
+QString Sandbox::path(const QString& relative) const {
+    return relative.isEmpty() ? dir_.path() : dir_.path() + QLatin1Char('/') + relative;
+}
+
+QStringList Sandbox::environment() const {
+    return {QStringLiteral("HOME=") + path(QStringLiteral("home")),
+            QStringLiteral("XDG_CONFIG_HOME=") + path(QStringLiteral("home/.config")),
+            QStringLiteral("XDG_CACHE_HOME=") + path(QStringLiteral("home/.cache")),
+            QStringLiteral("XDG_DATA_HOME=") + path(QStringLiteral("home/.local/share")),
+            QStringLiteral("TEMP=") + path(QStringLiteral("tmp")),
+            QStringLiteral("TMPDIR=") + path(QStringLiteral("tmp"))};
+}
+
+QString Sandbox::deck(const QString& fixtureName, const QString& relative) const {
+    const QString target = path(relative);
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile::remove(target);
+    QFile::copy(fixture(fixtureName), target);
+    QFile::setPermissions(
+        target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    return target;
+}
+
+void Sandbox::handOver() const {
+    if (!asRoot()) return;
+    ::lchown(QFile::encodeName(path()).constData(), Nobody, Nobody);
+    QDirIterator all(path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                     QDirIterator::Subdirectories);
+    while (all.hasNext()) ::lchown(QFile::encodeName(all.next()).constData(), Nobody, Nobody);
+}
+
+Child::Child(const ChildOptions& options) {
+    QByteArrayList arguments{QFile::encodeName(options.program)};
+    for (const QString& argument : options.arguments) arguments << QFile::encodeName(argument);
+    QByteArrayList environment;
+    QStringList given = options.environment;
+    for (const QString& entry : QProcessEnvironment::systemEnvironment().toStringList()) {
+        const QString key = entry.section(QLatin1Char('='), 0, 0) + QLatin1Char('=');
+        bool replaced = false;
+        for (const QString& mine : given) replaced = replaced || mine.startsWith(key);
+        if (!replaced) environment << entry.toLocal8Bit();
+    }
+    for (const QString& mine : given) environment << mine.toLocal8Bit();
+    std::vector<char*> argv, envp;
+    for (QByteArray& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (QByteArray& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const QByteArray out = QFile::encodeName(output_.filePath(QStringLiteral("out")));
+    const QByteArray err = QFile::encodeName(output_.filePath(QStringLiteral("err")));
+    const QByteArray cwd = QFile::encodeName(options.workingDir);
+    const bool drop = options.unprivileged && asRoot();
+
+    pid_ = ::fork();
+    if (pid_ != 0) return;
+    // The child: only system calls from here to exec.
+    const int outFd = ::open(out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    const int errFd = ::open(err.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    const int nullFd = ::open("/dev/null", O_RDONLY);
+    if (outFd < 0 || errFd < 0 || nullFd < 0) ::_exit(120);
+    ::dup2(nullFd, 0);
+    ::dup2(outFd, 1);
+    ::dup2(errFd, 2);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::signal(s, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (options.fileSizeLimit >= 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(121);
+    }
+    if (drop && (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+        ::_exit(122);
+    if (!cwd.isEmpty() && ::chdir(cwd.constData()) != 0) ::_exit(123);
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(124);
+}
+
+Child::~Child() {
+    if (pid_ > 0 && !ended_) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status_, 0);
+    }
+}
+
+bool Child::waitFor(int ms, const std::function<void()>& poll) {
+    for (int waited = 0; !ended_; waited += 50) {
+        if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
+            ended_ = true;
+            break;
+        }
+        if (waited >= ms) return false;
+        if (poll) poll();
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+void Child::signal(int number) const {
+    if (pid_ > 0 && !ended_) ::kill(pid_, number);
+}
+
+bool Child::exitedNormally() const {
+    return ended_ && WIFEXITED(status_);
+}
+
+int Child::exitCode() const {
+    if (!ended_) return -1;
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+}
+
+QString Child::err() const {
+    return QString::fromLocal8Bit(readFile(output_.filePath(QStringLiteral("err"))));
+}
+
+QString program(const QString& name) {
+    return binDir() + QLatin1Char('/') + name;
+}
+
+void AdoptOrphans() {
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+}
+
+QList<pid_t> Leftovers() {
+    QList<pid_t> left;
+    for (int tries = 0; tries < 60; ++tries) {
+        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+        left.clear();
+        for (pid_t pid : allPids())
+            if (parentOf(pid) == ::getpid() && !zombie(pid)) left << pid;
+        if (left.isEmpty()) return left;
+        QThread::msleep(50);
+    }
+    for (pid_t pid : left) {
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);
+    }
+    for (pid_t pid : left) ::waitpid(pid, nullptr, 0);
+    return left;
+}
+
+qint64 TreeResidentKiB(pid_t root) {
+    QMap<pid_t, pid_t> parents;
+    for (pid_t pid : allPids()) parents[pid] = parentOf(pid);
+    qint64 total = 0;
+    for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
+        pid_t up = it.key();
+        while (up > 1 && up != root) up = parents.value(up, 0);
+        if (up == root)
+            total += procField(it.key(), "status", "VmRSS:").split(' ').value(0).toLongLong();
+    }
+    return total;
+}
+
+int OpenFdCount(pid_t pid) {
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    return fds.exists()
+               ? int(fds.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size())
+               : -1;
+}
+
+QList<pid_t> ChildrenOf(pid_t parent) {
+    QList<pid_t> children;
+    for (pid_t pid : allPids())
+        if (parentOf(pid) == parent && !zombie(pid)) children << pid;
+    return children;
+}
+
+QStringList TemporaryVideos(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral(".quillmoor-*")}, QDir::Files | QDir::Hidden);
+}
+
+int FrameCount(const QString& video) {
+    const DecodedVideo decoded = DecodeVideo(video, false);
+    return decoded.ok() ? decoded.nonEmptyPackets() : -1;
+}
