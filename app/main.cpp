@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmoor"));
-    QApplication::setDesktopFileName(QStringLiteral("quillmoor"));
+    QApplication::setDesktopFileName(QStringLiteral("com.tervalko.Quillmoor"));
 
     Form1 form;
     // Without the presentation engine the program ends before the window shows.

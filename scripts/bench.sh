@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" ffmpeg poppler-utils bc
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" quillmoor_benchmarks
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
     for d in "$root"/bench/*/; do [ -x "$d/run.sh" ] && names+=("$(basename "$d")"); done

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ ninja-build pkg-config
-    qt6-base-dev qt6-qpa-plugins
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     libreofficekit-dev
     libgtest-dev libgmock-dev

@@ -16,6 +16,7 @@
 #include "platform/office/officeengine.h"
 #include "platform/office/profileslot.h"
 #include "platform/office/protocol.h"
+#include "platform/office/versionreport.h"
 
 static int protocolOut = 1;
 static int messageOut = 2;
@@ -168,7 +169,8 @@ static const char* const Usage =
     "usage: quillmoor-office                        answer commands on standard input\n"
     "       quillmoor-office export PRESENTATION TARGET.bmp\n"
     "       quillmoor-office probe\n"
-    "       quillmoor-office convert INPUT OUTPUT   (format from OUTPUT's extension: pptx, ppt, odp, pdf)\n";
+    "       quillmoor-office convert INPUT OUTPUT   (format from OUTPUT's extension: pptx, ppt, odp, pdf)\n"
+    "       quillmoor-office --version\n";
 
 int main(int argc, char** argv) {
     isolateOutput();
@@ -177,6 +179,11 @@ int main(int argc, char** argv) {
     const std::string& mode = args[0];
     if (mode == "--help" || mode == "-h") {
         writeAll(protocolOut, Usage);
+        std::_Exit(0);
+    }
+    if (mode == "--version") {
+        writeAll(protocolOut,
+                 VersionReport("quillmoor-office", {OfficeVersionLine(programFolder())}));
         std::_Exit(0);
     }
     const bool known = (mode == "probe" && args.size() == 1) ||
