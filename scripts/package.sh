@@ -21,9 +21,9 @@ rm -rf "$root/build/package"
 debs=("$root"/build/package/quillmoor_*.deb)
 deb=${debs[0]}
 echo "Built $deb"
-dpkg-deb --info "$deb" | sed -n '/^ Package:/,$p'
+dpkg-deb --info "$deb"
 # Errors fail the build; warnings are printed for whoever reads the log.
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 
 # Dependencies must resolve from the archive before anything is installed.
 $sudo apt-get install --simulate "$deb" >/dev/null
