@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quillmoor: the window program. It takes no command line; the settings store
 // is its only configuration.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the benchmarks under bench/ (all, or the ones named), each printing its
 # ratio against a peer tool run in the same script.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: turns the text-art cursors into Windows .cur/.ico files and
 // paints the application icon, so only sources live in the repository.
 //   quillmoor_makeicons <resources folder> <output folder>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillmoor-office: LibreOfficeKit in a process of its own, so a presentation
 // that crashes or hangs LibreOffice costs one row, never the program.
 #include <fcntl.h>
