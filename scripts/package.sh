@@ -6,7 +6,7 @@
 # the package again. The package is left in build/package/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh" help2man lintian desktop-file-utils appstream dpkg-dev fakeroot file man-db
+"$root/scripts/setup.sh" help2man lintian desktop-file-utils appstream dpkg-dev file man-db
 "$root/scripts/build.sh"
 
 sudo=""
