@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DSOFFICE= -DPROFILE= -DFORMAT= -DSOURCE= -DOUTDIR= -DOUTPUT= -P convert.cmake
 file(MAKE_DIRECTORY "${OUTDIR}")
 file(REMOVE "${OUTPUT}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1 as the host of long operations: rows, options, progress, pointer.
 
 #include <QCoreApplication>

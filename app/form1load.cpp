@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: everything the window prepares before it first shows.
 
 #include <QGroupBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output options: mode, frame rate and output folder, stored at every change.
 
 #include <QGroupBox>

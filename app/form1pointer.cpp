@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pointer feedback as the mouse moves over the window, and the frame-rate
 // box's loss of focus.
 

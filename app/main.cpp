@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quillmoor: the window program. It takes no command line; the settings store
 // is its only configuration.
 
@@ -9,7 +10,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmoor"));
-    QApplication::setDesktopFileName(QStringLiteral("quillmoor"));
+    QApplication::setDesktopFileName(QStringLiteral("com.tervalko.Quillmoor"));
 
     // Ended by a signal the way closing the window ends it, also mid-run.
     EndRunOnInterrupts(InterruptStatus::Closed);

@@ -40,6 +40,7 @@ constexpr Option options[] = {
     {"kbps", "N", "Data rate limit in kilobytes per second (0: none)."},
     {"list-codecs", nullptr, "Print the compressors on offer, one a line."},
     {"help", nullptr, "Print this help."},
+    {"version", nullptr, "Print the version and those of the FFmpeg libraries and LibreOffice."},
 };
 
 void addOptions(QCommandLineParser& parser) {
@@ -73,12 +74,12 @@ QString ConvertUsage() {
         "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
         "[--height N] [--output-dir DIR | --beside] [--codec NAME] [--quality Q] [--keyframe N] "
         "[--kbps N] PATH...\n"
-        "       quillmoor-convert --samples [options]\n"
-        "       quillmoor-convert --frames DIR (--fps N | --seconds-per-slide S) --output FILE.avi "
+        "  or:  quillmoor-convert --samples [options]\n"
+        "  or:  quillmoor-convert --frames DIR (--fps N | --seconds-per-slide S) --output FILE.avi "
         "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N]\n"
-        "       quillmoor-convert --list-codecs\n\n"
+        "  or:  quillmoor-convert --list-codecs | --version | --help\n\n"
         "A PATH that is a folder adds every file of its tree. Options not given are taken from\n"
-        "the settings the window stored; no dialog is ever shown.\n\n");
+        "the settings the window stored; no dialog is ever shown.\n\nOptions:\n");
     for (const Option& option : options) {
         QString left = QStringLiteral("  --") + QLatin1String(option.name);
         if (option.valueName != nullptr) left += QLatin1Char(' ') + QLatin1String(option.valueName);
@@ -300,6 +301,10 @@ ConvertRequest ParseConvertArguments(const QStringList& arguments) {
         return request;
     }
     if (parser.isSet(QStringLiteral("help"))) return request;
+    if (parser.isSet(QStringLiteral("version"))) {
+        request.action = ConvertRequest::Action::Version;
+        return request;
+    }
     if (parser.isSet(QStringLiteral("list-codecs"))) {
         request.action = ConvertRequest::Action::ListCodecs;
         return request;

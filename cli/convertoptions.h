@@ -7,7 +7,7 @@
 
 // What one run of quillmoor-convert is asked to do.
 struct ConvertRequest {
-    enum class Action { Help, ListCodecs, Frames, Presentations, Samples };
+    enum class Action { Help, Version, ListCodecs, Frames, Presentations, Samples };
     Action action = Action::Help;
     QString error;  // not empty: the arguments are wrong, and this says why
 

@@ -6,6 +6,7 @@
 #include "cli/convertframes.h"
 #include "cli/convertoptions.h"
 #include "cli/convertpresentations.h"
+#include "cli/versioninfo.h"
 #include "engine/interrupts.h"
 #include "platform/avifile/codeclist.h"
 
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     switch (request.action) {
         case ConvertRequest::Action::Help:
             std::fputs(ConvertUsage().toLocal8Bit().constData(), stdout);
+            return 0;
+        case ConvertRequest::Action::Version:
+            std::fputs(ConvertVersionReport().toLocal8Bit().constData(), stdout);
             return 0;
         case ConvertRequest::Action::ListCodecs:
             for (const QString& name : AvailableCodecNames())

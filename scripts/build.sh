@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (every program lands in build/bin).
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Configures build/ (one set of flags for every command, warnings as errors)
+# and builds the programs and their data, plus the targets named (for example
+# quillmoor_tests). Every program lands in build/bin.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 gen=()
 [ -f "$root/build/CMakeCache.txt" ] || gen=(-G Ninja)
-cmake -S "$root" -B "$root/build" "${gen[@]}" "$@" >/dev/null
-cmake --build "$root/build" -j "$(nproc)"
+cmake -S "$root" -B "$root/build" "${gen[@]}" -DQUILLMOOR_WERROR=ON -DQUILLMOOR_TESTS=ON >/dev/null
+targets=(all "$@")
+cmake --build "$root/build" -j "$(nproc)" --target "${targets[@]}"

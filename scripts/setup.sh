@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building, testing and running need.
 # Quiet and quick when everything is already there.
 set -euo pipefail
 
 packages=(
     cmake g++ ninja-build pkg-config
-    qt6-base-dev qt6-qpa-plugins
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     libreofficekit-dev
     libgtest-dev libgmock-dev

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and starts Quillmoor. Without a display it converts the shipped
 # samples into the current folder instead.
 set -euo pipefail

@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: turns the text-art cursors into Windows .cur/.ico files and
 // paints the application icon, so only sources live in the repository.
 //   quillmoor_makeicons <resources folder> <output folder>
+//   quillmoor_makeicons --theme <folder> <icon name>   (hicolor sizes and scalable)
 
 #include <QByteArray>
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLinearGradient>
@@ -11,6 +14,7 @@
 #include <QPainterPath>
 #include <QRegularExpression>
 #include <QString>
+#include <QSvgGenerator>
 #include <cstdio>
 #include <cstdlib>
 
@@ -86,13 +90,10 @@ void convertXpm(const QString& source, const QString& target, quint16 type) {
     writeFile(target, iconFile(image, type, xpmHotspot(source)));
 }
 
-// The application icon: a slide on a strip of film, with a quill across it.
-QImage applicationIcon(int size) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
+// The application icon, drawn on a 256 x 256 canvas: a slide on a strip of
+// film, with a quill across it.
+void paintApplicationIcon(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 256.0, size / 256.0);
 
     QLinearGradient sky(0, 0, 0, 256);
     sky.setColorAt(0, QColor(0x3a, 0x7b, 0xd5));
@@ -137,13 +138,45 @@ QImage applicationIcon(int size) {
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(0x6b, 0x4f, 0x2a), 4, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(shaft);
+}
+
+QImage applicationIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.scale(size / 256.0, size / 256.0);
+    paintApplicationIcon(p);
     p.end();
     return image;
+}
+
+// The sizes desktops look for in the hicolor theme, plus the drawing itself.
+void writeThemeIcons(const QString& folder, const QString& name) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = folder + QStringLiteral("/%1x%1/apps").arg(size);
+        if (!QDir().mkpath(dir) || !applicationIcon(size).save(dir + '/' + name + ".png", "PNG"))
+            fail(QStringLiteral("cannot write the %1 pixel icon").arg(size));
+    }
+    const QString dir = folder + QStringLiteral("/scalable/apps");
+    if (!QDir().mkpath(dir)) fail(QStringLiteral("cannot create ") + dir);
+    QSvgGenerator svg;
+    svg.setFileName(dir + '/' + name + ".svg");
+    svg.setSize(QSize(256, 256));
+    svg.setViewBox(QRect(0, 0, 256, 256));
+    svg.setTitle(name);
+    QPainter p;
+    if (!p.begin(&svg)) fail(QStringLiteral("cannot write the scalable icon"));
+    paintApplicationIcon(p);
+    p.end();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && QLatin1String(argv[1]) == QLatin1String("--theme")) {
+        writeThemeIcons(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return 0;
+    }
     if (argc != 3) fail(QStringLiteral("usage: quillmoor_makeicons <resources> <output folder>"));
     const QString source = QString::fromLocal8Bit(argv[1]);
     const QString target = QString::fromLocal8Bit(argv[2]);

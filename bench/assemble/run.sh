@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Assembles 120 frames of 1280x720 into an AVI with quillmoor-convert and with
 # ffmpeg on the same frames, uncompressed and as Motion JPEG, and prints the
 # ratios ours / ffmpeg (best of three runs each; lower is better).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Conversion benchmark: every good shared deck converted in separate mode,
 # uncompressed, by quillmoor-convert, against the shell pipeline a Linux user
 # would write (soffice --convert-to pdf, pdftoppm -r 96, ffmpeg -c:v rawvideo).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times exporting presentations the way a run does: one fresh helper per
 // deck, the next deck's helper started and warmed while the current one works.
 // Usage: bench_export OUTPUT_FOLDER DECK...   prints "<seconds> <deck>" per deck

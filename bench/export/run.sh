@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Export benchmark: the client exporting each good shared deck the way a run
 # does (a fresh helper per deck, the next one started ahead) against
 # soffice --convert-to pdf followed by pdftoppm -r 96 to PPM files. Both are

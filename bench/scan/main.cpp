@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folder-scan benchmark: builds a tree, or scans one the way "Add All File(s)
 // In Folder" does (every sub-folder, then each folder's listing for a pattern).
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillmoor-office: LibreOfficeKit in a process of its own, so a presentation
 // that crashes or hangs LibreOffice costs one row, never the program.
 #include <fcntl.h>
@@ -17,6 +18,7 @@
 #include "platform/office/profileslot.h"
 #include "platform/office/protocol.h"
 #include "platform/office/slideheight.h"
+#include "platform/office/versionreport.h"
 
 static int protocolOut = 1;
 static int messageOut = 2;
@@ -171,6 +173,7 @@ static const char* const Usage =
     "       quillmoor-office export PRESENTATION TARGET.bmp [--height N]\n"
     "       quillmoor-office probe\n"
     "       quillmoor-office convert INPUT OUTPUT   (format from OUTPUT's extension: pptx, ppt, odp, pdf)\n"
+    "       quillmoor-office --version\n"
     "--height N paints slides N pixels high (even, 240 to 4320), as wide as their proportions\n"
     "give, instead of 96 pixels per inch of the slide.\n";
 
@@ -200,6 +203,11 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         writeAll(protocolOut, Usage);
+        std::_Exit(0);
+    }
+    if (!args.empty() && args[0] == "--version") {
+        writeAll(protocolOut,
+                 VersionReport("quillmoor-office", {OfficeVersionLine(programFolder())}));
         std::_Exit(0);
     }
     const int slideHeight = takeSlideHeight(args);

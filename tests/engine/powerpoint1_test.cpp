@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automation calls of one row against the real engine.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Staging on real folders under a private temporary folder per test.
 #include <gtest/gtest.h>
 

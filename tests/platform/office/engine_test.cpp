@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real engine on the project's own fixtures: each test starts LibreOffice
 // at most a few times, so they are grouped by what they prove.
 #include <gtest/gtest.h>

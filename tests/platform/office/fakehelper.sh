@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Stands in for quillmoor-office where the real engine cannot be made to
 # misbehave on cue: answers like it, then hangs, crashes or babbles as told.
 # $1: mode; $2: a file each start appends its process id to.

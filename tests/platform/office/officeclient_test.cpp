@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The client against a stand-in helper that hangs, crashes or babbles.
 #include <gtest/gtest.h>
 

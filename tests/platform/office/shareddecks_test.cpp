@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real engine on real presentations written by other people.
 #include <gtest/gtest.h>
 

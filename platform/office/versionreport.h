@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What --version prints: the program's version, the libraries it finds, the
+// licence, in the form help2man reads.
+std::string VersionReport(const std::string& program, const std::vector<std::string>& libraries);
+
+// The LibreOffice installation the helper loads, as named in its own files
+// (read, never started), for version reports.
+struct OfficeVersion {
+    bool found = false;   // the program folder holds a LibreOffice
+    std::string version;  // "7.4.7.2", or the shorter product version, or ""
+    std::string vendor;   // "The Document Foundation/Debian", or ""
+};
+
+// QUILLMOOR_LO_PATH when set, else Debian's LibreOffice program folder.
+std::string OfficeProgramFolder();
+
+OfficeVersion ReadOfficeVersion(const std::string& programFolder);
+
+// "LibreOffice 7.4.7.2 (vendor) in FOLDER" or "LibreOffice: none found in FOLDER".
+std::string OfficeVersionLine(const std::string& programFolder);
