@@ -4,8 +4,10 @@
 #include <QStringList>
 
 #include "engine/outputnaming.h"
+#include "platform/office/officeclient.h"
 #include "util/prompts.h"
 
+class HelperPool;
 class Host;
 class StepTrap;
 
@@ -19,6 +21,9 @@ class BatchConversion {
     BatchConversion(Host& host, Prompts& prompts);
 
     void PushButton2_Click();
+    // How the engine helpers of later runs are started (default: the helper
+    // beside the program, with its own defaults).
+    void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
 
     bool IsConverting() const { return isConverting_; }
     // Whether the last run got past validation (a refused run shows one message only).
@@ -51,6 +56,8 @@ class BatchConversion {
     // One writer call with the library started and ended around it.
     void writeVideo(StepTrap& trap, int firstStep, const QString& t, const QString& outputPath);
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
+    // Starts the rows after `row` opening and exporting ahead on the pool's free helpers.
+    void lookAhead(HelperPool& pool, const QString& t, int row, int rows);
     void noteFailure(int messagesBefore, const QString& subject);
 
     Host& host_;
@@ -59,4 +66,5 @@ class BatchConversion {
     bool lastRunStarted_ = false;
     QStringList failures_;
     RunOutputs outputs_;
+    HelperOptions engineOptions_;
 };
