@@ -3,7 +3,7 @@
 #include "engine/powerpoint1.h"
 #include "engine/staging.h"
 #include "platform/avifile/avifile.h"
-#include "platform/office/officeclient.h"
+#include "platform/office/helperpool.h"
 #include "util/host.h"
 #include "util/numbers.h"
 #include "util/paths.h"
@@ -79,6 +79,16 @@ void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, co
     });
 }
 
+void BatchConversion::lookAhead(HelperPool& pool, const QString& t, int row, int rows) {
+    for (int next = row + 1; next <= rows && next <= row + 2; ++next) {
+        try {
+            pool.startAhead(next, host_.rowText(next), AheadTarget(t, next));
+        } catch (...) {
+            return;  // the row is opened in its own turn
+        }
+    }
+}
+
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
                                         const QString& outputPath) {
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
@@ -113,7 +123,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 
     int rows = 0;
     trap.step(118, [&] { rows = host_.rowCount(); });
-    HelperRun helpers(rows);
+    HelperPool pool(engineOptions_);
     QString path;
     for (int row = 1; row <= rows; ++row) {
         const int before = trap.failures();
@@ -124,11 +134,13 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 
         Application application;
         Presentation presentation;
-        trap.step(132, [&] { application = OpenInPowerPoint(path, engineOptions_); });
+        trap.step(132, [&] { application = OpenInPowerPoint(pool, path); });
+        lookAhead(pool, t, row, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         trap.step(136, [&] { presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse); });
         trap.step(148, [&] { presentation.Close(); });
         trap.step(150, [&] { application.Quit(); });
+        lookAhead(pool, t, row, rows);
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
@@ -155,7 +167,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     int rows = 0;
     trap.step(200, [&] { rows = host_.rowCount(); });
-    HelperRun helpers(rows);
+    HelperPool pool(engineOptions_);
     QString path;
     for (int row = 1; row <= rows; ++row) {
         const int before = trap.failures();
@@ -166,7 +178,8 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
 
         Application application;
         Presentation presentation;
-        trap.step(222, [&] { application = OpenInPowerPoint(path, engineOptions_); });
+        trap.step(222, [&] { application = OpenInPowerPoint(pool, path); });
+        lookAhead(pool, t, row, rows);
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         trap.step(226, [&] { presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse); });
 
@@ -185,6 +198,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
 
         trap.step(254, [&] { presentation.Close(); });
         trap.step(256, [&] { application.Quit(); });
+        lookAhead(pool, t, row, rows);
         trap.step(258, [&] { presentation = Presentation(); });
         trap.step(260, [&] { application = Application(); });
         trap.step(262, [&] { PurgeAfterRow(t); });

@@ -10,6 +10,7 @@
 #include "util/prompts.h"
 #include "video/createavifrombitmaps.h"
 
+class HelperPool;
 class Host;
 class StepTrap;
 
@@ -46,7 +47,6 @@ class BatchConversion {
     BatchConversion(Host& host, Prompts& prompts);
 
     void PushButton2_Click();
-
     // How the engine helpers of later runs are started (the window's runs: as they come).
     void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
     // Every frame of later runs lasting as `timing` says, instead of the frame rate box.
@@ -70,6 +70,8 @@ class BatchConversion {
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
                    const std::optional<VideoResult>& video);
+    // Starts the rows after `row` opening and exporting ahead on the pool's free helpers.
+    void lookAhead(HelperPool& pool, const QString& t, int row, int rows);
 
     Host& host_;
     Prompts& prompts_;

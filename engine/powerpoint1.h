@@ -3,7 +3,8 @@
 #include <QString>
 #include <memory>
 
-#include "platform/office/officeclient.h"
+class HelperPool;
+struct RowEngine;
 
 // The format and font flag the export is asked for: bitmaps, fonts not embedded.
 inline constexpr int ppSaveAsBMP = 19;
@@ -24,14 +25,15 @@ class Presentation {
 
   private:
     friend class Application;
-    explicit Presentation(std::shared_ptr<OfficeHelper> helper) : helper_(std::move(helper)) {}
+    explicit Presentation(std::shared_ptr<RowEngine> row) : row_(std::move(row)) {}
 
-    std::shared_ptr<OfficeHelper> helper_;
+    std::shared_ptr<RowEngine> row_;
 };
 
-// One presentation engine process for one job-list row, standing where
-// PowerPoint's application object stood. Copies share the process; when the
-// last copy (and every Presentation from it) is dropped, the process ends.
+// One job-list row's hold on an engine helper of the run's pool, standing
+// where PowerPoint's application object stood. Copies share the hold; Quit,
+// or dropping the last copy and every Presentation from it, closes the
+// presentation and hands the helper back to the pool, which must outlive it.
 // A default one stands for "no engine": every call fails naming the call.
 class Application {
   public:
@@ -44,12 +46,13 @@ class Application {
     void Quit();
 
   private:
-    friend Application OpenInPowerPoint(const QString& path, const HelperOptions& options);
+    friend Application OpenInPowerPoint(HelperPool& pool, const QString& path);
 
-    std::shared_ptr<OfficeHelper> helper_;
+    std::shared_ptr<RowEngine> row_;
     bool visible_ = false;
 };
 
-// Starts the engine for one row and opens the presentation, which becomes
-// the active one. On failure nothing stays running and Failure says why.
-Application OpenInPowerPoint(const QString& path, const HelperOptions& options = {});
+// Takes a helper from `pool` for one row and opens the presentation, which
+// becomes the active one; a row the pool opened ahead is taken up as it is.
+// On failure Failure says why and the pool keeps the helper unless it failed.
+Application OpenInPowerPoint(HelperPool& pool, const QString& path);

@@ -40,6 +40,9 @@ QString ExportFolder(const QString& t);  // T/temp2: one presentation's slides, 
 QString FrameTarget(
     const QString& t);  // T/temp.bmp: export target in separate mode, writer's scratch
 QString ExportTarget(const QString& t);  // T/temp2.bmp: export target in combined mode
+// T/ahead1.bmp or T/ahead2.bmp: a later row opened and exported ahead, by the
+// row's parity, so the two rows ahead at most never share a folder.
+QString AheadTarget(const QString& t, int row);
 
 // Combined mode, once at the start: creates T/temp unless an entry of that name exists.
 void PrepareFrameFolder(const QString& t);

@@ -16,6 +16,9 @@ QString FrameTarget(const QString& t) {
 QString ExportTarget(const QString& t) {
     return t + QStringLiteral("/temp2.bmp");
 }
+QString AheadTarget(const QString& t, int row) {
+    return t + QStringLiteral("/ahead%1.bmp").arg(row % 2 + 1);
+}
 
 static bool isTilde(const QString& name) {
     return name.startsWith(QLatin1Char('~'));
@@ -60,4 +63,10 @@ void PurgeAfterCombinedRun(const QString& t) {
 void EmptyStagingFolders(const QString& t) {
     PurgeAfterCombinedRun(t);
     KillFile(ExportTarget(t));
+    for (const int parity : {1, 2}) {
+        const QString ahead = AheadTarget(t, parity);
+        KillFile(ahead);
+        // Slides of a row exported ahead stay there only when a run is cut off.
+        KillFile(ahead.chopped(4) + QStringLiteral("/*.*"));
+    }
 }

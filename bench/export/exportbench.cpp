@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Times exporting presentations the way a run does: one fresh helper per
-// deck, the next deck's helper started and warmed while the current one works.
+// Times exporting presentations one after another on helpers of one pool,
+// as a run's rows take them.
 // Usage: bench_export OUTPUT_FOLDER DECK...   prints "<seconds> <deck>" per deck
 // and "<seconds> total" for the whole sequence.
 #include <QDir>
@@ -8,7 +8,7 @@
 #include <QString>
 #include <cstdio>
 
-#include "platform/office/officeclient.h"
+#include "platform/office/helperpool.h"
 #include "util/failure.h"
 
 int main(int argc, char** argv) {
@@ -22,19 +22,18 @@ int main(int argc, char** argv) {
 
     QElapsedTimer total;
     total.start();
-    HelperRun run(static_cast<int>(decks.size()));
+    HelperPool pool;
     int row = 0;
     for (const QString& deck : decks) {
         QElapsedTimer one;
         one.start();
         try {
-            auto helper = TakeHelper();
+            auto helper = pool.take();
             helper->open(deck);
             const QString target = QStringLiteral("%1/row%2/temp.bmp").arg(output).arg(++row);
             QDir().mkpath(QStringLiteral("%1/row%2").arg(output).arg(row));
             helper->saveAs(target);
-            helper->close();
-            helper->quit();
+            pool.giveBack(std::move(helper));
         } catch (const Failure& failure) {
             std::fprintf(stderr, "%s\n", failure.description().toLocal8Bit().constData());
             return 1;

@@ -146,6 +146,7 @@ void OfficeHelper::ready() {
 int OfficeHelper::open(const QString& path) {
     const QString full = absolute(path);
     open_ = false;
+    ++opens_;
     const std::string count = call("Open", "open", encoded(full), options_.limits.openMs, full);
     slides_ = countFrom(count, "Open");
     open_ = true;
@@ -185,58 +186,6 @@ void OfficeHelper::quit() {
 void OfficeHelper::kill() {
     open_ = false;
     if (process_) process_->kill();
-}
-
-// The pool: one spare helper, started for the next row while a run lasts.
-static int rowsLeft = 0;
-static std::unique_ptr<OfficeHelper>& spare() {
-    static std::unique_ptr<OfficeHelper> helper;
-    return helper;
-}
-static HelperOptions spareOptions;
-
-static bool sameOptions(const HelperOptions& a, const HelperOptions& b) {
-    return a.program == b.program && a.arguments == b.arguments;
-}
-
-std::unique_ptr<OfficeHelper> TakeHelper(const HelperOptions& options) {
-    HelperOptions wanted = options;
-    if (wanted.program.isEmpty()) wanted.program = DefaultHelperProgram();
-    std::unique_ptr<OfficeHelper> helper;
-    if (spare() && sameOptions(spareOptions, wanted) && spare()->running()) {
-        helper = std::move(spare());
-        try {
-            helper->ready();
-        } catch (const Failure&) {
-            helper.reset();  // a spare that failed gets one fresh try below
-        }
-    }
-    spare().reset();
-    if (rowsLeft > 0) --rowsLeft;
-    if (!helper) helper = std::make_unique<OfficeHelper>(wanted);
-    if (rowsLeft > 0) {
-        try {
-            spare() = std::make_unique<OfficeHelper>(wanted);
-            spare()->warm();
-            spareOptions = wanted;
-        } catch (const Failure&) {
-            spare().reset();  // the next row starts its own and reports why
-        }
-    }
-    return helper;
-}
-
-HelperRun::HelperRun(int rows) {
-    rowsLeft = rows > 0 ? rows : 0;
-}
-
-HelperRun::~HelperRun() {
-    rowsLeft = 0;
-    ReleaseSpareHelpers();
-}
-
-void ReleaseSpareHelpers() {
-    spare().reset();
 }
 
 void ProbeHelper(const HelperOptions& options) {

@@ -58,6 +58,9 @@ class OfficeHelper {
     bool hasPresentation() const { return open_; }
     // Slides of the open presentation, as counted when it was opened.
     int openSlides() const { return open_ ? slides_ : 0; }
+    // Presentations it was asked to open, refused ones included.
+    int opens() const { return opens_; }
+    pid_t pid() const { return process_ ? process_->pid() : -1; }
 
   private:
     struct Pending {
@@ -77,26 +80,8 @@ class OfficeHelper {
     std::vector<Pending> pending_;
     bool open_ = false;
     int slides_ = 0;
+    int opens_ = 0;
 };
-
-// Takes a helper for one job-list row: the spare warmed while the previous
-// row was being written when there is one, else a new one. Each row gets a
-// process of its own; nothing carries over from one row to the next.
-std::unique_ptr<OfficeHelper> TakeHelper(const HelperOptions& options = {});
-
-// While a HelperRun lives, taking a helper for a row also starts and warms
-// the helper of the next row in the background, up to `rows` helpers in all.
-// Its end kills a spare that no row took, so no helper outlives the run.
-class HelperRun {
-  public:
-    explicit HelperRun(int rows);
-    ~HelperRun();
-    HelperRun(const HelperRun&) = delete;
-    HelperRun& operator=(const HelperRun&) = delete;
-};
-
-// Ends the spare helper started for a row that did not come.
-void ReleaseSpareHelpers();
 
 // Starts a helper, loads the built-in presentation and quits: throws Failure
 // with the reason when the engine cannot be used.

@@ -97,6 +97,8 @@ TEST_F(Conversion, SeparateModeWritesBesideEachOriginalAndABadDeckCostsOnlyItsRo
     const QStringList messages = prompts.messages();
     ASSERT_EQ(messages.size(), 6);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("empty.pptx"))) << messages[0].toStdString();
+    // Found while row 1 was written, reported at row 2's own open step.
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("at line 222\r"))) << messages[0].toStdString();
     EXPECT_EQ(messages.last(), QStringLiteral("Done."));
     EXPECT_EQ(batch.failures(), QStringList{bad});
     EXPECT_FALSE(QFile::exists(temp.filePath(QStringLiteral("empty.avi"))));

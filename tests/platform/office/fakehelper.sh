@@ -13,6 +13,7 @@ while IFS= read -r line; do
             case $mode in
                 hang-open) sleep 1000 ;;
                 babble) echo 'hello' ;;
+                refuse) echo '"error" "Cannot open: not a presentation"' ;;
                 *) echo '"ok" "3"' ;;
             esac ;;
         '"saveas"'*)

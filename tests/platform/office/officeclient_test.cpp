@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "officetesting.h"
-#include "platform/office/officeclient.h"
+#include "platform/office/helperpool.h"
 #include "util/failure.h"
 
 static QString fakeHelper() {
@@ -117,33 +117,72 @@ TEST_F(FakeHelperTest, QuitEndsTheHelper) {
     EXPECT_EQ(childProcessCount(), 0);
 }
 
-TEST_F(FakeHelperTest, RunStartsTheNextRowsHelperAheadAndEndsTheSpare) {
-    {
-        HelperRun run(3);
-        auto row1 = TakeHelper(options(QStringLiteral("normal")));
-        EXPECT_EQ(childProcessCount(), 2);  // row 1's and row 2's
-        row1->open(QStringLiteral("/decks/a.pptx"));
-        row1->quit();
-        EXPECT_EQ(childProcessCount(), 1);
-        auto row2 = TakeHelper(options(QStringLiteral("normal")));
-        EXPECT_EQ(childProcessCount(), 2);  // row 3's started ahead
-        EXPECT_EQ(row2->open(QStringLiteral("/decks/b.pptx")), 3);
-        row2.reset();
-        auto row3 = TakeHelper(options(QStringLiteral("normal")));
-        EXPECT_EQ(childProcessCount(), 1);  // no fourth row: nothing started ahead
-        EXPECT_EQ(row3->open(QStringLiteral("/decks/c.pptx")), 3);
-        row3.reset();
+// What a row does to the helper it took, and whether the next row gets the same one.
+TEST_F(FakeHelperTest, PoolKeepsAHelperForTheNextRowUnlessItFailedOrServedEnough) {
+    struct Case {
+        const char* mode;
+        PoolLimits limits;
+        bool exports;
+        bool kept;
+    };
+    const PoolLimits usual;
+    const Case cases[] = {
+        {"normal", usual, true, true},
+        {"refuse", usual, false, true},  // a refused presentation is no fault of the helper
+        {"crash-saveas", usual, true, false},
+        {"babble", usual, false, false},
+        {"normal", {1, usual.residentBytes, 2}, true, false},
+        {"normal", {40, 0, 2}, true, false},  // grown past the memory limit
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        {
+            HelperPool pool(options(QString::fromLatin1(c.mode)), c.limits);
+            auto helper = pool.take();
+            const pid_t first = helper->pid();
+            try {
+                helper->open(QStringLiteral("/decks/a.pptx"));
+                if (c.exports) helper->saveAs(QStringLiteral("/t/temp.bmp"));
+            } catch (const Failure&) {
+            }
+            pool.giveBack(std::move(helper));
+            EXPECT_EQ(childProcessCount(), c.kept ? 1 : 0);
+            EXPECT_EQ(pool.take()->pid() == first, c.kept);
+        }
         EXPECT_EQ(childProcessCount(), 0);
-        EXPECT_EQ(starts().size(), 3);
     }
+}
+
+TEST_F(FakeHelperTest, RowsAheadUseTheFreeHelpersAndTheirFailuresNameTheRowsTarget) {
     {
-        HelperRun run(5);
-        auto row = TakeHelper(options(QStringLiteral("normal")));
-        row.reset();
-        EXPECT_EQ(childProcessCount(), 1);  // the spare
+        HelperPool pool(options(QStringLiteral("normal")));
+        auto current = pool.take();
+        pool.startAhead(2, QStringLiteral("/decks/b.pptx"), dir.filePath(QStringLiteral("a1.bmp")));
+        pool.startAhead(3, QStringLiteral("/decks/c.pptx"), dir.filePath(QStringLiteral("a2.bmp")));
+        EXPECT_EQ(childProcessCount(), 2);  // row 3 waits: both helpers are at work
+        pool.giveBack(std::move(current));
+        pool.startAhead(2, QStringLiteral("/decks/b.pptx"), dir.filePath(QStringLiteral("a1.bmp")));
+        pool.startAhead(3, QStringLiteral("/decks/c.pptx"), dir.filePath(QStringLiteral("a2.bmp")));
+        auto second = pool.takeAhead(QStringLiteral("/decks/b.pptx"));
+        ASSERT_TRUE(second);
+        EXPECT_FALSE(second->openFailure || second->saveFailure);
+        EXPECT_EQ(second->saved, 3);
+        ASSERT_TRUE(second->helper && second->helper->hasPresentation());
+        // The fake wrote nothing to move: the slides are exported afresh.
+        EXPECT_EQ(DeliverAhead(*second, *second->helper, QStringLiteral("/t/temp.bmp")), 3);
+        pool.giveBack(std::move(second->helper));
+        EXPECT_TRUE(pool.takeAhead(QStringLiteral("/decks/c.pptx")));
+        EXPECT_FALSE(pool.takeAhead(QStringLiteral("/decks/d.pptx")));
     }
     EXPECT_EQ(childProcessCount(), 0);
-    // Outside a run nothing is started ahead.
-    auto alone = TakeHelper(options(QStringLiteral("normal")));
-    EXPECT_EQ(childProcessCount(), 1);
+
+    HelperPool pool(options(QStringLiteral("crash-saveas")));
+    const QString ahead = dir.filePath(QStringLiteral("ahead1.bmp"));
+    pool.startAhead(1, QStringLiteral("/decks/a.pptx"), ahead);
+    auto row = pool.takeAhead(QStringLiteral("/decks/a.pptx"));
+    ASSERT_TRUE(row && row->saveFailure);
+    EXPECT_EQ(
+        failureOf([&] { DeliverAhead(*row, *row->helper, QStringLiteral("/t/temp.bmp")); }),
+        QStringLiteral(
+            "SaveAs: the presentation engine ended unexpectedly (exit code 3) (/t/temp.bmp)"));
 }

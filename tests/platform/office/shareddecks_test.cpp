@@ -6,26 +6,25 @@
 #include <QTemporaryDir>
 
 #include "officetesting.h"
-#include "platform/office/officeclient.h"
+#include "platform/office/helperpool.h"
 #include "util/failure.h"
 
-// One helper per deck, started ahead the way a run does.
+// The decks in turn, as a run's pool serves them.
 TEST(SharedDecks, EveryGoodDeckExportsItsSlideCountAsReadableEvenSizedBitmaps) {
     REQUIRE_SHARED_DECKS();
     const auto decks = sharedDecksWithCounts();
     ASSERT_FALSE(decks.empty());
     QTemporaryDir dir;
-    HelperRun run(static_cast<int>(decks.size()));
+    auto pool = std::make_unique<HelperPool>();
     int row = 0;
     for (const auto& [path, count] : decks) {
         SCOPED_TRACE(path.toStdString());
-        auto helper = TakeHelper();
+        auto helper = pool->take();
         EXPECT_EQ(helper->open(path), count);
         const QString target = dir.filePath(QStringLiteral("row%1/temp.bmp").arg(++row));
         QDir().mkpath(dir.filePath(QStringLiteral("row%1").arg(row)));
         EXPECT_EQ(helper->saveAs(target), count);
-        helper->close();
-        helper->quit();
+        pool->giveBack(std::move(helper));
         const QString folder = target.chopped(4);
         for (int slide = 1; slide <= count; ++slide) {
             const BmpInfo bmp = readBmp(QStringLiteral("%1/Slide%2.bmp").arg(folder).arg(slide));
@@ -36,6 +35,7 @@ TEST(SharedDecks, EveryGoodDeckExportsItsSlideCountAsReadableEvenSizedBitmaps) {
         }
         EXPECT_FALSE(QFile::exists(QStringLiteral("%1/Slide%2.bmp").arg(folder).arg(count + 1)));
     }
+    pool.reset();
     EXPECT_EQ(childProcessCount(), 0);
 }
 
@@ -43,9 +43,9 @@ TEST(SharedDecks, EveryBadDeckIsRefusedClearlyAndNothingStaysRunning) {
     REQUIRE_SHARED_DECKS();
     const QStringList bad = sharedBadDecks();
     ASSERT_FALSE(bad.isEmpty());
-    HelperRun run(static_cast<int>(bad.size()));
+    auto pool = std::make_unique<HelperPool>();
     for (const QString& path : bad) {
-        auto helper = TakeHelper();
+        auto helper = pool->take();
         try {
             helper->open(path);
             ADD_FAILURE() << "opened " << path.toStdString();
@@ -54,6 +54,8 @@ TEST(SharedDecks, EveryBadDeckIsRefusedClearlyAndNothingStaysRunning) {
                 failure.description().startsWith(QStringLiteral("Cannot open \"%1\": ").arg(path)))
                 << failure.description().toStdString();
         }
+        pool->giveBack(std::move(helper));
     }
+    pool.reset();
     EXPECT_EQ(childProcessCount(), 0);
 }
