@@ -1,5 +1,6 @@
-// Any bytes as a BITMAPINFO block and as a file on disk: every entry point
-// refuses or accepts without reading or writing outside what it was given.
+// Any bytes as a BITMAPINFO block and as a file, on disk and already read: every
+// entry point refuses or accepts without reading or writing outside what it was
+// given, and a loaded bitmap's blocks lie within the file.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -9,10 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/avifile/bitmapformat.h"
 #include "silentprompts.h"
-#include "video/bitmapimage.h"
 #include "video/cdib.h"
 
 namespace {
@@ -20,6 +21,16 @@ namespace {
 int memoryFile() {
     static const int fd = ::memfd_create("fuzz.bmp", 0);
     return fd;
+}
+
+void checkLoaded(const cDIB& dib, size_t size) {
+    const qint64 end = qint64(dib.BitOffset()) + qint64(quint32(dib.SizeImage()));
+    if (dib.BitOffset() < 54 || end > qint64(size) || dib.SizeBitmapInfo() != dib.BitOffset() - 14)
+        std::abort();
+    // The program takes the stream format from the loaded info block.
+    BitmapFormat format;
+    ParseBitmapFormat(reinterpret_cast<const void*>(dib.PointerToBitmapInfo()),
+                      dib.SizeBitmapInfo(), format);
 }
 }  // namespace
 
@@ -34,14 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
 
     SilentPrompts prompts;
+    cDIB contents(prompts);
+    std::vector<unsigned char> bytes(data, data + size);
+    if (contents.CreateFromFileContents(QStringLiteral("fuzz.bmp"), bytes))
+        checkLoaded(contents, size);
+
     const int fd = memoryFile();
     if (fd < 0 || ::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != ssize_t(size)) return 0;
-    const QString path = QStringLiteral("/proc/self/fd/%1").arg(fd);
-    IsDirectBitmapFile(path);
     cDIB file(prompts);
-    if (file.CreateFromFile(path)) {
-        const qint64 sizeImage = quint32(file.SizeImage());
-        if (qint64(file.BitOffset()) + sizeImage > qint64(size)) std::abort();
-    }
+    if (file.CreateFromFile(QStringLiteral("/proc/self/fd/%1").arg(fd))) checkLoaded(file, size);
     return 0;
 }

@@ -81,11 +81,10 @@ bool cDIB::CreateFromFileContents(const QString& path, std::vector<unsigned char
     return true;
 }
 
-bool cDIB::CreateFromPackedDIBPointer(quintptr& address) {
-    if (address == 0) return false;
+bool cDIB::CreateFromPackedDIBPointer(quintptr& address, qint64 size) {
+    if (address == 0 || size < 0) return false;
     const auto* packed = reinterpret_cast<const unsigned char*>(address);
-    // A packed bitmap carries no length: its header's own claims mark its end.
-    const std::optional<BitmapLayout> layout = ParsePackedBitmap(packed, SIZE_MAX);
+    const std::optional<BitmapLayout> layout = ParsePackedBitmap(packed, size_t(size));
     if (!layout || layout->info.bitCount < 16 || layout->imageSizeComputed) return false;
 
     // Pixels follow the whole header, the colour masks of a BI_BITFIELDS bitmap

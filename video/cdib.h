@@ -20,8 +20,9 @@ class cDIB {
     // success the reader keeps the bytes and `contents` gets its previous
     // buffer back, so a frame loop reuses two allocations.
     bool CreateFromFileContents(const QString& path, std::vector<unsigned char>& contents);
-    // A packed bitmap in memory: info header, then colour masks or table, then pixels.
-    bool CreateFromPackedDIBPointer(quintptr& address);
+    // A packed bitmap of `size` bytes in memory: info header, then colour masks
+    // or table, then pixels. False, without a message, for anything it cannot hold.
+    bool CreateFromPackedDIBPointer(quintptr& address, qint64 size);
     // Writes the bitmap as a BMP file (replacing the file); false when writing fails.
     bool WriteToFile(const QString& path);
 

@@ -237,7 +237,7 @@ TEST_F(CDibTest, BuildsFromAPackedBitmapOfSixteenBitsOrMore) {
     QByteArray packed = dib24.info + dib24.bits;
     cDIB dib(prompts);
     quintptr address = reinterpret_cast<quintptr>(packed.constData());
-    ASSERT_TRUE(dib.CreateFromPackedDIBPointer(address));
+    ASSERT_TRUE(dib.CreateFromPackedDIBPointer(address, packed.size()));
     EXPECT_EQ(dib.FileType(), 19778);
     EXPECT_EQ(dib.BitOffset(), 54);
     EXPECT_EQ(dib.SizeFileHeader(), 54 + dib24.bits.size());
@@ -257,7 +257,7 @@ TEST_F(CDibTest, BuildsFromAPackedBitmapOfSixteenBitsOrMore) {
     put32(fields, 16, 3);  // BI_BITFIELDS
     QByteArray packedFields = fields + masks + dib32.bits;
     address = reinterpret_cast<quintptr>(packedFields.constData());
-    ASSERT_TRUE(dib.CreateFromPackedDIBPointer(address));
+    ASSERT_TRUE(dib.CreateFromPackedDIBPointer(address, packedFields.size()));
     EXPECT_EQ(dib.BitOffset(), 66);
     EXPECT_EQ(dib.SizeBitmapInfo(), 52);
     EXPECT_EQ(pixels(dib), dib32.bits);
@@ -267,12 +267,16 @@ TEST_F(CDibTest, BuildsFromAPackedBitmapOfSixteenBitsOrMore) {
         QByteArray low = packed;
         low[14] = char(bits);
         address = reinterpret_cast<quintptr>(low.constData());
-        EXPECT_FALSE(dib.CreateFromPackedDIBPointer(address));
+        EXPECT_FALSE(dib.CreateFromPackedDIBPointer(address, low.size()));
     }
     QByteArray empty = packed;
     put32(empty, 20, 0);
     address = reinterpret_cast<quintptr>(empty.constData());
-    EXPECT_FALSE(dib.CreateFromPackedDIBPointer(address));
+    EXPECT_FALSE(dib.CreateFromPackedDIBPointer(address, empty.size()));
+    // A block shorter than its header, or than the pixels the header claims.
+    address = reinterpret_cast<quintptr>(packedFields.constData());
+    for (qint64 size : {qint64(16), packedFields.size() - 1, qint64(-1)})
+        EXPECT_FALSE(dib.CreateFromPackedDIBPointer(address, size));
     EXPECT_TRUE(prompts.shown.isEmpty());
     EXPECT_EQ(dib.BitCount(), 32);
 }
