@@ -155,7 +155,8 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
                 box.path(QStringLiteral("out/") + QFileInfo(deck).completeBaseName() + ".avi");
             if (err.contains(QStringLiteral("Failed: ") + deck + QLatin1Char('\n'))) {
                 ++failed;
-                EXPECT_FALSE(QFileInfo::exists(video)) << err.toStdString();
+                // Killed after its video was complete (at Close or Quit), or no video at all.
+                if (QFileInfo::exists(video)) EXPECT_EQ(FrameCount(video), GoodFrames);
             } else {
                 EXPECT_EQ(FrameCount(video), GoodFrames) << err.toStdString();
             }
