@@ -156,7 +156,9 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
             if (err.contains(QStringLiteral("Failed: ") + deck + QLatin1Char('\n'))) {
                 ++failed;
                 // Killed after its video was complete (at Close or Quit), or no video at all.
-                if (QFileInfo::exists(video)) EXPECT_EQ(FrameCount(video), GoodFrames);
+                if (QFileInfo::exists(video)) {
+                    EXPECT_EQ(FrameCount(video), GoodFrames);
+                }
             } else {
                 EXPECT_EQ(FrameCount(video), GoodFrames) << err.toStdString();
             }
