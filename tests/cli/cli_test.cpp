@@ -15,28 +15,13 @@
 #include "../support/testsupport.h"
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
+#include "convertrun.h"
 
 namespace {
 QStringList args(const QString& line) {
     return (QStringLiteral("quillmoor-convert ") + line).split(QLatin1Char(' '));
 }
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Outcome convert(const QStringList& arguments) {
-    QProcess process;
-    process.start(binDir() + QStringLiteral("/quillmoor-convert"), arguments);
-    Outcome run;
-    if (!process.waitForFinished(60000)) return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
 }  // namespace
 
 TEST(ConvertArguments, ReadsTheFrameRunWithItsCompressionChoice) {
@@ -122,8 +107,8 @@ TEST(ConvertCommand, WritesAFolderOfFramesAndConsumesThem) {
         writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n),
                   MakeBmpFile(MakeDib(TestPattern(48, 32, n), 24)));
     const QString output = dir.path() + QStringLiteral("/out.avi");
-    const Outcome run =
-        convert({"--frames", frames, "--fps", "4", "--output", output, "--codec", "ffv1"});
+    const ConvertRun run =
+        RunConvert({"--frames", frames, "--fps", "4", "--output", output, "--codec", "ffv1"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty())
         << run.err.toStdString();  // no progress lines without a terminal
@@ -142,25 +127,25 @@ TEST(ConvertCommand, WritesAFolderOfFramesAndConsumesThem) {
 TEST(ConvertCommand, SaysWhatWentWrongAndEndsWithAFailureStatus) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const Outcome empty =
-        convert({"--frames", dir.path(), "--fps", "1", "--output", dir.path() + "/o.avi"});
+    const ConvertRun empty =
+        RunConvert({"--frames", dir.path(), "--fps", "1", "--output", dir.path() + "/o.avi"});
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_TRUE(empty.err.contains(QStringLiteral("No Slide1.bmp in "))) << empty.err.toStdString();
 
     QByteArray broken = MakeBmpFile(MakeDib(TestPattern(8, 8, 1), 24));
     broken.chop(4);
     writeFile(dir.path() + QStringLiteral("/f/Slide1.bmp"), broken);
-    const Outcome refused =
-        convert({"--frames", dir.path() + "/f", "--fps", "1", "--output", dir.path() + "/o.avi"});
+    const ConvertRun refused = RunConvert(
+        {"--frames", dir.path() + "/f", "--fps", "1", "--output", dir.path() + "/o.avi"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("Could not load first bitmap file in list")));
     EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/o.avi")));
 
-    const Outcome usage = convert({"--fps", "1"});
+    const ConvertRun usage = RunConvert({"--fps", "1"});
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_TRUE(usage.err.contains(QStringLiteral("Usage: quillmoor-convert")));
 
-    const Outcome list = convert({"--list-codecs"});
+    const ConvertRun list = RunConvert({"--list-codecs"});
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_TRUE(list.out.startsWith(QStringLiteral("Full Frames (Uncompressed)\n")));
 }
@@ -206,13 +191,13 @@ TEST(ConvertCommand, BadFramesLeaveAnEarlierVideoAsItWas) {
         for (int n = 1; n <= 3; ++n)
             writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n),
                       MakeBmpFile(MakeDib(TestPattern(16, 16, n), 24)));
-        ASSERT_EQ(convert({"--frames", frames, "--fps", "1", "--output", output}).exitCode, 0);
+        ASSERT_EQ(RunConvert({"--frames", frames, "--fps", "1", "--output", output}).exitCode, 0);
         const QByteArray earlier = readFile(output);
         for (int n = 1; n <= 3; ++n)
             writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n),
                       MakeBmpFile(MakeDib(TestPattern(16, 16, n), 24)));
         c.spoil();
-        const Outcome run = convert({"--frames", frames, "--fps", "1", "--output", output});
+        const ConvertRun run = RunConvert({"--frames", frames, "--fps", "1", "--output", output});
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.err.count(c.says), 1) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();

@@ -7,23 +7,9 @@
 #include "../platform/avifile/support/avidecode.h"
 #include "../platform/avifile/support/dibbuilder.h"
 #include "../support/testsupport.h"
+#include "convertrun.h"
 
 namespace {
-struct Finished {
-    int exitCode = -1;
-    QString err;
-};
-
-Finished convertIn(const QString& folder, const QStringList& arguments) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(binDir() + QStringLiteral("/quillmoor-convert"), arguments);
-    Finished run;
-    if (!process.waitForFinished(180000)) return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
 
 // The video stream header's dwRate and dwScale, as the file holds them.
 std::pair<quint32, quint32> rateAndScale(const QString& avi) {
@@ -53,7 +39,7 @@ TEST(ConvertCommand, RefusesHeightsAndDurationsItCannotHonourWithAReason) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     for (const auto& row : refused) {
-        const Finished run = convertIn(dir.path(), row.arguments);
+        const ConvertRun run = RunConvert(row.arguments, dir.path());
         EXPECT_EQ(run.exitCode, 2) << row.reason;
         EXPECT_TRUE(run.err.contains(QLatin1String(row.reason))) << run.err.toStdString();
     }
@@ -63,9 +49,10 @@ TEST(ConvertCommand, RefusesHeightsAndDurationsItCannotHonourWithAReason) {
 TEST(ConvertCommand, PaintsSlidesAtTheChosenHeightEachLastingTheSecondsAsked) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const Finished run = convertIn(
-        dir.path(), {"--separate", "--output-dir", ".", "--height", "1080", "--seconds-per-slide",
-                     "2.5", fixture("threeslides.fodp"), fixture("widescreen.fodp")});
+    const ConvertRun run =
+        RunConvert({"--separate", "--output-dir", ".", "--height", "1080", "--seconds-per-slide",
+                    "2.5", fixture("threeslides.fodp"), fixture("widescreen.fodp")},
+                   dir.path());
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const struct {
         const char* name;
@@ -88,9 +75,10 @@ TEST(ConvertCommand, PaintsSlidesAtTheChosenHeightEachLastingTheSecondsAsked) {
 TEST(ConvertCommand, FitsLaterDecksIntoTheFirstAtTheChosenHeight) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const Finished run = convertIn(
-        dir.path(), {"--combine", "--output-dir", ".", "--height", "1080", "--seconds-per-slide",
-                     "5", fixture("threeslides.fodp"), fixture("widescreen.fodp")});
+    const ConvertRun run =
+        RunConvert({"--combine", "--output-dir", ".", "--height", "1080", "--seconds-per-slide",
+                    "5", fixture("threeslides.fodp"), fixture("widescreen.fodp")},
+                   dir.path());
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QString path = dir.filePath(QStringLiteral("threeslides.avi"));
     const DecodedVideo video = DecodeVideo(path);
@@ -115,9 +103,9 @@ TEST(ConvertCommand, WritesFramesOfSeveralSecondsUnderADataRateLimit) {
         writeFile(frames + QStringLiteral("/Slide%1.bmp").arg(n),
                   MakeBmpFile(MakeDib(TestPattern(64, 48, n), 24)));
     const QString output = dir.filePath(QStringLiteral("out.avi"));
-    const Finished run =
-        convertIn(dir.path(), {"--frames", frames, "--seconds-per-slide", "2.5", "--output", output,
-                               "--codec", "mpeg4", "--kbps", "500"});
+    const ConvertRun run = RunConvert({"--frames", frames, "--seconds-per-slide", "2.5", "--output",
+                                       output, "--codec", "mpeg4", "--kbps", "500"},
+                                      dir.path());
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const DecodedVideo video = DecodeVideo(output, false);
     EXPECT_EQ(video.nonEmptyPackets(), 3);

@@ -7,6 +7,7 @@
 #include "../platform/avifile/support/avidecode.h"
 #include "../support/testsupport.h"
 #include "cli/convertoptions.h"
+#include "convertrun.h"
 #include "util/settingsstore.h"
 
 namespace {
@@ -14,23 +15,6 @@ ConvertRequest parse(const QStringList& arguments) {
     return ParseConvertArguments(QStringList{QStringLiteral("quillmoor-convert")} + arguments);
 }
 
-struct CommandRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CommandRun convertIn(const QString& folder, const QStringList& arguments) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(binDir() + QStringLiteral("/quillmoor-convert"), arguments);
-    CommandRun run;
-    if (!process.waitForFinished(180000)) return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
 }  // namespace
 
 TEST(ConvertArguments, ReadsAPresentationRunAndLeavesTheRestToTheStoredSettings) {
@@ -93,7 +77,7 @@ TEST(ConvertCommand, ConvertsPresentationsWithTheStoredOptionsAndNamesFailures) 
                             inner + QStringLiteral("wide.fodp")));
     const QString missing = dir.filePath(QStringLiteral("missing.pptx"));
 
-    const CommandRun run = convertIn(dir.path(), {dir.filePath(QStringLiteral("decks")), missing});
+    const ConvertRun run = RunConvert({dir.filePath(QStringLiteral("decks")), missing}, dir.path());
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("Failed: ") + missing)) << run.err.toStdString();
     EXPECT_FALSE(run.err.contains(QStringLiteral("Failed: ") + inner));
@@ -121,7 +105,7 @@ TEST(ConvertCommand, StoredOptionsThatSelectNoModeOrNoPlaceAreRefusedWithAReason
     };
     for (const auto& [stored, arguments, reason] : cases) {
         storeOptions(stored);
-        const CommandRun run = convertIn(dir.path(), arguments);
+        const ConvertRun run = RunConvert(arguments, dir.path());
         EXPECT_EQ(run.exitCode, 2) << reason;
         EXPECT_TRUE(run.err.startsWith(QLatin1String(reason))) << run.err.toStdString();
     }
@@ -146,8 +130,8 @@ TEST(ConvertArguments, CompressionNumbersApplyOverTheRememberedCompressor) {
 TEST(ConvertCommand, ConvertsTheShippedSamplesIntoTheCurrentFolder) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const CommandRun run =
-        convertIn(dir.path(), {QStringLiteral("--samples"), QStringLiteral("--separate")});
+    const ConvertRun run =
+        RunConvert({QStringLiteral("--samples"), QStringLiteral("--separate")}, dir.path());
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList videos = QDir(dir.path()).entryList({QStringLiteral("*.avi")}, QDir::Files);
     EXPECT_GE(videos.size(), 3) << videos.join(", ").toStdString();
