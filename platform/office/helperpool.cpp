@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/office/embeddedpictures.h"
 #include "util/failure.h"
 
 // Resident bytes of process `pid` from /proc/<pid>/statm ("size resident ..."
@@ -110,6 +111,12 @@ void HelperPool::keep(std::unique_ptr<OfficeHelper> helper) {
             return;  // a helper that cannot close a presentation serves no more rows
         }
     }
+    // LibreOffice keeps picture caches from one document to the next, and
+    // the next row's photos would come out a few pixels different from what
+    // a fresh helper paints: a row with pictures is its helper's last.
+    if (!helper->lastOpened().isEmpty() &&
+        MayHoldPictures(QFile::encodeName(helper->lastOpened()).toStdString()))
+        return;
     if (helper->opens() >= limits_.rowsPerHelper) return;
     const std::optional<long long> resident = residentBytes(helper->pid());
     if (!resident || *resident > limits_.residentBytes) return;

@@ -46,8 +46,9 @@ class HelperPool {
     // awaited by its first call. Throws Failure when none can be started.
     std::unique_ptr<OfficeHelper> take();
     // The row is done with `helper`: its presentation is closed and it waits
-    // for the next row, unless it failed, served its rows or grew past the
-    // memory limit, when it ends.
+    // for the next row, unless it failed, served its rows, grew past the
+    // memory limit or last opened a presentation that may hold pictures,
+    // when it ends.
     void giveBack(std::unique_ptr<OfficeHelper> helper);
 
     // Opens `path` and exports its slides into `target` in the background,

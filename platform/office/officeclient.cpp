@@ -149,6 +149,7 @@ int OfficeHelper::open(const QString& path) {
     ++opens_;
     const std::string count = call("Open", "open", encoded(full), options_.limits.openMs, full);
     slides_ = countFrom(count, "Open");
+    lastOpened_ = full;
     open_ = true;
     return slides_;
 }

@@ -58,6 +58,9 @@ class OfficeHelper {
     bool hasPresentation() const { return open_; }
     // Slides of the open presentation, as counted when it was opened.
     int openSlides() const { return open_ ? slides_ : 0; }
+    // The absolute path of the last presentation it opened, closed since or
+    // not; empty before the first.
+    const QString& lastOpened() const { return lastOpened_; }
     // Presentations it was asked to open, refused ones included.
     int opens() const { return opens_; }
     pid_t pid() const { return process_ ? process_->pid() : -1; }
@@ -80,6 +83,7 @@ class OfficeHelper {
     std::vector<Pending> pending_;
     bool open_ = false;
     int slides_ = 0;
+    QString lastOpened_;
     int opens_ = 0;
 };
 

@@ -2,6 +2,7 @@
 // The client against a stand-in helper that hangs, crashes or babbles.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "officetesting.h"
@@ -124,6 +125,7 @@ TEST_F(FakeHelperTest, PoolKeepsAHelperForTheNextRowUnlessItFailedOrServedEnough
         PoolLimits limits;
         bool exports;
         bool kept;
+        const char* deck = "threeslides.fodp";
     };
     const PoolLimits usual;
     const Case cases[] = {
@@ -132,8 +134,13 @@ TEST_F(FakeHelperTest, PoolKeepsAHelperForTheNextRowUnlessItFailedOrServedEnough
         {"crash-saveas", usual, true, false},
         {"babble", usual, false, false},
         {"normal", {1, usual.residentBytes, 2}, true, false},
-        {"normal", {40, 0, 2}, true, false},  // grown past the memory limit
+        {"normal", {40, 0, 2}, true, false},              // grown past the memory limit
+        {"normal", usual, true, false, "pictures.fodp"},  // their caches outlive the row
     };
+    QFile pictures(dir.filePath(QStringLiteral("pictures.fodp")));
+    ASSERT_TRUE(pictures.open(QIODevice::WriteOnly));
+    pictures.write("<office:document><draw:frame><draw:image/></draw:frame></office:document>");
+    pictures.close();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         {
@@ -141,7 +148,9 @@ TEST_F(FakeHelperTest, PoolKeepsAHelperForTheNextRowUnlessItFailedOrServedEnough
             auto helper = pool.take();
             const pid_t first = helper->pid();
             try {
-                helper->open(QStringLiteral("/decks/a.pptx"));
+                const QString deck = QLatin1String(c.deck);
+                helper->open(QFile::exists(dir.filePath(deck)) ? dir.filePath(deck)
+                                                               : fixture(deck));
                 if (c.exports) helper->saveAs(QStringLiteral("/t/temp.bmp"));
             } catch (const Failure&) {
             }
