@@ -47,8 +47,7 @@ while [ ${#decks[@]} -lt 30 ] || [ "$rounds" -gt 0 ]; do
     rounds=$(( rounds > 0 ? rounds - 1 : 0 ))
 done
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+. "$root/bench/common.sh"
 
 pipeline() {  # decks... -> seconds
     local out=$work/pipeline start end deck base
@@ -62,16 +61,6 @@ pipeline() {  # decks... -> seconds
         ffmpeg -loglevel error -y -framerate 1 -pattern_type glob -i "$out/$base/slide-*.ppm" \
             -c:v rawvideo -pix_fmt bgr24 "$out/$base.avi"
     done
-    end=$(now)
-    elapsed "$start" "$end"
-}
-
-ours() {  # decks... -> seconds
-    local out=$work/ours start end
-    rm -rf "$out" && mkdir -p "$out"
-    start=$(now)
-    "$bin/quillmoor-convert" --separate --codec raw --fps 1 --output-dir "$out" "$@" >/dev/null 2>&1 ||
-        { echo "batch: quillmoor-convert failed" >&2; exit 1; }
     end=$(now)
     elapsed "$start" "$end"
 }

@@ -32,8 +32,7 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/h
 mkdir -p "$HOME"
 profile="file://$work/soffice-profile"
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+. "$root/bench/common.sh"
 
 pipeline() {  # deck -> seconds
     local deck=$1 out=$work/pipeline start end base
@@ -43,16 +42,6 @@ pipeline() {  # deck -> seconds
     soffice -env:UserInstallation="$profile" --headless --convert-to pdf --outdir "$out" "$deck" >/dev/null 2>&1
     pdftoppm -r 96 "$out/$base.pdf" "$out/slide"
     ffmpeg -loglevel error -y -framerate 1 -pattern_type glob -i "$out/slide-*.ppm" -c:v rawvideo -pix_fmt bgr24 "$out/$base.avi"
-    end=$(now)
-    elapsed "$start" "$end"
-}
-
-ours() {  # decks... -> seconds
-    local out=$work/ours start end
-    rm -rf "$out" && mkdir -p "$out"
-    start=$(now)
-    "$bin/quillmoor-convert" --separate --codec raw --fps 1 --output-dir "$out" "$@" >/dev/null 2>&1 ||
-        { echo "convert: quillmoor-convert failed on $*" >&2; exit 1; }
     end=$(now)
     elapsed "$start" "$end"
 }
