@@ -14,11 +14,6 @@ class HelperPool;
 class Host;
 class StepTrap;
 
-// What "Start Converting" does: every job-list row in list order becomes
-// slides in the staging folders, and the frame folder becomes AVI files (one
-// for the whole list, or one per presentation). It reads the window's
-// controls through Host at the moments it needs them and talks to the user
-// through Prompts, so the window and the command line run the same code.
 // What became of one video of a run: its final path (" (2)" included) and the writer's outcome.
 struct VideoResult {
     QString path;

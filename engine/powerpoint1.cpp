@@ -48,29 +48,32 @@ void Application::Quit() {
     row_->pool.giveBack(std::move(row_->helper));
 }
 
-void Presentation::SaveAs(const QString& target, int format, int /*embedFonts*/) {
+OfficeHelper& Presentation::openHelper(const char* call) const {
     if (!row_ || !row_->helper || !row_->helper->hasPresentation())
-        throw Failure(QStringLiteral("SaveAs: no presentation is open"));
+        throw Failure(QStringLiteral("%1: no presentation is open").arg(QLatin1String(call)));
+    return *row_->helper;
+}
+
+void Presentation::SaveAs(const QString& target, int format, int /*embedFonts*/) {
+    OfficeHelper& helper = openHelper("SaveAs");
     if (format != ppSaveAsBMP)
         throw Failure(QStringLiteral("SaveAs: only the bitmap format (%1) can be saved, not %2")
                           .arg(ppSaveAsBMP)
                           .arg(format));
     if (std::unique_ptr<AheadRow> ahead = std::move(row_->ahead)) {
-        DeliverAhead(*ahead, *row_->helper, target);
+        DeliverAhead(*ahead, helper, target);
         return;
     }
-    row_->helper->saveAs(target);
+    helper.saveAs(target);
 }
 
 void Presentation::Close() {
-    if (!row_ || !row_->helper || !row_->helper->hasPresentation())
-        throw Failure(QStringLiteral("Close: no presentation is open"));
+    OfficeHelper& helper = openHelper("Close");
     row_->ahead.reset();
-    row_->helper->close();
+    helper.close();
 }
 
 int Presentation::SlideCount() const {
-    if (!row_ || !row_->helper || !row_->helper->hasPresentation())
-        throw Failure(QStringLiteral("SlideCount: no presentation is open"));
-    return row_->helper->openSlides();
+    OfficeHelper& helper = openHelper("SlideCount");
+    return helper.openSlides();
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 class HelperPool;
+class OfficeHelper;
 struct RowEngine;
 
 // The format and font flag the export is asked for: bitmaps, fonts not embedded.
@@ -26,6 +27,8 @@ class Presentation {
   private:
     friend class Application;
     explicit Presentation(std::shared_ptr<RowEngine> row) : row_(std::move(row)) {}
+    // The helper holding the presentation; Failure naming `call` when none is open.
+    OfficeHelper& openHelper(const char* call) const;
 
     std::shared_ptr<RowEngine> row_;
 };

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "util/ownedfd.h"
+
 // The entry names of the two containers office documents come in, read from an
 // open file through its directory alone, never the whole file. nullopt when the
 // file is not a well-formed container of that kind.
@@ -18,6 +20,15 @@ std::optional<std::vector<std::string>> ZipEntryNames(int fd, uint64_t fileSize)
 // A compound file's (OLE2) stream and storage names, from its directory chain;
 // characters outside ASCII become "?".
 std::optional<std::vector<std::string>> CompoundFileNames(int fd, uint64_t fileSize);
+
+// A regular file opened for a look at its container, with its first 4 KiB.
+struct FileHead {
+    OwnedFd file;
+    uint64_t size = 0;
+    std::string head;
+};
+// nullopt when `path` is no regular file or cannot be read.
+std::optional<FileHead> OpenFileHead(const std::string& path);
 
 // Reads exactly `size` bytes at `offset`; false on a short read or an error.
 inline bool ReadAt(int fd, uint64_t offset, void* buffer, size_t size) {

@@ -1,8 +1,5 @@
 #include "platform/office/embeddedpictures.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <initializer_list>
 #include <optional>
@@ -10,7 +7,6 @@
 #include <vector>
 
 #include "platform/office/containernames.h"
-#include "util/ownedfd.h"
 
 namespace {
 bool anyStartsWith(const std::vector<std::string>& names,
@@ -43,27 +39,26 @@ std::optional<bool> contains(int fd, uint64_t offset, uint64_t size,
 }  // namespace
 
 bool MayHoldPictures(const std::string& path) {
-    OwnedFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat info;
-    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
-    const uint64_t size = static_cast<uint64_t>(info.st_size);
-    std::string head(std::min<uint64_t>(size, 4096), '\0');
-    if (!ReadAt(file.get(), 0, head.data(), head.size())) return true;
+    const std::optional<FileHead> opened = OpenFileHead(path);
+    if (!opened) return true;
+    const std::string& head = opened->head;
+    const int file = opened->file.get();
+    const uint64_t size = opened->size;
 
     // Office Open XML keeps pictures under ppt/media/, OpenDocument under
     // Pictures/ (and object previews under ObjectReplacements/).
     if (head.rfind("PK\x03\x04", 0) == 0) {
-        const auto names = ZipEntryNames(file.get(), size);
+        const auto names = ZipEntryNames(file, size);
         return !names || anyStartsWith(*names, {"ppt/media/", "Pictures/", "ObjectReplacements/"});
     }
     // Binary PowerPoint keeps them in the "Pictures" stream.
     if (head.rfind("\xD0\xCF\x11\xE0", 0) == 0) {
-        const auto names = CompoundFileNames(file.get(), size);
+        const auto names = CompoundFileNames(file, size);
         return !names || std::find(names->begin(), names->end(), "Pictures") != names->end();
     }
     // Flat OpenDocument: pictures inline as base64, or linked.
     if (head.find("<office:document") != std::string::npos) {
-        const auto found = contains(file.get(), 0, size, {"<office:binary-data", "<draw:image"});
+        const auto found = contains(file, 0, size, {"<office:binary-data", "<draw:image"});
         return !found || *found;
     }
     return true;
