@@ -76,6 +76,7 @@ Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
     openWebPage = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     engineCheck = [](Prompts& prompts) { return CheckPowerPointInstalled(prompts); };
     endProgram = [] { EndProgram(); };
+    openVideo = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 
     createControls();
     jobList_ = new JobList(*listView1_, *prompts_, *this, this);
@@ -85,6 +86,7 @@ Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
     connectPushButtons();
     connectOptions();
     watchPointerAndFocus();
+    connectRowOutcomes();
 }
 
 Form1::~Form1() = default;
@@ -140,6 +142,9 @@ void Form1::createControls() {
     progressBar1_->setRange(0, 100);
     progressBar1_->setValue(0);
     progressBar1_->setText(QStringLiteral("Progress Bar"));
+    pushButton8_ = newButton(QStringLiteral("PushButton8"),
+                             QStringLiteral("Stop After This Presentation"), this);
+    pushButton8_->hide();
 
     for (QWidget* widget : {static_cast<QWidget*>(frame1_), static_cast<QWidget*>(frame3_),
                             static_cast<QWidget*>(frame4_), static_cast<QWidget*>(option1_),
@@ -215,11 +220,16 @@ void Form1::layOutControls() {
 
     window->addWidget(pushButton2_);
     window->addSpacing(twips(115));
-    window->addWidget(progressBar1_);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->setSpacing(twips(120));
+    progressRow->addWidget(progressBar1_, 1);
+    progressRow->addWidget(pushButton8_);
+    window->addLayout(progressRow);
 
     for (QWidget* row : {static_cast<QWidget*>(pushButton1_), static_cast<QWidget*>(pushButton2_),
                          static_cast<QWidget*>(pushButton3_), static_cast<QWidget*>(pushButton4_),
-                         static_cast<QWidget*>(pushButton5_), static_cast<QWidget*>(progressBar1_)})
+                         static_cast<QWidget*>(pushButton5_), static_cast<QWidget*>(progressBar1_),
+                         static_cast<QWidget*>(pushButton8_)})
         row->setMinimumHeight(twips(405));
     option1_->setMinimumHeight(twips(255));
     option2_->setMinimumHeight(twips(255));
@@ -240,14 +250,7 @@ void Form1::connectPushButtons() {
     connect(pushButton4_, &QPushButton::clicked, jobList_, &JobList::PushButton4_Click);
     connect(pushButton5_, &QPushButton::clicked, jobList_, &JobList::PushButton5_Click);
     connect(pushButton7_, &QPushButton::clicked, this, &Form1::PushButton7_Click);
-}
-
-void Form1::PushButton2_Click() {
-    batch_->PushButton2_Click();
-}
-
-bool Form1::IsConverting() const {
-    return batch_->IsConverting();
+    connect(pushButton8_, &QPushButton::clicked, this, &Form1::PushButton8_Click);
 }
 
 void Form1::setProgramFolder(const QString& folder) {

@@ -19,6 +19,7 @@ class JobList;
 class JobListView;
 class OptionButton;
 class TextProgressBar;
+class WidgetPrompts;
 
 // The address the one-in-a-hundred start opens.
 inline constexpr const char* MakerWebSite = "https://quillmoor.invalid/";
@@ -54,6 +55,7 @@ class Form1 : public QWidget, public Host {
     void setProgressMaximum(int maximum) override;
     void setProgressValue(int value) override;
     void setProgressText(const QString& text) override;
+    bool stopRequested() const override { return stopRequested_; }
 
     // Where the skin, the cursors and the samples are looked for.
     const QString& programFolder() const { return programFolder_; }
@@ -66,6 +68,7 @@ class Form1 : public QWidget, public Host {
     std::function<void(const QUrl&)> openWebPage;  // never waits
     std::function<bool(Prompts&)> engineCheck;     // shows its own message when false
     std::function<void()> endProgram;              // closing the window ends the program
+    std::function<void(const QString&)> openVideo;  // a written row's video, in the user's player
 
     // Output options.
     void Option1_Click();
@@ -80,6 +83,10 @@ class Form1 : public QWidget, public Host {
     // "Start Converting".
     void PushButton2_Click();
     bool IsConverting() const;
+    // Ends the run once the row in hand is done; later rows stay unconverted.
+    void PushButton8_Click();
+    // What became of the row's presentation: its video opened, or its reports shown.
+    void showRowOutcome(int row);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,6 +100,7 @@ class Form1 : public QWidget, public Host {
     void connectPushButtons();
     void connectOptions();
     void watchPointerAndFocus();
+    void connectRowOutcomes();
     int twips(int value) const;
 
     void setOption(OptionButton* button, bool value);
@@ -100,12 +108,13 @@ class Form1 : public QWidget, public Host {
     void mouseMovedOver(QWidget* widget);
     void applyPointer();
 
-    std::unique_ptr<Prompts> ownPrompts_;
+    std::unique_ptr<WidgetPrompts> ownPrompts_;
     Prompts* prompts_ = nullptr;
     QString programFolder_;
     JobList* jobList_ = nullptr;
     std::unique_ptr<BatchConversion> batch_;
     int pointer_ = Default;
+    bool stopRequested_ = false;
     std::optional<QCursor> handCursor_;
     QHash<QWidget*, PointerRole> pointerRoles_;
 
@@ -116,6 +125,7 @@ class Form1 : public QWidget, public Host {
     QPushButton* pushButton4_ = nullptr;
     QPushButton* pushButton5_ = nullptr;
     QPushButton* pushButton7_ = nullptr;
+    QPushButton* pushButton8_ = nullptr;  // stop after the row in hand; shown only during a run
     QGroupBox* frame1_ = nullptr;
     QGroupBox* frame3_ = nullptr;
     QGroupBox* frame4_ = nullptr;

@@ -6,6 +6,7 @@
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
+#include "cli/progressline.h"
 #include "cli/reportvideo.h"
 #include "engine/staging.h"
 #include "platform/avifile/avifile.h"
@@ -46,6 +47,7 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
     }
     AVIFileExit();
     KillFile(scratch);
+    if (prompts.line != nullptr) prompts.line->clear();
     ReportVideo(output, outcome);
     return outcome.kind == AviOutcome::Written ? 0 : 1;
 }

@@ -33,6 +33,9 @@ struct ConvertRequest {
     Destination destination = Destination::Stored;
     QString outputFolder;   // with Destination::Folder
     QString frameRateText;  // empty: the stored "Delay"
+
+    bool verbose = false;  // every failure in the window's full report format
+    QString reportFile;    // not empty: the run as JSON, written there
 };
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments);
@@ -47,6 +50,9 @@ struct ChosenCompression {
 ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOptions& remembered);
 
 QString ConvertUsage();
+
+// What a usage error prints: the problem on one line, then where help is.
+QString UsageErrorText(const QString& problem);
 
 // The dialog's name for what a user typed: an offered name in any case, or the
 // encoder's own name ("mjpeg", "libx264", ...); "" when nothing matches.

@@ -67,6 +67,7 @@ void BatchConversion::PushButton2_Click() {
 }
 
 void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path) {
+    rowClock_.start();
     trap.step(firstStep, [&] {
         const int rows = host_.rowCount();
         if (rows <= 0) throw Failure(QStringLiteral("Division by zero"));
@@ -92,7 +93,8 @@ void BatchConversion::lookAhead(HelperPool& pool, const QString& t, int row, int
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
                                         const QString& outputPath) {
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
-    VideoResult video{outputs_.free(outputPath), AviOutcome()};
+    VideoResult video{outputs_.free(outputPath), AviOutcome(), {}};
+    const int before = trap.failures();
     trap.step(firstStep, [&] {
         video.outcome = frameTiming_
                             ? CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
@@ -101,13 +103,34 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
                                                    video.path, TextToInteger16(host_.text1()));
     });
     if (video.outcome.kind == AviOutcome::Written) outputs_.markWritten(video.path);
+    video.reports = trap.reports().mid(before);
     videos_ << video;
+    if (videoFinished) videoFinished(video);
     return video;
 }
 
-void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
+void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int row,
+                                const QString& path, int slides,
                                 const std::optional<VideoResult>& video) {
-    rows_ << RowResult{path, trap.failures() != failuresBefore, video};
+    RowResult result{path, trap.failures() != failuresBefore, video, row, slides,
+                     rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
+                     trap.reports().mid(failuresBefore)};
+    rows_ << result;
+    if (rowFinished) rowFinished(result);
+}
+
+RowResult::Outcome RowResult::outcome() const {
+    if (succeeded()) return Outcome::Written;
+    if (stepFailed || (video && video->outcome.kind == AviOutcome::Failed)) return Outcome::Failed;
+    return Outcome::NotConverted;
+}
+
+int SlidesOf(const Presentation& presentation) {
+    try {
+        return presentation.SlideCount();
+    } catch (...) {
+        return 0;
+    }
 }
 
 QStringList BatchConversion::failures() const {
@@ -125,7 +148,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     trap.step(118, [&] { rows = host_.rowCount(); });
     HelperPool pool(engineOptions_);
     QString path;
-    for (int row = 1; row <= rows; ++row) {
+    for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
         trap.step(120, [&] { host_.yield(); });
         trap.step(122, [&] { path = host_.rowText(row); });
@@ -138,13 +161,14 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         lookAhead(pool, t, row, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         trap.step(136, [&] { presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse); });
+        const int slides = SlidesOf(presentation);
         trap.step(148, [&] { presentation.Close(); });
         trap.step(150, [&] { application.Quit(); });
         lookAhead(pool, t, row, rows);
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
-        recordRow(trap, before, path, std::nullopt);
+        recordRow(trap, before, row, path, slides, std::nullopt);
     }
 
     if (trap.test(174, [&] { return FirstFrameExists(t); })) {
@@ -158,6 +182,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
             trap.step(186, [&] { outputPath = VideoPath(ExtractFolder(firstPath), firstPath); });
         }
         const VideoResult video = writeVideo(trap, 188, t, outputPath);
+        // Every row's slides are in the one video: it is each row's outcome.
         for (RowResult& row : rows_) row.video = video;
         trap.step(190, [&] { AVIFileExit(); });
     }
@@ -169,7 +194,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     trap.step(200, [&] { rows = host_.rowCount(); });
     HelperPool pool(engineOptions_);
     QString path;
-    for (int row = 1; row <= rows; ++row) {
+    for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
         trap.step(202, [&] { host_.yield(); });
         trap.step(204, [&] { path = host_.rowText(row); });
@@ -182,6 +207,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         lookAhead(pool, t, row, rows);
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         trap.step(226, [&] { presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse); });
+        const int slides = SlidesOf(presentation);
 
         std::optional<VideoResult> video;
         if (trap.test(238, [&] { return FirstFrameExists(t); })) {
@@ -202,6 +228,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(258, [&] { presentation = Presentation(); });
         trap.step(260, [&] { application = Application(); });
         trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, path, video);
+        recordRow(trap, before, row, path, slides, video);
     }
 }

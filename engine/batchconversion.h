@@ -1,23 +1,27 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 #include "engine/outputnaming.h"
 #include "platform/office/officeclient.h"
 #include "util/prompts.h"
+#include "util/steptrap.h"
 #include "video/createavifrombitmaps.h"
 
 class HelperPool;
 class Host;
-class StepTrap;
 
 // What became of one video of a run: its final path (" (2)" included) and the writer's outcome.
 struct VideoResult {
     QString path;
     AviOutcome outcome;
+    // Failures reported at the writer's own step.
+    QList<StepReport> reports;
 };
 
 // What became of one row: whether a step of its own work failed (and was
@@ -26,10 +30,19 @@ struct RowResult {
     QString path;
     bool stepFailed = false;
     std::optional<VideoResult> video;
+    int row = 0;     // its place in the list when its turn came
+    int slides = 0;  // as the engine counted them; 0 when it never opened
+    double seconds = 0;
+    // Its failures in the order they were reported, the first one the cause.
+    QList<StepReport> reports;
     // A presentation succeeded when its video was written, dropped frames or not.
     bool succeeded() const {
         return !stepFailed && video && video->outcome.kind == AviOutcome::Written;
     }
+    enum class Outcome { Written, Failed, NotConverted };
+    // Failed when a step or its video failed; not converted when nothing was
+    // written and nothing failed (no slides, or the dialog was cancelled).
+    Outcome outcome() const;
 };
 
 // What "Start Converting" does: every job-list row in list order becomes
@@ -56,6 +69,10 @@ class BatchConversion {
     // Presentations of the last run that did not end in a written video.
     QStringList failures() const;
 
+    // Told as each row is done and as each video is done, while the run goes on.
+    std::function<void(const RowResult&)> rowFinished;
+    std::function<void(const VideoResult&)> videoFinished;
+
   private:
     void runCombined(StepTrap& trap, const QString& t);
     void runSeparate(StepTrap& trap, const QString& t);
@@ -63,8 +80,8 @@ class BatchConversion {
     VideoResult writeVideo(StepTrap& trap, int firstStep, const QString& t,
                            const QString& outputPath);
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
-    void recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
-                   const std::optional<VideoResult>& video);
+    void recordRow(const StepTrap& trap, int failuresBefore, int row, const QString& path,
+                   int slides, const std::optional<VideoResult>& video);
     // Starts the rows after `row` opening and exporting ahead on the pool's free helpers.
     void lookAhead(HelperPool& pool, const QString& t, int row, int rows);
 
@@ -77,4 +94,8 @@ class BatchConversion {
     RunOutputs outputs_;
     HelperOptions engineOptions_;
     std::optional<FrameTiming> frameTiming_;
+    QElapsedTimer rowClock_;
 };
+
+// The slides of an open presentation, 0 when none is open.
+int SlidesOf(const Presentation& presentation);

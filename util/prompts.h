@@ -29,4 +29,14 @@ class Prompts {
     virtual QStringList openFiles(const QString& title, const QStringList& filters) = 0;
     // Compression dialog for one AVI file: 1 on OK (options filled), 0 on cancel.
     virtual int compressionOptions(CompressOptions& options) = 0;
+    // The same for the video about to be written at `videoPath`, which the window names.
+    virtual int compressionOptionsFor(const QString& videoPath, CompressOptions& options) {
+        (void)videoPath;
+        return compressionOptions(options);
+    }
+    // The error report of a failed step, in its one format. The window may
+    // leave later reports of a run unshown at the user's wish; callers keep them.
+    virtual void errorReport(const QString& text) {
+        message(text, Icon::Exclamation, QStringLiteral("Application Error"));
+    }
 };

@@ -48,7 +48,7 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
     if (status != 0) return status;
 
     CompressOptions options;
-    status = prompts.compressionOptions(options);
+    status = prompts.compressionOptionsFor(outputPath, options);
     if (status == 0) outcome.kind = AviOutcome::Cancelled;
     if (status != 1) return status;
     status = AVIMakeCompressedStream(compressed, stream, options);
