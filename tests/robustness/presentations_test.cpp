@@ -31,11 +31,11 @@ void expectOutcome(const Sandbox& box, const Child& run, const QStringList& good
         const QString video = box.path(QStringLiteral("out/") + QFileInfo(name).completeBaseName() +
                                        QStringLiteral(".avi"));
         EXPECT_EQ(FrameCount(video), GoodFrames) << name.toStdString() << "\n" << err.toStdString();
-        EXPECT_FALSE(err.contains(QStringLiteral("Failed: ") + box.path(name)));
+        EXPECT_FALSE(err.contains(QStringLiteral("quillmoor-convert: ") + box.path(name) + QStringLiteral(": ")));
     }
     for (const Bad& entry : bad) {
         const QString path = box.path(entry.name);
-        EXPECT_TRUE(err.contains(QStringLiteral("Failed: ") + path + QLatin1Char('\n')))
+        EXPECT_TRUE(err.contains(QStringLiteral("quillmoor-convert: ") + path + QStringLiteral(": ")))
             << entry.name.toStdString() << "\n"
             << err.toStdString();
         EXPECT_TRUE(err.contains(QStringLiteral("Cannot open \"%1\": %2").arg(path, entry.reason)))
@@ -98,7 +98,8 @@ TEST(BadPresentations, EachIsReportedAmongGoodDecksThatStillConvertExactly) {
     expectOutcome(box, run, good, bad);
     EXPECT_FALSE(QFileInfo::exists(box.path(QStringLiteral("out/folder.avi"))));
     EXPECT_FALSE(
-        run.err().contains(QStringLiteral("Failed: ") + box.path(QStringLiteral("in/folder.ppt"))));
+        run.err().contains(QStringLiteral("quillmoor-convert: ") + box.path(QStringLiteral("in/folder.ppt")) +
+                           QStringLiteral(": ")));
     EXPECT_EQ(Leftovers(), QList<pid_t>{});
     std::printf("bad inputs tried: %lld, among %lld good decks\n", qint64(bad.size() + 1),
                 qint64(good.size()));
@@ -153,7 +154,7 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
         for (const QString& deck : good) {
             const QString video =
                 box.path(QStringLiteral("out/") + QFileInfo(deck).completeBaseName() + ".avi");
-            if (err.contains(QStringLiteral("Failed: ") + deck + QLatin1Char('\n'))) {
+            if (err.contains(QStringLiteral("quillmoor-convert: ") + deck + QStringLiteral(": "))) {
                 ++failed;
                 // Killed after its video was complete (at Close or Quit), or no video at all.
                 if (QFileInfo::exists(video)) {
@@ -186,7 +187,7 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), 1);
         for (const QString& deck : decks)
-            EXPECT_TRUE(run.err().contains(QStringLiteral("Failed: ") + deck))
+            EXPECT_TRUE(run.err().contains(QStringLiteral("quillmoor-convert: ") + deck + QStringLiteral(": ")))
                 << run.err().toStdString();
         EXPECT_TRUE(run.err().contains(QStringLiteral("LibreOffice was not found in ") +
                                        box.path("nolibreoffice")));
