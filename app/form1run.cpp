@@ -65,12 +65,15 @@ void Form1::connectRowOutcomes() {
                        this, [this, row] { showRowOutcome(row); });
         menu.exec(listView1_->viewport()->mapToGlobal(at));
     });
-    for (const QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
-        auto* open = new QShortcut(key, listView1_, nullptr, nullptr, Qt::WidgetShortcut);
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* open = new QShortcut(listView1_);
+        open->setKey(key);
+        open->setContext(Qt::WidgetShortcut);
         connect(open, &QShortcut::activated, this, [this] {
             if (listView1_->selectedRow() > 0) showRowOutcome(listView1_->selectedRow());
         });
     }
-    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    auto* stop = new QShortcut(this);
+    stop->setKey(QKeySequence(Qt::Key_Escape));
     connect(stop, &QShortcut::activated, this, &Form1::PushButton8_Click);
 }

@@ -16,7 +16,8 @@ QString reportLines(const QList<StepReport>& reports) {
     QStringList lines;
     for (const StepReport& report : reports) {
         QString description = report.description;
-        description.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace('\r', ' ');
+        description.replace(QLatin1String("\r\n"), QLatin1String(" "))
+            .replace(QLatin1Char('\r'), QLatin1Char(' '));
         lines << QStringLiteral("%1 (at line %2)").arg(description).arg(report.step);
     }
     return lines.join(QLatin1Char('\n'));

@@ -15,6 +15,7 @@
 
 class HelperPool;
 class Host;
+class Presentation;
 
 // What became of one video of a run: its final path (" (2)" included) and the writer's outcome.
 struct VideoResult {

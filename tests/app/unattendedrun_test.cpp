@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <utility>
 
 #include "../support/testsupport.h"
 #include "app/apptitle.h"
