@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -158,8 +161,20 @@ void Form1::createControls() {
 }
 
 void Form1::layOutControls() {
-    auto* window = new QVBoxLayout(this);
-    window->setContentsMargins(twips(120), twips(120), twips(120), twips(125));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(twips(120), twips(120), twips(120), twips(125));
+    outer->setSpacing(0);
+    // On a screen too small for the whole window (a large scale factor) the
+    // controls above "Start Converting" scroll, so it and the progress bar stay in sight.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("Form1Scroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget(scroll);
+    auto* window = new QVBoxLayout(content);
+    window->setContentsMargins(0, 0, 0, 0);
     window->setSpacing(0);
     window->addWidget(listView1_, 1);
     window->addSpacing(twips(95));
@@ -216,15 +231,19 @@ void Form1::layOutControls() {
     pushButton7_->setFixedWidth(twips(600));
     folder->addWidget(pushButton7_);
     window->addWidget(frame3_);
-    window->addSpacing(twips(135));
+    scroll->setWidget(content);
+    // setWidget paints the content's background; the window's own shows through instead.
+    content->setAutoFillBackground(false);
+    outer->addWidget(scroll, 1);
+    outer->addSpacing(twips(135));
 
-    window->addWidget(pushButton2_);
-    window->addSpacing(twips(115));
+    outer->addWidget(pushButton2_);
+    outer->addSpacing(twips(115));
     auto* progressRow = new QHBoxLayout;
     progressRow->setSpacing(twips(120));
     progressRow->addWidget(progressBar1_, 1);
     progressRow->addWidget(pushButton8_);
-    window->addLayout(progressRow);
+    outer->addLayout(progressRow);
 
     for (QWidget* row : {static_cast<QWidget*>(pushButton1_), static_cast<QWidget*>(pushButton2_),
                          static_cast<QWidget*>(pushButton3_), static_cast<QWidget*>(pushButton4_),
@@ -260,6 +279,19 @@ void Form1::setProgramFolder(const QString& folder) {
 
 void Form1::setOpenFolder(std::function<void(const QString&)> openFolder) {
     jobList_->setOpenFolder(std::move(openFolder));
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (fitted_ || screen() == nullptr) return;
+    fitted_ = true;
+    // The window manager's title bar is not known before the window is mapped.
+    const QRect room = screen()->availableGeometry().adjusted(
+        0, 0, 0, -2 * style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    if (width() > room.width() || height() > room.height()) {
+        resize(qMin(width(), room.width()), qMin(height(), room.height()));
+        move(room.topLeft());
+    }
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -91,6 +91,7 @@ class Form1 : public QWidget, public Host {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     enum class PointerRole { Hand, Default, None };
@@ -115,6 +116,7 @@ class Form1 : public QWidget, public Host {
     std::unique_ptr<BatchConversion> batch_;
     int pointer_ = Default;
     bool stopRequested_ = false;
+    bool fitted_ = false;  // to the screen, once, as it first shows
     std::optional<QCursor> handCursor_;
     QHash<QWidget*, PointerRole> pointerRoles_;
 
