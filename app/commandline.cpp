@@ -25,8 +25,8 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
         }
         if (std::strcmp(argv[i], "--version") == 0) {
             const std::string report = VersionReport(
-                "quillmoor", {FfmpegVersionLine().toStdString(),
-                              OfficeVersionLine(OfficeProgramFolder())});
+                "quillmoor",
+                {FfmpegVersionLine().toStdString(), OfficeVersionLine(OfficeProgramFolder())});
             std::fputs(report.c_str(), stdout);
             return std::fflush(stdout) == 0 ? 0 : 1;
         }

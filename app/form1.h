@@ -64,10 +64,10 @@ class Form1 : public QWidget, public Host {
     void setOpenFolder(std::function<void(const QString&)> openFolder);
 
     // What start-up and shut-down reach outside the window; tests replace them.
-    std::function<int()> randomNumber;             // 1..100
-    std::function<void(const QUrl&)> openWebPage;  // never waits
-    std::function<bool(Prompts&)> engineCheck;     // shows its own message when false
-    std::function<void()> endProgram;              // closing the window ends the program
+    std::function<int()> randomNumber;              // 1..100
+    std::function<void(const QUrl&)> openWebPage;   // never waits
+    std::function<bool(Prompts&)> engineCheck;      // shows its own message when false
+    std::function<void()> endProgram;               // closing the window ends the program
     std::function<void(const QString&)> openVideo;  // a written row's video, in the user's player
 
     // Output options.

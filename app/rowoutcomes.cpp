@@ -36,9 +36,9 @@ QString outcomeText(const RowResult& result) {
             QList<StepReport> reports = result.reports;
             if (result.video && !result.stepFailed) reports << result.video->reports;
             const QString lines = reportLines(reports);
-            return QStringLiteral("Failed") +
-                   (lines.isEmpty() ? QStringLiteral(": the video was not written")
-                                    : QStringLiteral(":\n") + lines);
+            return QStringLiteral("Failed") + (lines.isEmpty()
+                                                   ? QStringLiteral(": the video was not written")
+                                                   : QStringLiteral(":\n") + lines);
         }
         case RowResult::Outcome::NotConverted:
             break;

@@ -101,7 +101,8 @@ void WidgetPrompts::errorReport(const QString& text) {
     box.setWindowModality(Qt::ApplicationModal);
     if (inRun_) {
         // Owned by the box.
-        box.setCheckBox(new QCheckBox(QStringLiteral("Don't show further reports during this run")));
+        box.setCheckBox(
+            new QCheckBox(QStringLiteral("Don't show further reports during this run")));
     }
     box.exec();
     reportsHidden_ = inRun_ && box.checkBox()->isChecked();

@@ -4,8 +4,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 #include <QSaveFile>
+#include <QSet>
 #include <cstdio>
 #include <functional>
 
@@ -116,11 +116,16 @@ int RunAndTell(BatchConversion& batch, CliHost& host, CliPrompts& prompts,
     if (batch.rowResults().isEmpty() || !batch.lastRunStarted())
         for (const QString& message : left) prompts.message(message);
     for (int row = int(accounts.size()) + 1; row <= host.rowCount(); ++row)
-        accounts << RowAccount{host.rows.at(row - 1), RowResult::Outcome::NotConverted,
-                               {}, {QStringLiteral("the run did not reach it")}, 0, 0};
+        accounts << RowAccount{host.rows.at(row - 1),
+                               RowResult::Outcome::NotConverted,
+                               {},
+                               {QStringLiteral("the run did not reach it")},
+                               0,
+                               0};
 
     bool reported = true;
-    if (!reportFile.isEmpty()) reported = writeReport(reportFile, accounts, clock.elapsed() / 1000.0);
+    if (!reportFile.isEmpty())
+        reported = writeReport(reportFile, accounts, clock.elapsed() / 1000.0);
     if (!batch.lastRunStarted()) return 1;
     return batch.failures().isEmpty() && reported ? 0 : 1;
 }

@@ -12,9 +12,8 @@ ProgressLine::~ProgressLine() {
 void ProgressLine::show(const QString& text) {
     if (!live_) return;
     winsize size{};
-    const int columns = ::ioctl(::fileno(out_), TIOCGWINSZ, &size) == 0 && size.ws_col > 0
-                            ? int(size.ws_col)
-                            : 80;
+    const int columns =
+        ::ioctl(::fileno(out_), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? int(size.ws_col) : 80;
     std::fprintf(out_, "\r\033[K%s", text.left(columns - 1).toLocal8Bit().constData());
     std::fflush(out_);
     shown_ = true;

@@ -30,12 +30,13 @@ QByteArray RunReportJson(const QList<RowAccount>& rows, double seconds) {
         ++counts[int(row.outcome)];
         for (const QString& video : row.videos)
             if (!videos.contains(video)) videos << video;
-        list.append(QJsonObject{{QStringLiteral("input"), row.input},
-                                {QStringLiteral("outcome"), OutcomeName(row.outcome)},
-                                {QStringLiteral("videos"), QJsonArray::fromStringList(row.videos)},
-                                {QStringLiteral("reasons"), QJsonArray::fromStringList(row.reasons)},
-                                {QStringLiteral("slides"), row.slides},
-                                {QStringLiteral("seconds"), row.seconds}});
+        list.append(
+            QJsonObject{{QStringLiteral("input"), row.input},
+                        {QStringLiteral("outcome"), OutcomeName(row.outcome)},
+                        {QStringLiteral("videos"), QJsonArray::fromStringList(row.videos)},
+                        {QStringLiteral("reasons"), QJsonArray::fromStringList(row.reasons)},
+                        {QStringLiteral("slides"), row.slides},
+                        {QStringLiteral("seconds"), row.seconds}});
     }
     const QJsonObject totals{
         {QStringLiteral("rows"), int(rows.size())},
@@ -44,6 +45,7 @@ QByteArray RunReportJson(const QList<RowAccount>& rows, double seconds) {
         {QStringLiteral("notConverted"), counts[int(RowResult::Outcome::NotConverted)]},
         {QStringLiteral("videos"), int(videos.size())},
         {QStringLiteral("seconds"), seconds}};
-    return QJsonDocument(QJsonObject{{QStringLiteral("rows"), list}, {QStringLiteral("totals"), totals}})
+    return QJsonDocument(
+               QJsonObject{{QStringLiteral("rows"), list}, {QStringLiteral("totals"), totals}})
         .toJson();
 }

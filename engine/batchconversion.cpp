@@ -112,7 +112,11 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
 void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int row,
                                 const QString& path, int slides,
                                 const std::optional<VideoResult>& video) {
-    RowResult result{path, trap.failures() != failuresBefore, video, row, slides,
+    RowResult result{path,
+                     trap.failures() != failuresBefore,
+                     video,
+                     row,
+                     slides,
                      rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
                      trap.reports().mid(failuresBefore)};
     rows_ << result;

@@ -2,9 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -62,7 +62,8 @@ CompressionDialog::CompressionDialog(const CompressOptions& initial, QWidget* pa
     video_->setObjectName(QStringLiteral("video"));
     video_->setTextFormat(Qt::PlainText);
     video_->hide();
-    forEveryVideo_ = new QCheckBox(QStringLiteral("Use these settings for every video of this run"), this);
+    forEveryVideo_ =
+        new QCheckBox(QStringLiteral("Use these settings for every video of this run"), this);
     forEveryVideo_->setObjectName(QStringLiteral("forEveryVideo"));
     forEveryVideo_->hide();
 

@@ -140,8 +140,8 @@ TEST(WindowCommandLine, VersionAndHelpNeedNoDisplay) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QLatin1String(name));
-    for (const auto& [argument, start] : {std::pair{"--version", "quillmoor "},
-                                          std::pair{"--help", "Usage: quillmoor"}}) {
+    for (const auto& [argument, start] :
+         {std::pair{"--version", "quillmoor "}, std::pair{"--help", "Usage: quillmoor"}}) {
         QProcess window;
         window.setProcessEnvironment(environment);
         window.start(binDir() + QStringLiteral("/quillmoor"), {QLatin1String(argument)});

@@ -105,7 +105,8 @@ TEST(ConvertOutput, DrawsOneProgressLineOnATerminalOnly) {
     ASSERT_TRUE(process.waitForFinished(120000));
     const QString shown = QString::fromLocal8Bit(process.readAllStandardOutput());
     EXPECT_EQ(process.exitCode(), 0) << shown.toStdString();
-    EXPECT_TRUE(shown.contains(QStringLiteral("\r\033[K[1/1] deck.fodp  0:0"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\r\033[K[1/1] deck.fodp  0:0")))
+        << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("frame 3/3"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("\r\033[KWritten: ") + dir.filePath("deck.avi")))
         << shown.toStdString();

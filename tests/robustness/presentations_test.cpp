@@ -31,11 +31,13 @@ void expectOutcome(const Sandbox& box, const Child& run, const QStringList& good
         const QString video = box.path(QStringLiteral("out/") + QFileInfo(name).completeBaseName() +
                                        QStringLiteral(".avi"));
         EXPECT_EQ(FrameCount(video), GoodFrames) << name.toStdString() << "\n" << err.toStdString();
-        EXPECT_FALSE(err.contains(QStringLiteral("quillmoor-convert: ") + box.path(name) + QStringLiteral(": ")));
+        EXPECT_FALSE(err.contains(QStringLiteral("quillmoor-convert: ") + box.path(name) +
+                                  QStringLiteral(": ")));
     }
     for (const Bad& entry : bad) {
         const QString path = box.path(entry.name);
-        EXPECT_TRUE(err.contains(QStringLiteral("quillmoor-convert: ") + path + QStringLiteral(": ")))
+        EXPECT_TRUE(
+            err.contains(QStringLiteral("quillmoor-convert: ") + path + QStringLiteral(": ")))
             << entry.name.toStdString() << "\n"
             << err.toStdString();
         EXPECT_TRUE(err.contains(QStringLiteral("Cannot open \"%1\": %2").arg(path, entry.reason)))
@@ -97,9 +99,9 @@ TEST(BadPresentations, EachIsReportedAmongGoodDecksThatStillConvertExactly) {
     })) << "the batch did not end";
     expectOutcome(box, run, good, bad);
     EXPECT_FALSE(QFileInfo::exists(box.path(QStringLiteral("out/folder.avi"))));
-    EXPECT_FALSE(
-        run.err().contains(QStringLiteral("quillmoor-convert: ") + box.path(QStringLiteral("in/folder.ppt")) +
-                           QStringLiteral(": ")));
+    EXPECT_FALSE(run.err().contains(QStringLiteral("quillmoor-convert: ") +
+                                    box.path(QStringLiteral("in/folder.ppt")) +
+                                    QStringLiteral(": ")));
     EXPECT_EQ(Leftovers(), QList<pid_t>{});
     std::printf("bad inputs tried: %lld, among %lld good decks\n", qint64(bad.size() + 1),
                 qint64(good.size()));
@@ -187,7 +189,8 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), 1);
         for (const QString& deck : decks)
-            EXPECT_TRUE(run.err().contains(QStringLiteral("quillmoor-convert: ") + deck + QStringLiteral(": ")))
+            EXPECT_TRUE(run.err().contains(QStringLiteral("quillmoor-convert: ") + deck +
+                                           QStringLiteral(": ")))
                 << run.err().toStdString();
         EXPECT_TRUE(run.err().contains(QStringLiteral("LibreOffice was not found in ") +
                                        box.path("nolibreoffice")));
