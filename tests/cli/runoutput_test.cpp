@@ -72,6 +72,15 @@ TEST(ConvertOutput, TellsABadDeckInOneLineAndWrittenVideosAsTheyComplete) {
     EXPECT_EQ(totals[QStringLiteral("written")].toInt(), 2);
     EXPECT_EQ(totals[QStringLiteral("failed")].toInt(), 1);
     EXPECT_EQ(totals[QStringLiteral("videos")].toInt(), 2);
+
+    // --verbose adds the window's full reports, every step of them.
+    const ConvertRun verbose = RunConvert({"--verbose", "--separate", "--beside", bad});
+    EXPECT_EQ(verbose.exitCode, 1);
+    for (const char* step : {"at line 222\n", "at line 224\n", "at line 256\n"})
+        EXPECT_TRUE(verbose.err.contains(QLatin1String(step))) << verbose.err.toStdString();
+    EXPECT_TRUE(verbose.err.contains(
+        QStringLiteral("quillmoor-convert: %1: Cannot open \"%1\": the file is empty\n").arg(bad)))
+        << verbose.err.toStdString();
 }
 
 TEST(ConvertOutput, AUsageErrorIsOneLineAndWhereHelpIs) {
