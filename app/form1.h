@@ -102,6 +102,7 @@ class Form1 : public QWidget, public Host {
     void connectOptions();
     void watchPointerAndFocus();
     void connectRowOutcomes();
+    void runStarted();
     int twips(int value) const;
 
     void setOption(OptionButton* button, bool value);

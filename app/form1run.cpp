@@ -17,14 +17,15 @@ void Form1::PushButton2_Click() {
     // A click during a run returns at once, as written.
     if (batch_->IsConverting()) return batch_->PushButton2_Click();
     stopRequested_ = false;
-    ClearRowOutcomes(*listView1_);
     if (ownPrompts_) ownPrompts_->beginRun();
-    pushButton8_->setEnabled(true);
-    pushButton8_->show();
     batch_->PushButton2_Click();
-    pushButton8_->hide();
     if (ownPrompts_) ownPrompts_->endRun();
     if (batch_->lastRunStarted()) ShowRowOutcomes(*listView1_, batch_->rowResults());
+}
+
+void Form1::runStarted() {
+    ClearRowOutcomes(*listView1_);
+    pushButton8_->setEnabled(true);
 }
 
 bool Form1::IsConverting() const {

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -134,6 +135,12 @@ TEST_F(FormTest, RowsShowWhatBecameOfThemAfterARunWithABadDeck) {
 
     window.showRowOutcome(2);
     EXPECT_EQ(opened, QStringList{video});
+
+    // A run refused at validation leaves the rows as they were.
+    window.findChild<QRadioButton*>(QStringLiteral("Option3"))->click();
+    window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(dir.filePath("missing"));
+    window.PushButton2_Click();
+    EXPECT_EQ(OutcomeText(window.listView()->topLevelItem(1)), QStringLiteral("Written: ") + video);
 }
 
 TEST(WindowCommandLine, VersionAndHelpNeedNoDisplay) {
