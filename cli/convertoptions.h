@@ -32,7 +32,7 @@ struct ConvertRequest {
     enum class Destination { Stored, Folder, Beside };
     Destination destination = Destination::Stored;
     QString outputFolder;   // with Destination::Folder
-    QString frameRateText;  // empty: the stored "Delay"
+    QString frameRateText;  // --fps as given (checked); empty: the stored "Delay"
 };
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments);
@@ -47,6 +47,9 @@ struct ChosenCompression {
 ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOptions& remembered);
 
 QString ConvertUsage();
+
+// The one-line refusal of a frame rate `what` names (an option, or a stored setting).
+QString FrameRateRange(const QString& what);
 
 // The dialog's name for what a user typed: an offered name in any case, or the
 // encoder's own name ("mjpeg", "libx264", ...); "" when nothing matches.
