@@ -87,7 +87,8 @@ bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
 }  // namespace
 
 QString FrameRateRange(const QString& what) {
-    return QStringLiteral("%1 takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)")
+    return QStringLiteral(
+               "%1 takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)")
         .arg(what);
 }
 

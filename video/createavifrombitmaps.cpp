@@ -24,7 +24,8 @@ void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
 // leaves in `outcome` what became of the video if the file completes.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
                const QString& scratchBitmap, const QString& outputPath, FrameTiming timing,
-               FrameOwner owner, AviFile& file, AviStream& stream, AviStream& compressed, AviOutcome& outcome) {
+               FrameOwner owner, AviFile& file, AviStream& stream, AviStream& compressed,
+               AviOutcome& outcome) {
     int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
     if (status != 0) return status;
 

@@ -26,8 +26,8 @@ bool FrameLoader::load(const QString& path, const BitmapFormat* format) {
     const std::optional<BitmapLayout> layout = ParseBitmapFile(contents_.data(), contents_.size());
     // A bitmap file the reader refuses is refused (it says why); one whose pixels
     // fit the stream goes in as it is; anything else is converted.
-    if (!layout || (layout->isPlainFrame() &&
-                    (format == nullptr || FitsFormat(contents_, *layout, *format))))
+    if (!layout ||
+        (layout->isPlainFrame() && (format == nullptr || FitsFormat(contents_, *layout, *format))))
         return dib_.CreateFromFileContents(path, contents_);
     return convert(path,
                    QImage::fromData(QByteArrayView(reinterpret_cast<const char*>(contents_.data()),

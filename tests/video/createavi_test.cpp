@@ -284,8 +284,9 @@ TEST_F(CreateAviTest, AnOutputThatCannotBeCreatedTouchesNoImage) {
     saveFrame(QStringLiteral("Slide1.bmp"), TestPattern(8, 8, 1));
     CreateAviFromBitmaps(host, prompts, frames(), scratch(),
                          root.path() + QStringLiteral("/gone/v.avi"), 1);
-    EXPECT_EQ(prompts.messages(), QStringList{WriteError + QStringLiteral("\r\n") + root.path() +
-                                              QStringLiteral("/gone/v.avi\r\nNo such file or directory")});
+    EXPECT_EQ(prompts.messages(),
+              QStringList{WriteError + QStringLiteral("\r\n") + root.path() +
+                          QStringLiteral("/gone/v.avi\r\nNo such file or directory")});
     EXPECT_EQ(prompts.shown.size(), 1);  // no dialog either
     EXPECT_EQ(framesLeft().size(), 1);
 }
@@ -305,10 +306,11 @@ TEST_F(CreateAviTest, AnImageThatIsNoPictureFailsToTheCallerAndLeavesNoFile) {
             run();
             FAIL() << "no failure";
         } catch (const Failure& failure) {
-            EXPECT_EQ(failure.description(),
-                      namedPipe ? QStringLiteral("Cannot read the frame %1: Not a regular file")
-                                      .arg(second)
-                                : QStringLiteral("Invalid picture: ") + second);
+            EXPECT_EQ(
+                failure.description(),
+                namedPipe
+                    ? QStringLiteral("Cannot read the frame %1: Not a regular file").arg(second)
+                    : QStringLiteral("Invalid picture: ") + second);
         }
         EXPECT_EQ(readFile(output()), QByteArray("earlier video"));
         EXPECT_TRUE(temporaries().isEmpty());
@@ -348,8 +350,8 @@ TEST_F(CreateAviTest, AWriteFailureSaysSoOnceAndLosesNothingNotYetWritten) {
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
 
-    EXPECT_EQ(QString::fromUtf8(said),
-              WriteError + QStringLiteral("\r\n") + output() + QStringLiteral("\r\nFile too large"));
+    EXPECT_EQ(QString::fromUtf8(said), WriteError + QStringLiteral("\r\n") + output() +
+                                           QStringLiteral("\r\nFile too large"));
     EXPECT_EQ(readFile(output()), QByteArray("earlier video"));
     EXPECT_TRUE(temporaries().isEmpty());
     // The images from the one that failed onward are still there.
