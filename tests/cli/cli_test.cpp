@@ -158,10 +158,7 @@ TEST(ConvertCommand, BadFramesLeaveAnEarlierVideoAsItWas) {
     const QString output = dir.path() + QStringLiteral("/out.avi");
     const QString slide1 = frames + QStringLiteral("/Slide1.bmp");
     const QString slide2 = frames + QStringLiteral("/Slide2.bmp");
-    const auto folderInPlace = [&] {
-        QFile::remove(slide2);
-        ASSERT_TRUE(QDir().mkpath(slide2));
-    };
+    const auto noPicture = [&] { writeFile(slide2, "not a picture"); };
     const auto namedPipe = [&] {
         QFile::remove(slide2);
         ASSERT_EQ(::mkfifo(QFile::encodeName(slide2).constData(), 0600), 0);
@@ -178,8 +175,7 @@ TEST(ConvertCommand, BadFramesLeaveAnEarlierVideoAsItWas) {
         std::function<void()> spoil;
         QString says;
     } cases[] = {
-        {"a folder in a frame's place", folderInPlace,
-         QStringLiteral("Cannot read the frame %1: Is a directory").arg(slide2)},
+        {"no picture in a frame's place", noPicture, QStringLiteral("Invalid picture: ") + slide2},
         {"a named pipe", namedPipe,
          QStringLiteral("Cannot read the frame %1: Not a regular file").arg(slide2)},
         {"rows past 64 bits", hugeRows,
