@@ -1,5 +1,4 @@
-// The user's files: targets that are no regular file, the frames a --frames
-// run reads, odd bitmap headers and the numbers of the command line.
+// Targets that are no regular file, the user's frames, odd bitmaps, numbers.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -68,7 +67,6 @@ TEST(Targets, WhatIsNoRegularFileIsRefusedAndLeftAsItWasALinkIsWrittenThrough) {
          "Not a regular file (a named pipe)"},
         {"a link to a video",
          [](const QString& p) {
-             QDir().mkpath(QFileInfo(p).path() + "/real");
              writeFile(QFileInfo(p).path() + "/real/v.avi", "earlier");
              return QFile::link(QFileInfo(p).path() + "/real/v.avi", p);
          },
@@ -83,15 +81,13 @@ TEST(Targets, WhatIsNoRegularFileIsRefusedAndLeftAsItWasALinkIsWrittenThrough) {
             std::printf("%s: skipped, it cannot be made here\n", target.name);
             continue;
         }
-        struct stat before;
+        struct stat before, after;
         ASSERT_EQ(::lstat(QFile::encodeName(output).constData(), &before), 0);
         box.handOver();
         Child run(convert(box, {"--frames", box.path("in/F"), "--fps", "1", "--output", output}));
         ASSERT_TRUE(run.waitFor(RunLimitMs));
-        struct stat after;
         ASSERT_EQ(::lstat(QFile::encodeName(output).constData(), &after), 0);
-        EXPECT_EQ(after.st_mode, before.st_mode);
-        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(std::pair(after.st_mode, after.st_ino), std::pair(before.st_mode, before.st_ino));
         if (target.reason.isEmpty()) {
             EXPECT_EQ(run.exitCode(), 0) << run.err().toStdString();
             EXPECT_EQ(FrameCount(box.path(QStringLiteral("out/real/v.avi"))), 2);
@@ -123,25 +119,24 @@ TEST(Targets, WhatIsNoRegularFileIsRefusedAndLeftAsItWasALinkIsWrittenThrough) {
 }
 
 TEST(UserFrames, AFrameRunNeverChangesTheFrameFolder) {
-    enum class Ends { Written, Partial, Failed, Interrupted };
+    const auto keep = [](const QStringList&) {};
     const struct {
         const char* name;
         std::function<void(const QStringList&)> spoil;
         qint64 fileSizeLimit;
-        Ends ends;
+        int exitCode;  // 130: interrupted by SIGINT once the video is being written
+        int frames;    // in the video; -1: none
         QString says;
-        const char* codec = "raw";
     } cases[] = {
-        {"written", [](const QStringList&) {}, -1, Ends::Written, QString()},
+        {"written", keep, -1, 0, 8, QString()},
         {"a frame without its pixels",
-         [](const QStringList& f) { QFile::resize(f[1], QFileInfo(f[1]).size() - 1); }, -1,
-         Ends::Partial, QStringLiteral("(missing: Slide2.bmp)")},
+         [](const QStringList& f) { QFile::resize(f[1], QFileInfo(f[1]).size() - 1); }, -1, 1, 7,
+         "(missing: Slide2.bmp)"},
         {"an unreadable frame",
-         [](const QStringList& f) { ::chmod(QFile::encodeName(f[5]).constData(), 0); }, -1,
-         Ends::Failed, QStringLiteral("/Slide6.bmp: Permission denied")},
-        {"a file size limit", [](const QStringList&) {}, 3 << 20, Ends::Failed,
-         QStringLiteral("File too large")},
-        {"interrupted", [](const QStringList&) {}, -1, Ends::Interrupted, QString(), "cinepak"},
+         [](const QStringList& f) { ::chmod(QFile::encodeName(f[5]).constData(), 0); }, -1, 1, -1,
+         "/Slide6.bmp: Permission denied"},
+        {"a file size limit", keep, 3 << 20, 1, -1, "File too large"},
+        {"interrupted", keep, -1, 128 + SIGINT, -1, QString()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -150,26 +145,20 @@ TEST(UserFrames, AFrameRunNeverChangesTheFrameFolder) {
         box.handOver();
         c.spoil(frames);
         const QByteArray before = snapshot(box.path("in/F"));
-        ChildOptions options = convert(box, {"--frames", box.path("in/F"), "--fps", "1", "--output",
-                                             box.path("out/v.avi"), "--codec", c.codec});
+        const bool interrupt = c.exitCode == 128 + SIGINT;
+        ChildOptions options =
+            convert(box, {"--frames", box.path("in/F"), "--fps", "1", "--output",
+                          box.path("out/v.avi"), "--codec", interrupt ? "cinepak" : "raw"});
         options.fileSizeLimit = c.fileSizeLimit;
         Child run(options);
-        if (c.ends == Ends::Interrupted) {
-            run.waitFor(RunLimitMs, [&] {
-                if (!TemporaryVideos(box.path("out")).isEmpty()) run.signal(SIGINT);
-            });
-        }
-        ASSERT_TRUE(run.waitFor(RunLimitMs));
+        ASSERT_TRUE(run.waitFor(RunLimitMs, [&] {
+            if (interrupt && !TemporaryVideos(box.path("out")).isEmpty()) run.signal(SIGINT);
+        }));
         const QString err = run.err();
         EXPECT_EQ(snapshot(box.path("in/F")), before) << err.toStdString();
-        EXPECT_EQ(run.exitCode(), c.ends == Ends::Written       ? 0
-                                  : c.ends == Ends::Interrupted ? 128 + SIGINT
-                                                                : 1)
-            << err.toStdString();
+        EXPECT_EQ(run.exitCode(), c.exitCode) << err.toStdString();
         EXPECT_TRUE(err.contains(c.says)) << err.toStdString();
-        EXPECT_EQ(FrameCount(box.path("out/v.avi")), c.ends == Ends::Written   ? 8
-                                                     : c.ends == Ends::Partial ? 7
-                                                                               : -1);
+        EXPECT_EQ(FrameCount(box.path("out/v.avi")), c.frames);
     }
 }
 
@@ -177,9 +166,9 @@ TEST(OddBitmaps, AFrameIsRefusedOnlyWhenItsPixelsAreNotInTheFile) {
     // 321 x 241 at 24 bits: rows of 963 bytes, padded to 964.
     const QByteArray plain = MakeBmpFile(MakeDib(TestPattern(321, 241, 1), 24));
     const auto withSizeField = [&](quint32 size) {
-        QByteArray bytes = plain;
-        qToLittleEndian<quint32>(size, bytes.data() + 34);
-        return bytes;
+        const quint32 field = qToLittleEndian(size);
+        return plain.left(34) + QByteArray(reinterpret_cast<const char*>(&field), 4) +
+               plain.mid(38);
     };
     const struct {
         const char* name;
@@ -207,12 +196,10 @@ TEST(OddBitmaps, AFrameIsRefusedOnlyWhenItsPixelsAreNotInTheFile) {
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), bitmap.written ? 0 : 1) << run.err().toStdString();
         const DecodedVideo video = DecodeVideo(box.path("out/v.avi"));
-        if (bitmap.written) {
-            ASSERT_EQ(video.frames.size(), 1);
-            EXPECT_EQ(MaxChannelDifference(video.frames[0], TestPattern(321, 241, 1)), 0);
-        } else {
-            EXPECT_TRUE(run.err().contains("File is not a supported bitmap format:\n" + frame));
-        }
+        ASSERT_EQ(video.frames.size(), bitmap.written ? 1 : 0);
+        EXPECT_TRUE(bitmap.written
+                        ? MaxChannelDifference(video.frames[0], TestPattern(321, 241, 1)) == 0
+                        : run.err().contains("File is not a supported bitmap format:\n" + frame));
     }
 }
 
@@ -222,22 +209,19 @@ TEST(Numbers, AreReadAlikeInEveryRunAndRefusedBeforeAnythingStarts) {
     const QString deck = box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/d.fodp"));
     const QStringList frames{"--frames", box.path("in/F"), "--output", box.path("out/v.avi")};
     const QStringList decks{"--separate", "--output-dir", box.path("out"), deck};
+    const QString fps =
+        "--fps takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)";
     const struct {
         QStringList arguments;
         int exitCode;
         QString firstLine;  // of stderr, when refused
     } runs[] = {
         {frames + QStringList{"--fps", "7.5"}, 0, QString()},
-        {frames + QStringList{"--fps", "1e9"}, 2,
-         "--fps takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)"},
-        {decks + QStringList{"--fps", "1e9"}, 2,
-         "--fps takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)"},
-        {decks + QStringList{"--fps", "x"}, 2,
-         "--fps takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)"},
+        {frames + QStringList{"--fps", "1e9"}, 2, fps},
+        {decks + QStringList{"--fps", "1e9"}, 2, fps},
+        {decks + QStringList{"--fps", "x"}, 2, fps},
         {frames + QStringList{"--fps", "1", "--quality", "7.5"}, 2,
          "--quality takes a whole number from 0 to 100"},
-        {frames + QStringList{"--fps", "1", "--codec", "ffv1", "--quality", "5", "--kbps", "9"}, 2,
-         "--quality has no effect on FFV1; choose a compressor that uses it with --codec"},
     };
     box.handOver();
     for (const auto& r : runs) {
@@ -248,9 +232,7 @@ TEST(Numbers, AreReadAlikeInEveryRunAndRefusedBeforeAnythingStarts) {
         Child run(options);
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), r.exitCode) << run.err().toStdString();
-        if (r.exitCode == 2) {
-            EXPECT_EQ(run.err().section(QLatin1Char('\n'), 0, 0), r.firstLine);
-        }
+        EXPECT_EQ(r.firstLine.isEmpty() ? QString() : run.err().section('\n', 0, 0), r.firstLine);
     }
     EXPECT_EQ(DecodeVideo(box.path("out/v.avi"), false).rateNum, 8);
 
