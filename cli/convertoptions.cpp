@@ -80,17 +80,12 @@ bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
         request.frameRateText = text;
         return true;
     } catch (const Failure&) {
-        request.error = FrameRateRange(QStringLiteral("--fps"));
+        request.error = QStringLiteral(
+            "--fps takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)");
         return false;
     }
 }
 }  // namespace
-
-QString FrameRateRange(const QString& what) {
-    return QStringLiteral(
-               "%1 takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)")
-        .arg(what);
-}
 
 QString ConvertUsage() {
     QString text = QStringLiteral(

@@ -48,9 +48,6 @@ ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOp
 
 QString ConvertUsage();
 
-// The one-line refusal of a frame rate `what` names (an option, or a stored setting).
-QString FrameRateRange(const QString& what);
-
 // The dialog's name for what a user typed: an offered name in any case, or the
 // encoder's own name ("mjpeg", "libx264", ...); "" when nothing matches.
 QString CodecNameFor(const QString& text);

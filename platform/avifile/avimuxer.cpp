@@ -44,7 +44,6 @@ int64_t seekTo(void* opaque, int64_t offset, int whence) {
     const off_t result = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
     return result < 0 ? AVERROR(errno) : result;
 }
-
 }  // namespace
 
 int AviMuxer::open(const QString& target, std::shared_ptr<AviMuxer>& muxer, QString& reason) {
