@@ -203,7 +203,7 @@ TEST(OddBitmaps, AFrameIsRefusedOnlyWhenItsPixelsAreNotInTheFile) {
     }
 }
 
-TEST(Numbers, AreReadAlikeInEveryRunAndRefusedBeforeAnythingStarts) {
+TEST(CommandLineNumbers, AreReadAlikeInEveryRunAndRefusedBeforeAnythingStarts) {
     Sandbox box;
     writeFrames(box, 2);
     const QString deck = box.deck(QStringLiteral("threeslides.fodp"), QStringLiteral("in/d.fodp"));
