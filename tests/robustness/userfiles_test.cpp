@@ -31,7 +31,7 @@ ChildOptions convert(const Sandbox& box, const QStringList& arguments) {
     return {program(QStringLiteral("quillmoor-convert")), arguments, box.path(), box.environment()};
 }
 
-// Every entry of the folder with its kind and contents.
+// The name and contents of every entry of the folder.
 QByteArray snapshot(const QString& folder) {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (const QFileInfo& entry : QDir(folder).entryInfoList(
