@@ -38,13 +38,13 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-root=""
+unpacked=""
 if dpkg-query -W -f='${Status}' quillmoor 2>/dev/null | grep -q 'ok installed'; then
     echo "quillmoor $(dpkg-query -W -f='${Version}' quillmoor) is installed: checking the new package unpacked, not installed"
-    root="$work/root"
-    dpkg-deb -x "$deb" "$root"
+    unpacked="$work/root"
+    dpkg-deb -x "$deb" "$unpacked"
     for page in quillmoor quillmoor-convert; do
-        [ -f "$root/usr/share/man/man1/$page.1.gz" ]
+        [ -f "$unpacked/usr/share/man/man1/$page.1.gz" ]
     done
 else
     $sudo apt-get install -y -qq "$deb" >/dev/null
@@ -53,16 +53,16 @@ else
     man -w quillmoor >/dev/null
 fi
 
-[ "$(readlink -f "$root/usr/bin/quillmoor-convert")" = "$root/usr/lib/quillmoor/quillmoor-convert" ]
-[ -x "$root/usr/lib/quillmoor/quillmoor" ] && [ -x "$root/usr/lib/quillmoor/quillmoor-office" ]
-"$root/usr/bin/quillmoor-convert" --version
+[ "$(readlink -f "$unpacked/usr/bin/quillmoor-convert")" = "$unpacked/usr/lib/quillmoor/quillmoor-convert" ]
+[ -x "$unpacked/usr/lib/quillmoor/quillmoor" ] && [ -x "$unpacked/usr/lib/quillmoor/quillmoor-office" ]
+"$unpacked/usr/bin/quillmoor-convert" --version
 
 # A private home, so neither the user's settings nor LibreOffice profile are touched.
 mkdir -p "$work/home" "$work/videos"
 (cd "$work" && HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
     XDG_CACHE_HOME="$work/home/.cache" QT_QPA_PLATFORM=offscreen \
-    "$root/usr/bin/quillmoor-convert" --samples --separate --fps 1 --output-dir "$work/videos")
-for sample in "$root"/usr/lib/quillmoor/Samples/*; do
+    "$unpacked/usr/bin/quillmoor-convert" --samples --separate --fps 1 --output-dir "$work/videos")
+for sample in "$unpacked"/usr/lib/quillmoor/Samples/*; do
     name=$(basename "$sample")
     video="$work/videos/${name%.*}.avi"
     if ! file "$video" | grep -q 'AVI'; then
@@ -70,4 +70,4 @@ for sample in "$root"/usr/lib/quillmoor/Samples/*; do
         exit 1
     fi
 done
-echo "The new package converted $(ls "$root/usr/lib/quillmoor/Samples" | wc -l) samples."
+echo "The new package converted $(ls "$unpacked/usr/lib/quillmoor/Samples" | wc -l) samples."
