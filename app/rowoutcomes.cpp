@@ -25,17 +25,17 @@ QString reportLines(const QList<StepReport>& reports) {
 
 QString outcomeText(const RowResult& result) {
     switch (result.outcome()) {
-        case RowResult::Outcome::Written: {
-            QString text = QStringLiteral("Written: ") + result.video->path;
-            if (result.video->outcome.droppedFrames > 0)
-                text += QStringLiteral("\nWithout %1 refused frame(s)")
-                            .arg(result.video->outcome.droppedFrames);
-            return text;
-        }
+        case RowResult::Outcome::Written:
+            return QStringLiteral("Written: ") + result.video->path;
         case RowResult::Outcome::Failed: {
             QList<StepReport> reports = result.reports;
             if (result.video && !result.stepFailed) reports << result.video->reports;
-            const QString lines = reportLines(reports);
+            QString lines = reportLines(reports);
+            if (result.video && result.video->outcome.kind == AviOutcome::Written)
+                lines += (lines.isEmpty() ? QString() : QStringLiteral("\n")) +
+                         QStringLiteral("Written without the frames %1: %2")
+                             .arg(result.video->outcome.missingFrames.join(QStringLiteral(", ")),
+                                  result.video->path);
             return QStringLiteral("Failed") + (lines.isEmpty()
                                                    ? QStringLiteral(": the video was not written")
                                                    : QStringLiteral(":\n") + lines);
@@ -84,7 +84,9 @@ void ShowRowOutcomes(JobListView& list, const QList<RowResult>& results, bool ot
              : outcome == RowResult::Outcome::Failed ? QStyle::SP_MessageBoxCritical
                                                      : QStyle::SP_DialogCancelButton,
              outcomeText(result),
-             outcome == RowResult::Outcome::Written ? result.video->path : QString());
+             // A video lacking frames opens too: it was kept.
+             result.video && result.video->outcome.kind == AviOutcome::Written ? result.video->path
+                                                                               : QString());
     }
     for (int i = 0; othersNotConverted && i < list.topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list.topLevelItem(i);

@@ -32,7 +32,7 @@ struct ConvertRequest {
     enum class Destination { Stored, Folder, Beside };
     Destination destination = Destination::Stored;
     QString outputFolder;   // with Destination::Folder
-    QString frameRateText;  // empty: the stored "Delay"
+    QString frameRateText;  // --fps as given (checked); empty: the stored "Delay"
 
     bool verbose = false;  // every failure in the window's full report format
     QString reportFile;    // not empty: the run as JSON, written there

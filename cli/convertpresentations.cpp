@@ -19,6 +19,7 @@
 #include "joblist/droppedfiles.h"
 #include "platform/avifile/compressoptions.h"
 #include "util/failure.h"
+#include "util/numbers.h"
 #include "util/paths.h"
 #include "util/programfolder.h"
 #include "util/settingsstore.h"
@@ -40,15 +41,19 @@ OptionButtons storedOptions() {
 
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
     RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds};
-    if (account.outcome == RowResult::Outcome::Written) account.videos << row.video->path;
+    const bool written = row.video && row.video->outcome.kind == AviOutcome::Written;
+    // A video lacking frames is kept, though its row failed.
+    if (written) account.videos << row.video->path;
     QList<StepReport> reports = row.reports;
     if (row.video && !row.stepFailed) reports << row.video->reports;
     for (const StepReport& report : reports) account.reasons << OneLine(report.description);
     for (const QString& message : messages) account.reasons << OneLine(message);
     if (account.reasons.isEmpty() && account.outcome != RowResult::Outcome::Written)
-        account.reasons << (account.outcome == RowResult::Outcome::Failed
-                                ? QStringLiteral("the video was not written")
-                                : QStringLiteral("no slides were exported"));
+        account.reasons << (account.outcome == RowResult::Outcome::NotConverted
+                                ? QStringLiteral("no slides were exported")
+                            : written ? QStringLiteral("written without the frames %1")
+                                            .arg(row.video->outcome.missingFrames.join(", "))
+                                      : QStringLiteral("the video was not written"));
     return account;
 }
 
@@ -153,6 +158,11 @@ QString fillOptions(const ConvertRequest& request, CliHost& host) {
     host.frameRate = request.frameRateText.isEmpty()
                          ? GetQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("1"))
                          : request.frameRateText;
+    // Checked before any engine starts, not when the first video is due.
+    if (request.slideMilliseconds == 0 && !IsInteger16(host.frameRate))
+        return QStringLiteral(
+                   "The stored frame rate \"%1\" is not a number from -32768 to 32767; give --fps N")
+            .arg(host.frameRate);
     // The window would convert nothing and say "Done."; a script must hear why.
     if (!host.options[0] && !host.options[1])
         return QStringLiteral(

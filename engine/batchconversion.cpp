@@ -125,7 +125,8 @@ void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int ro
 
 RowResult::Outcome RowResult::outcome() const {
     if (succeeded()) return Outcome::Written;
-    if (stepFailed || (video && video->outcome.kind == AviOutcome::Failed)) return Outcome::Failed;
+    if (stepFailed || (video && video->outcome.kind != AviOutcome::Cancelled))
+        return Outcome::Failed;
     return Outcome::NotConverted;
 }
 

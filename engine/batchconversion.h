@@ -36,13 +36,12 @@ struct RowResult {
     double seconds = 0;
     // Its failures in the order they were reported, the first one the cause.
     QList<StepReport> reports;
-    // A presentation succeeded when its video was written, dropped frames or not.
-    bool succeeded() const {
-        return !stepFailed && video && video->outcome.kind == AviOutcome::Written;
-    }
+    // A presentation succeeded when its video was written with all its frames.
+    bool succeeded() const { return !stepFailed && video && video->outcome.complete(); }
     enum class Outcome { Written, Failed, NotConverted };
-    // Failed when a step or its video failed; not converted when nothing was
-    // written and nothing failed (no slides, or the dialog was cancelled).
+    // Failed when a step failed or its video failed or lacks frames; not
+    // converted when nothing was written and nothing failed (no slides, or the
+    // dialog was cancelled).
     Outcome outcome() const;
 };
 
