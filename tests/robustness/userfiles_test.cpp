@@ -233,7 +233,8 @@ TEST(CommandLineNumbers, AreReadAlikeInEveryRunAndRefusedBeforeAnythingStarts) {
         Child run(options);
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), r.exitCode) << run.err().toStdString();
-        EXPECT_EQ(r.firstLine.isEmpty() ? QString() : run.err().section('\n', 0, 0), r.firstLine);
+        EXPECT_EQ(r.firstLine.isEmpty() ? QString() : run.err().section('\n', 0, 0),
+                  r.firstLine.isEmpty() ? QString() : "quillmoor-convert: " + r.firstLine);
     }
     EXPECT_EQ(DecodeVideo(box.path("out/v.avi"), false).rateNum, 8);
 
