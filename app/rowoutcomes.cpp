@@ -31,7 +31,7 @@ QString outcomeText(const RowResult& result) {
             QList<StepReport> reports = result.reports;
             if (result.video && !result.stepFailed) reports << result.video->reports;
             QString lines = reportLines(reports);
-            if (result.video && result.video->outcome.kind == AviOutcome::Written)
+            if (!result.keptVideo().isEmpty())
                 lines += (lines.isEmpty() ? QString() : QStringLiteral("\n")) +
                          QStringLiteral("Written without the frames %1: %2")
                              .arg(result.video->outcome.missingFrames.join(QStringLiteral(", ")),
@@ -85,8 +85,7 @@ void ShowRowOutcomes(JobListView& list, const QList<RowResult>& results, bool ot
                                                      : QStyle::SP_DialogCancelButton,
              outcomeText(result),
              // A video lacking frames opens too: it was kept.
-             result.video && result.video->outcome.kind == AviOutcome::Written ? result.video->path
-                                                                               : QString());
+             result.keptVideo());
     }
     for (int i = 0; othersNotConverted && i < list.topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list.topLevelItem(i);

@@ -41,7 +41,7 @@ OptionButtons storedOptions() {
 
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
     RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds};
-    const bool written = row.video && row.video->outcome.kind == AviOutcome::Written;
+    const bool written = !row.keptVideo().isEmpty();
     // A video lacking frames is kept, though its row failed.
     if (written) account.videos << row.video->path;
     QList<StepReport> reports = row.reports;

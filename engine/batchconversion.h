@@ -38,6 +38,12 @@ struct RowResult {
     QList<StepReport> reports;
     // A presentation succeeded when its video was written with all its frames.
     bool succeeded() const { return !stepFailed && video && video->outcome.complete(); }
+    // The video holding this row's slides, kept also when it lacks frames; ""
+    // when nothing was written or a step of the row failed (its slides are not in it).
+    QString keptVideo() const {
+        return !stepFailed && video && video->outcome.kind == AviOutcome::Written ? video->path
+                                                                                  : QString();
+    }
     enum class Outcome { Written, Failed, NotConverted };
     // Failed when a step failed or its video failed or lacks frames; not
     // converted when nothing was written and nothing failed (no slides, or the
