@@ -283,8 +283,10 @@ TEST_F(CreateAviTest, AFrameTheMuxerRefusesFailsTheVideoAndKeepsTheEarlierOne) {
 
 TEST_F(CreateAviTest, AnOutputThatCannotBeCreatedTouchesNoImage) {
     saveFrame(QStringLiteral("Slide1.bmp"), TestPattern(8, 8, 1));
-    CreateAviFromBitmaps(host, prompts, frames(), scratch(),
-                         root.path() + QStringLiteral("/gone/v.avi"), 1);
+    EXPECT_EQ(CreateAviFromBitmaps(host, prompts, frames(), scratch(),
+                                   root.path() + QStringLiteral("/gone/v.avi"), 1)
+                  .kind,
+              AviOutcome::Failed);
     EXPECT_EQ(prompts.messages(), QStringList{WriteError});
     EXPECT_EQ(prompts.shown.size(), 1);  // no dialog either
     EXPECT_EQ(framesLeft().size(), 1);
