@@ -14,8 +14,8 @@
 #include "../support/testsupport.h"
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
-#include "platform/avifile/codeclist.h"
 #include "convertrun.h"
+#include "platform/avifile/codeclist.h"
 
 namespace {
 QStringList args(const QString& line) {
@@ -49,7 +49,8 @@ TEST(ConvertArguments, ReadsTheFrameRunWithItsCompressionChoice) {
 }
 
 TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
-    const char* const needed = "--frames, --output and --fps (or --seconds-per-slide) are all needed";
+    const char* const needed =
+        "--frames, --output and --fps (or --seconds-per-slide) are all needed";
     const char* const nothing =
         "Nothing to do: name presentations or folders (or --samples, --frames, --list-codecs)";
     const char* const fps = "--fps takes a whole number from -32768 to 32767";
@@ -119,8 +120,9 @@ TEST(ConvertArguments, AcceptsEveryNumberAtItsLimits) {
 TEST(ConvertCommand, VersionNamesItselfAndTheLibrariesItFound) {
     const ConvertRun run = RunConvert({QStringLiteral("--version")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith(QStringLiteral("quillmoor-convert 0.1\nFFmpeg libraries: "
-                                                  "libavformat ")))
+    EXPECT_TRUE(
+        run.out.startsWith(QStringLiteral("quillmoor-convert 0.1\nFFmpeg libraries: "
+                                          "libavformat ")))
         << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("\nLibreOffice "))) << run.out.toStdString();
 }

@@ -51,8 +51,9 @@ TEST(ConvertArguments, ReadsAPresentationRunAndLeavesTheRestToTheStoredSettings)
         {{"--beside", "--output-dir", "o", "a"}, "--output-dir and --beside exclude each other"},
         {{"--fps", "fast", "a.pptx"}, "--fps takes a number"},
         {{"--separate"}, "Nothing to do: name presentations or folders"},
-        {{"--samples", "--beside"}, "--samples cannot write beside the samples; the videos go to "
-                                    "the current folder or --output-dir"},
+        {{"--samples", "--beside"},
+         "--samples cannot write beside the samples; the videos go to "
+         "the current folder or --output-dir"},
         {{"--samples", "a.pptx"}, "--samples takes no paths: a.pptx"},
         {{"--output", "o.avi", "a.pptx"},
          "--output does not apply to presentations (videos are named after them)"},
@@ -60,7 +61,8 @@ TEST(ConvertArguments, ReadsAPresentationRunAndLeavesTheRestToTheStoredSettings)
     for (const auto& [arguments, reason] : wrong) {
         const QString error = parse(arguments).error;
         EXPECT_TRUE(error.startsWith(QLatin1String(reason)))
-            << arguments.join(' ').toStdString() << "\n" << error.toStdString();
+            << arguments.join(' ').toStdString() << "\n"
+            << error.toStdString();
     }
 }
 

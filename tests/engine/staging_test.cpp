@@ -187,7 +187,8 @@ TEST_F(StagingTest, UnsafeRootsAreRefusedWithTheReason) {
              return QDir().mkpath(elsewhere) &&
                     ::symlink(QFile::encodeName(elsewhere).constData(), root) == 0;
          }},
-        {"it is not a folder", [&] {
+        {"it is not a folder",
+         [&] {
              writeFile(StagingRoot(), "a file");
              return QFileInfo(StagingRoot()).isFile();
          }},

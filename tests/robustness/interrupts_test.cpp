@@ -101,9 +101,10 @@ TEST(Interrupts, EndTheCommandLineAtOnceWithNothingLeftBehind) {
                             .arg(intact ? "" : "earlier video lost");
         }
     }
-    std::printf("interrupts delivered to a running program: %d of %d meant, in %d tries; "
-                "failed: %lld\n",
-                delivered, Meant, tries, qint64(failures.size()));
+    std::printf(
+        "interrupts delivered to a running program: %d of %d meant, in %d tries; "
+        "failed: %lld\n",
+        delivered, Meant, tries, qint64(failures.size()));
     EXPECT_EQ(delivered, Meant);
     EXPECT_TRUE(failures.isEmpty()) << failures.join(QLatin1Char('\n')).toStdString();
 }

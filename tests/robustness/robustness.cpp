@@ -248,7 +248,8 @@ qint64 TreeProportionalKiB(pid_t root) {
 QMap<int, QString> OpenFds(pid_t pid) {
     QMap<int, QString> open;
     const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-    for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System))
+    for (const QFileInfo& fd :
+         fds.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System))
         open[fd.fileName().toInt()] = fd.symLinkTarget();
     return open;
 }
