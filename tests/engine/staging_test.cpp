@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -175,7 +176,8 @@ TEST_F(StagingTest, UnsafeRootsAreRefusedWithTheReason) {
                            QStringLiteral("it is a symbolic link")),
         QStringLiteral(
             "The temporary folder cannot be used safely:\r\n/tmp/quillmoor-1000\r\nit is a symbolic link"));
-    const QByteArray root = QFile::encodeName(StagingRoot());
+    const QByteArray rootName = QFile::encodeName(StagingRoot());
+    const char* const root = rootName.constData();
     const QString elsewhere = temp.filePath(QStringLiteral("elsewhere"));
     const bool asRoot = ::geteuid() == 0;
     const struct {

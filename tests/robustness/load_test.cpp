@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QMap>
 #include <QRegularExpression>
+#include <climits>
+#include <cstdio>
 
 #include "../platform/avifile/support/avidecode.h"
 #include "robustness.h"

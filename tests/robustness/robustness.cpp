@@ -247,10 +247,14 @@ qint64 TreeProportionalKiB(pid_t root) {
 
 QMap<int, QString> OpenFds(pid_t pid) {
     QMap<int, QString> open;
-    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-    for (const QFileInfo& fd :
-         fds.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System))
-        open[fd.fileName().toInt()] = fd.symLinkTarget();
+    const QString folder = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QString& fd :
+         QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        char target[4096];
+        const ssize_t size = ::readlink(
+            QFile::encodeName(folder + QLatin1Char('/') + fd).constData(), target, sizeof target);
+        if (size >= 0) open[fd.toInt()] = QString::fromLocal8Bit(target, int(size));
+    }
     return open;
 }
 
