@@ -5,9 +5,10 @@
 # quillmoor_tests). Every program lands in build/bin.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-# The tests' fuzz targets need clang.
+# The tests' fuzz targets need clang with its sanitizer and libFuzzer runtimes
+# (only recommended by clang, and the set-up installs no recommendations).
 extra=()
-for target in "$@"; do [ "$target" = quillmoor_tests ] && extra+=(clang); done
+for target in "$@"; do [ "$target" = quillmoor_tests ] && extra+=(clang libclang-rt-14-dev); done
 "$root/scripts/setup.sh" "${extra[@]}"
 gen=()
 [ -f "$root/build/CMakeCache.txt" ] || gen=(-G Ninja)

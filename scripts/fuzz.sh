@@ -17,7 +17,7 @@ skip() {
     echo "fuzz targets skipped: $1"
     exit 77
 }
-command -v clang++ >/dev/null || skip "clang++ is not installed (scripts/setup.sh clang)"
+command -v clang++ >/dev/null || skip "clang++ is not installed (scripts/setup.sh clang libclang-rt-14-dev)"
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
 echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' >"$probe/p.cpp"
