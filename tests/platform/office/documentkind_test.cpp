@@ -107,7 +107,9 @@ TEST(DocumentKind, TellsOfficeFilesByTheirDirectoryAloneWithoutReadingThemWhole)
         ASSERT_FALSE(path.isEmpty());
         const qint64 before = bytesRead();
         EXPECT_EQ(OtherDocumentKind(QFile::encodeName(path).toStdString()), kind) << ++number;
-        if (counted) EXPECT_LT(bytesRead() - before, 128 << 10) << number;
+        if (counted) {
+            EXPECT_LT(bytesRead() - before, 128 << 10) << number;
+        }
     }
     if (!counted) GTEST_SKIP() << "/proc/self/io is unreadable: bytes read are not counted";
 }
@@ -223,7 +225,9 @@ TEST(DocumentKind, FollowsTheAllocationTableListPastTheHeader) {
         ASSERT_TRUE(head);
         const auto names = CompoundFileNames(head->file.get(), head->size);
         EXPECT_EQ(names.has_value(), read);
-        if (read) EXPECT_EQ(*names, std::vector<std::string>{"Workbook"});
+        if (read) {
+            EXPECT_EQ(*names, std::vector<std::string>{"Workbook"});
+        }
     }
 }
 
