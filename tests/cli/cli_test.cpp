@@ -53,7 +53,8 @@ TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
         "--frames, --output and --fps (or --seconds-per-slide) are all needed";
     const char* const nothing =
         "Nothing to do: name presentations or folders (or --samples, --frames, --list-codecs)";
-    const char* const fps = "--fps takes a whole number from -32768 to 32767";
+    const char* const fps =
+        "--fps takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)";
     const struct {
         const char* line;
         const char* reason;  // how the message starts
