@@ -65,7 +65,7 @@ TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
         {"--frames f --fps x --output o.avi", fps},
         {"--frames f --fps 40000 --output o.avi", fps},
         {"--frames f --fps 2 --output o.avi --codec indeo",
-         "Unknown codec \"indeo\"; these are on offer:\n  Full Frames (Uncompressed)\n  Motion JPEG"},
+         "Unknown codec \"indeo\" (on offer: Full Frames (Uncompressed), Motion JPEG"},
         {"--frames f --fps 2 --output o.avi --quality 101",
          "--quality takes a whole number from 0 to 100"},
         {"--frames f --fps 2 --output o.avi --keyframe 0",
