@@ -12,20 +12,26 @@
 // Receives each packet a frame becomes; returns 0 or a negative FFmpeg error.
 using PacketSink = std::function<int(AVPacket*)>;
 
-// Turns DIB frames of one fixed layout into the packets of one AVI stream: as
+// Turns DIB frames of one fixed layout into the packets of one video stream: as
 // they are for the uncompressed entry, else through libswscale and an encoder.
+// Each frame carries its own duration, in the stream's time base.
 class AviEncoder {
   public:
     virtual ~AviEncoder() = default;
 
     // nullptr when the encoder is missing or refuses the layout or options.
+    // `globalHeader`: the container keeps the stream's headers itself (MP4, Matroska).
+    // `topDownRows`: uncompressed rows are stored top-down (Matroska's readers
+    // ignore the bottom-up mark).
     static std::unique_ptr<AviEncoder> create(const BitmapFormat& format, const CodecEntry& codec,
-                                              const CompressOptions& options, AVRational timeBase);
+                                              const CompressOptions& options, AVRational timeBase,
+                                              bool globalHeader, bool topDownRows);
 
     // The stream parameters the muxer writes into the stream header.
     virtual int fillParameters(AVCodecParameters* parameters) const = 0;
-    // One frame of exactly format.imageBytes() bytes at `position`.
-    virtual int encode(const unsigned char* pixels, qint64 position, bool keyFrame,
+    // One frame of exactly format.imageBytes() bytes at `position`, shown for
+    // `duration` (> 0) time-base units.
+    virtual int encode(const unsigned char* pixels, qint64 position, qint64 duration, bool keyFrame,
                        const PacketSink& sink) = 0;
     // Hands out the packets an encoder still holds back.
     virtual int flush(const PacketSink& sink) = 0;

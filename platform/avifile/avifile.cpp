@@ -38,7 +38,11 @@ AviFile::~AviFile() {
 }
 
 int AVIFileInit() {
-    if (initCount++ == 0) av_log_set_level(AV_LOG_ERROR);
+    if (initCount++ == 0) {
+        av_log_set_level(AV_LOG_ERROR);
+        // SVT-AV1 prints its configuration unless told to keep to errors.
+        if (!qEnvironmentVariableIsSet("SVT_LOG")) qputenv("SVT_LOG", "1");
+    }
     return AVIERR_OK;
 }
 

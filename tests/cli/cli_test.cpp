@@ -16,6 +16,7 @@
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
 #include "convertrun.h"
+#include "platform/avifile/codeclist.h"
 
 namespace {
 QStringList args(const QString& line) {
@@ -35,7 +36,7 @@ TEST(ConvertArguments, ReadsTheFrameRunWithItsCompressionChoice) {
     EXPECT_EQ(request.compression.codec, QStringLiteral("MPEG-4 part 2"));
     EXPECT_EQ(request.compression.quality, 90);
     EXPECT_EQ(request.compression.keyFrameEvery, 4);
-    EXPECT_EQ(request.compression.dataRateKbps, 300);
+    EXPECT_EQ(request.compression.dataRateBitsPerSecond, 300 * 1000);  // kilobits
 
     const ConvertRequest plain = ParseConvertArguments(args("--frames f --fps 0 --output o.avi"));
     ASSERT_TRUE(plain.error.isEmpty());
@@ -58,7 +59,9 @@ TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
           "--frames f --fps 2 --output o.avi --quality 50",
           "--frames f --fps 2 --output o.avi --codec ffv1 --kbps 100",
           "--frames f --fps 2 --output o.avi --separate", "--frames f --fps 2 --output o.avi extra",
-          "--bogus", ""}) {
+          "--frames f --fps 2 --output o.mp4 --codec ffv1",
+          "--frames f --fps 2 --output o.avi --container mp4", "--container mov a.pptx",
+          "--container mp4 --codec cinepak a.pptx", "--bogus", ""}) {
         const QStringList arguments = QString::fromLatin1(line).isEmpty()
                                           ? QStringList{"quillmoor-convert"}
                                           : args(QString::fromLatin1(line));
@@ -148,6 +151,26 @@ TEST(ConvertCommand, SaysWhatWentWrongAndEndsWithAFailureStatus) {
     const ConvertRun list = RunConvert({"--list-codecs"});
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_TRUE(list.out.startsWith(QStringLiteral("Full Frames (Uncompressed)\n")));
+    const ConvertRun mp4 = RunConvert({"--list-codecs", "--container", "mp4"});
+    EXPECT_TRUE(mp4.out.startsWith(QStringLiteral("H.264\nMPEG-4 part 2\n")));
+}
+
+TEST(ConvertArguments, TheContainerComesFromTheOptionOrTheOutputsExtension) {
+    const struct {
+        const char* line;
+        VideoContainer container;
+        const char* codec;
+    } cases[] = {
+        {"--frames f --fps 2 --output o.MP4", VideoContainer::Mp4, "H.264"},
+        {"--frames f --fps 2 --output o.mkv", VideoContainer::Matroska, UncompressedCodecName},
+        {"--frames f --fps 2 --output o", VideoContainer::Avi, UncompressedCodecName},
+        {"--container mkv --codec hevc a.pptx", VideoContainer::Matroska, "H.265"}};
+    for (const auto& c : cases) {
+        const ConvertRequest request = ParseConvertArguments(args(QString::fromLatin1(c.line)));
+        ASSERT_TRUE(request.error.isEmpty()) << c.line << request.error.toStdString();
+        EXPECT_EQ(request.container, c.container) << c.line;
+        EXPECT_EQ(request.compression.codec, QLatin1String(c.codec)) << c.line;
+    }
 }
 
 // Frames that cannot all go into the video never cost the earlier one.

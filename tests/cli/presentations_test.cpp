@@ -113,13 +113,14 @@ TEST(ConvertCommand, StoredOptionsThatSelectNoModeOrNoPlaceAreRefusedWithAReason
 }
 
 TEST(ConvertArguments, CompressionNumbersApplyOverTheRememberedCompressor) {
-    const CompressOptions remembered{QStringLiteral("Motion JPEG"), 40, 1, 500};
+    const CompressOptions remembered{QStringLiteral("Motion JPEG"), 40, 1,
+                                     500 * BitsPerDialogKilobyte};
     const ChosenCompression chosen =
         CompressionFor(parse({"--quality", "90", "--kbps", "0", "a.pptx"}), remembered);
     EXPECT_TRUE(chosen.error.isEmpty()) << chosen.error.toStdString();
     EXPECT_EQ(chosen.options.codec, QStringLiteral("Motion JPEG"));
     EXPECT_EQ(chosen.options.quality, 90);
-    EXPECT_EQ(chosen.options.dataRateKbps, 0);
+    EXPECT_EQ(chosen.options.dataRateBitsPerSecond, 0);
     // Motion JPEG makes every frame a key frame: a number it ignores is refused.
     EXPECT_TRUE(CompressionFor(parse({"--keyframe", "5", "a.pptx"}), remembered)
                     .error.startsWith(QStringLiteral("--keyframe has no effect on Motion JPEG")));

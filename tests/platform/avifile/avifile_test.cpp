@@ -195,7 +195,7 @@ TEST_F(AviFileTest, ADataRateLimitMakesSmallerFramesThanTheBestQuality) {
         CompressOptions best = codec(name);
         best.quality = 100;
         CompressOptions limited = best;
-        limited.dataRateKbps = 2;
+        limited.dataRateBitsPerSecond = 2 * BitsPerDialogKilobyte;
         const QString a = path(QStringLiteral("best.avi")), b = path(QStringLiteral("limited.avi"));
         ASSERT_EQ(writeVideo(a, dibs, 1, best).status, 0);
         ASSERT_EQ(writeVideo(b, dibs, 1, limited).status, 0);

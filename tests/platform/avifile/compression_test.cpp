@@ -67,16 +67,16 @@ TEST(CompressOptionsStore, RemembersTheChoiceInItsOwnGroupAndFallsBackOnNonsense
     EXPECT_EQ(defaults.codec, QString());
     EXPECT_EQ(defaults.keyFrameEvery, 1);
     EXPECT_EQ(defaults.quality, 0);
-    EXPECT_EQ(defaults.dataRateKbps, 0);
+    EXPECT_EQ(defaults.dataRateBitsPerSecond, 0);
 
     SaveQuillmoorSetting(QStringLiteral("Fps"), QStringLiteral("5"));
-    CompressOptions chosen{QStringLiteral("Motion JPEG"), 80, 4, 900};
+    CompressOptions chosen{QStringLiteral("Motion JPEG"), 80, 4, 900 * BitsPerDialogKilobyte};
     SaveCompressOptions(chosen);
     const CompressOptions loaded = LoadCompressOptions();
     EXPECT_EQ(loaded.codec, chosen.codec);
     EXPECT_EQ(loaded.quality, 80);
     EXPECT_EQ(loaded.keyFrameEvery, 4);
-    EXPECT_EQ(loaded.dataRateKbps, 900);
+    EXPECT_EQ(loaded.dataRateBitsPerSecond, 900 * BitsPerDialogKilobyte);
     {
         QSettings s = store();
         s.beginGroup(QStringLiteral("Quillmoor"));
