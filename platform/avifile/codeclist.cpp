@@ -17,7 +17,7 @@ constexpr CodecEntry codecs[] = {
     {"Motion JPEG", "mjpeg", true, false, true, 1, Avi | Matroska},
     {"MPEG-4 part 2", "mpeg4", true, true, true, 2, Avi | Mp4 | Matroska},
     {"FFV1", "ffv1", false, true, false, 1, Avi | Matroska},
-    {"HuffYUV", "huffyuv", false, false, false, 2, Avi | Matroska},
+    {"HuffYUV", "huffyuv", false, false, false, 1, Avi | Matroska},
     {"Cinepak", "cinepak", false, true, false, 4, Avi | Matroska},
     {"Microsoft Video 1", "msvideo1", false, true, false, 4, Avi | Matroska},
     {"PNG", "png", false, false, false, 1, Avi | Matroska},

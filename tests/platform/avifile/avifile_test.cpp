@@ -149,10 +149,13 @@ TEST_F(AviFileTest, EveryOfferedCodecPlaysBackWithItsFramesCountAndRate) {
             const bool lossless = !entry->usesQuality && name != QLatin1String("Cinepak") &&
                                   name != QLatin1String("Microsoft Video 1");
             for (int i = 0; i < 4; ++i) {
-                // Encoders with block sizes get black padding right and below.
-                const QImage decoded = video.frames[i].copy(0, 0, size.width(), size.height());
-                ASSERT_LT(video.frames[i].width() - size.width(), entry->sizeAlignment);
-                ASSERT_LT(video.frames[i].height() - size.height(), entry->sizeAlignment);
+                // Encoders with block sizes get the picture at the nearest size they take.
+                const QImage decoded =
+                    video.frames[i].scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                ASSERT_LE(std::abs(video.frames[i].width() - size.width()),
+                          entry->sizeAlignment / 2);
+                ASSERT_LE(std::abs(video.frames[i].height() - size.height()),
+                          entry->sizeAlignment / 2);
                 if (lossless)
                     EXPECT_EQ(MaxChannelDifference(decoded, images[i]), 0) << "frame " << i;
                 else
