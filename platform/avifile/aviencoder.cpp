@@ -140,12 +140,13 @@ bool isYuv(AVPixelFormat format) {
 }
 
 // The matrix players assume for the size: BT.709 from 720 lines, BT.601 below.
-bool highDefinition(int height) {
-    return height >= 720;
+// JPEG defines its own: BT.601, full range, at every size.
+bool highDefinition(const AVCodecContext* c) {
+    return c->height >= 720 && c->pix_fmt != AV_PIX_FMT_YUVJ420P;
 }
 
 void tagColour(AVCodecContext* c) {
-    const bool hd = highDefinition(c->height);
+    const bool hd = highDefinition(c);
     c->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
     c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
     c->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
@@ -283,7 +284,7 @@ class CodecEncoder : public AviEncoder {
         if (!scaler_) return false;
         if (!isYuv(c->pix_fmt)) return true;
         const int* matrix =
-            sws_getCoefficients(highDefinition(c->height) ? SWS_CS_ITU709 : SWS_CS_ITU601);
+            sws_getCoefficients(highDefinition(c) ? SWS_CS_ITU709 : SWS_CS_ITU601);
         const bool fullRange = c->color_range == AVCOL_RANGE_JPEG;
         return sws_setColorspaceDetails(scaler_.get(), matrix, 1, matrix, fullRange ? 1 : 0, 0,
                                         1 << 16, 1 << 16) >= 0;
