@@ -283,8 +283,7 @@ class CodecEncoder : public AviEncoder {
             nullptr, nullptr, nullptr));
         if (!scaler_) return false;
         if (!isYuv(c->pix_fmt)) return true;
-        const int* matrix =
-            sws_getCoefficients(highDefinition(c) ? SWS_CS_ITU709 : SWS_CS_ITU601);
+        const int* matrix = sws_getCoefficients(highDefinition(c) ? SWS_CS_ITU709 : SWS_CS_ITU601);
         const bool fullRange = c->color_range == AVCOL_RANGE_JPEG;
         return sws_setColorspaceDetails(scaler_.get(), matrix, 1, matrix, fullRange ? 1 : 0, 0,
                                         1 << 16, 1 << 16) >= 0;

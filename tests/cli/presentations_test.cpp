@@ -139,3 +139,20 @@ TEST(ConvertCommand, ConvertsTheShippedSamplesIntoTheCurrentFolder) {
     for (const QString& name : videos)
         EXPECT_TRUE(DecodeVideo(dir.filePath(name), false).ok()) << name.toStdString();
 }
+
+// The window's video settings decide what the command line is not told.
+TEST(ConvertCommand, TheStoredVideoSettingsChooseContainerAndSlideTime) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString deck = dir.filePath(QStringLiteral("three.fodp"));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("threeslides.fodp")), deck));
+    SaveVideoSettings(VideoSettings{VideoContainer::Mp4, 480, 2500});
+    const ConvertRun run = RunConvert({"--separate", "--beside", deck}, dir.path());
+    SaveVideoSettings(VideoSettings{});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedVideo video = DecodeVideo(dir.filePath(QStringLiteral("three.mp4")), false);
+    ASSERT_TRUE(video.ok()) << video.error.toStdString();
+    EXPECT_EQ(video.codecName, QStringLiteral("h264"));
+    EXPECT_EQ(video.height, 480);
+    EXPECT_EQ(video.packetSeconds, (QList<double>{0, 2.5, 5}));
+}
