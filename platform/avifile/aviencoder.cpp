@@ -139,14 +139,20 @@ bool isYuv(AVPixelFormat format) {
     return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
 }
 
-// The matrix players assume for the size: BT.709 from 720 lines, BT.601 below.
-// JPEG defines its own: BT.601, full range, at every size.
-bool highDefinition(const AVCodecContext* c) {
-    return c->height >= 720 && c->pix_fmt != AV_PIX_FMT_YUVJ420P;
+// MPEG-4 part 2 cannot state its matrix in the stream; JPEG defines its own.
+bool streamStatesColour(const QLatin1String& encoder) {
+    return encoder != QLatin1String("mpeg4") && encoder != QLatin1String("mjpeg");
 }
 
-void tagColour(AVCodecContext* c) {
-    const bool hd = highDefinition(c);
+// The matrix players assume for the size, BT.709 from 720 lines and BT.601 below,
+// where the file says which; where it cannot, and for JPEG, the BT.601 every
+// decoder of such a stream assumes.
+bool highDefinition(const AVCodecContext* c, bool stated) {
+    return c->height >= 720 && c->pix_fmt != AV_PIX_FMT_YUVJ420P && stated;
+}
+
+void tagColour(AVCodecContext* c, bool stated) {
+    const bool hd = highDefinition(c, stated);
     c->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
     c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
     c->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
@@ -186,7 +192,7 @@ class CodecEncoder : public AviEncoder {
         : format_(format), keyFrameEvery_(keyFrameEvery) {}
 
     bool open(const CodecEntry& codec, const CompressOptions& options, AVRational timeBase,
-              bool globalHeader) {
+              const StreamNeeds& needs) {
         const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
         const AVPixelFormat target = targetPixelFormat(codec.encoder, format_);
         if (encoder == nullptr || target == AV_PIX_FMT_NONE) return false;
@@ -201,12 +207,13 @@ class CodecEncoder : public AviEncoder {
         c->framerate = av_inv_q(timeBase);
         c->sample_aspect_ratio = AVRational{1, 1};
         c->max_b_frames = 0;  // AVI keeps no presentation times
-        if (globalHeader) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        if (needs.globalHeader) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         c->gop_size = keyFrameEvery_;
         // Video 1 counts the frames between key frames, the others the distance.
         c->keyint_min = name == QLatin1String("msvideo1") ? keyFrameEvery_ - 1 : keyFrameEvery_;
         c->thread_count = 0;
-        if (isYuv(target)) tagColour(c);
+        statesColour_ = needs.statesColour || streamStatesColour(name);
+        if (isYuv(target)) tagColour(c, statesColour_);
 
         AVDictionary* raw = nullptr;
         const RateLimit limit = rateLimitFor(options.dataRateBitsPerSecond, timeBase);
@@ -283,7 +290,8 @@ class CodecEncoder : public AviEncoder {
             nullptr, nullptr, nullptr));
         if (!scaler_) return false;
         if (!isYuv(c->pix_fmt)) return true;
-        const int* matrix = sws_getCoefficients(highDefinition(c) ? SWS_CS_ITU709 : SWS_CS_ITU601);
+        const int* matrix =
+            sws_getCoefficients(highDefinition(c, statesColour_) ? SWS_CS_ITU709 : SWS_CS_ITU601);
         const bool fullRange = c->color_range == AVCOL_RANGE_JPEG;
         return sws_setColorspaceDetails(scaler_.get(), matrix, 1, matrix, fullRange ? 1 : 0, 0,
                                         1 << 16, 1 << 16) >= 0;
@@ -348,16 +356,17 @@ class CodecEncoder : public AviEncoder {
     AvFramePtr frame_;
     SwsContextPtr scaler_;
     qint64 framesSent_ = 0;
+    bool statesColour_ = false;
     std::map<qint64, qint64> durations_;  // by position, until its packet comes out
 };
 }  // namespace
 
 std::unique_ptr<AviEncoder> AviEncoder::create(const BitmapFormat& format, const CodecEntry& codec,
                                                const CompressOptions& options, AVRational timeBase,
-                                               bool globalHeader, bool topDownRows) {
-    if (codec.encoder == nullptr) return std::make_unique<RawEncoder>(format, topDownRows);
+                                               const StreamNeeds& needs) {
+    if (codec.encoder == nullptr) return std::make_unique<RawEncoder>(format, needs.topDownRows);
     const int keyFrameEvery = codec.usesKeyFrames ? std::max(1, options.keyFrameEvery) : 1;
     auto encoder = std::make_unique<CodecEncoder>(format, keyFrameEvery);
-    if (!encoder->open(codec, options, timeBase, globalHeader)) return nullptr;
+    if (!encoder->open(codec, options, timeBase, needs)) return nullptr;
     return encoder;
 }

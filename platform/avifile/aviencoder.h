@@ -9,6 +9,13 @@
 #include "platform/avifile/compressoptions.h"
 #include "platform/avifile/ffmpegptr.h"
 
+// What the container asks of the stream.
+struct StreamNeeds {
+    bool globalHeader = false;  // it keeps the stream's headers itself (MP4, Matroska)
+    bool topDownRows = false;   // uncompressed rows top-down: Matroska's readers ignore the mark
+    bool statesColour = false;  // it states matrix and range even where the stream cannot
+};
+
 // Receives each packet a frame becomes; returns 0 or a negative FFmpeg error.
 using PacketSink = std::function<int(AVPacket*)>;
 
@@ -20,12 +27,9 @@ class AviEncoder {
     virtual ~AviEncoder() = default;
 
     // nullptr when the encoder is missing or refuses the layout or options.
-    // `globalHeader`: the container keeps the stream's headers itself (MP4, Matroska).
-    // `topDownRows`: uncompressed rows are stored top-down (Matroska's readers
-    // ignore the bottom-up mark).
     static std::unique_ptr<AviEncoder> create(const BitmapFormat& format, const CodecEntry& codec,
                                               const CompressOptions& options, AVRational timeBase,
-                                              bool globalHeader, bool topDownRows);
+                                              const StreamNeeds& needs);
 
     // The stream parameters the muxer writes into the stream header.
     virtual int fillParameters(AVCodecParameters* parameters) const = 0;

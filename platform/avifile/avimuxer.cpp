@@ -122,9 +122,12 @@ int AviMuxer::setFormat(const void* block, qint64 size,
     const CodecEntry* codec = options ? FindCodec(options->codec, container_)
                                       : FindCodec(QLatin1String(UncompressedCodecName), container_);
     if (codec == nullptr) return AVIERR_NOCOMPRESSOR;
-    const bool globalHeader = (format_->oformat->flags & AVFMT_GLOBALHEADER) != 0;
-    encoder_ = AviEncoder::create(layout, *codec, options.value_or(CompressOptions{}), timeBase_,
-                                  globalHeader, container_ == VideoContainer::Matroska);
+    StreamNeeds needs;
+    needs.globalHeader = (format_->oformat->flags & AVFMT_GLOBALHEADER) != 0;
+    needs.topDownRows = container_ == VideoContainer::Matroska;
+    needs.statesColour = container_ != VideoContainer::Avi;
+    encoder_ =
+        AviEncoder::create(layout, *codec, options.value_or(CompressOptions{}), timeBase_, needs);
     if (!encoder_) return AVIERR_NOCOMPRESSOR;
     return writeHeader(layout);
 }
