@@ -103,8 +103,7 @@ QString CodecNameFor(const QString& text, VideoContainer container) {
     const struct {
         const char* alias;
         const char* name;
-    } aliases[] = {
-        {"h264", "H.264"}, {"h265", "H.265"}, {"hevc", "H.265"}, {"vp9", "VP9"}, {"av1", "AV1"}};
+    } aliases[] = {{"h264", "H.264"}, {"h265", "H.265"}, {"hevc", "H.265"}, {"vp9", "VP9"}};
     for (const auto& alias : aliases)
         if (wanted.compare(QLatin1String(alias.alias), Qt::CaseInsensitive) == 0 &&
             names.contains(QLatin1String(alias.name)))

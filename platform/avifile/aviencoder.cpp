@@ -88,8 +88,7 @@ AVPixelFormat targetPixelFormat(const char* encoder, const BitmapFormat& format)
     // 4:2:0 where players expect it; lossless codecs keep the RGB values.
     if (name == QLatin1String("mjpeg")) return AV_PIX_FMT_YUVJ420P;
     if (name == QLatin1String("mpeg4") || name == QLatin1String("libx264") ||
-        name == QLatin1String("libx265") || name == QLatin1String("libvpx-vp9") ||
-        name == QLatin1String("libsvtav1"))
+        name == QLatin1String("libx265") || name == QLatin1String("libvpx-vp9"))
         return AV_PIX_FMT_YUV420P;
     if (name == QLatin1String("ffv1")) return AV_PIX_FMT_BGR0;
     if (name == QLatin1String("huffyuv")) return AV_PIX_FMT_RGB24;
@@ -175,15 +174,12 @@ void setRateFactor(const QLatin1String& name, const CompressOptions& options, AV
         av_dict_set(d, "cpu-used", "8", 0);
         av_dict_set_int(d, "b", 0, 0);
         av_dict_set_int(d, "crf", rateFactorFor(options.quality, 63, 15), 0);
-    } else if (name == QLatin1String("libsvtav1")) {
-        av_dict_set(d, "preset", "10", 0);
-        av_dict_set_int(d, "crf", rateFactorFor(options.quality, 63, 35), 0);
     }
 }
 
 bool takesRateFactor(const QLatin1String& name) {
     return name == QLatin1String("libx264") || name == QLatin1String("libx265") ||
-           name == QLatin1String("libvpx-vp9") || name == QLatin1String("libsvtav1");
+           name == QLatin1String("libvpx-vp9");
 }
 
 class CodecEncoder : public AviEncoder {

@@ -38,11 +38,7 @@ AviFile::~AviFile() {
 }
 
 int AVIFileInit() {
-    if (initCount++ == 0) {
-        av_log_set_level(AV_LOG_ERROR);
-        // SVT-AV1 prints its configuration unless told to keep to errors.
-        if (!qEnvironmentVariableIsSet("SVT_LOG")) qputenv("SVT_LOG", "1");
-    }
+    if (initCount++ == 0) av_log_set_level(AV_LOG_ERROR);
     return AVIERR_OK;
 }
 

@@ -10,7 +10,8 @@ constexpr unsigned Mp4 = ContainerBit(VideoContainer::Mp4);
 constexpr unsigned Matroska = ContainerBit(VideoContainer::Matroska);
 
 // Cinepak and Video 1 code 4x4 blocks; 4:2:0 needs even sizes. MP4 takes only
-// what its players decode; Matroska takes everything.
+// what its players decode; Matroska takes everything. SVT-AV1 (FFmpeg 5.1) is
+// left out: it makes only the first frame a key frame, whatever it is asked.
 constexpr CodecEntry codecs[] = {
     {UncompressedCodecName, nullptr, false, false, false, 1, Avi | Matroska},
     {"H.264", "libx264", true, true, true, 2, Avi | Mp4 | Matroska},
@@ -24,7 +25,6 @@ constexpr CodecEntry codecs[] = {
     {"ZMBV", "zmbv", false, true, false, 1, Avi | Matroska},
     {"H.265", "libx265", true, true, true, 2, Mp4 | Matroska},
     {"VP9", "libvpx-vp9", true, true, true, 2, Mp4 | Matroska},
-    {"AV1", "libsvtav1", true, true, true, 8, Mp4 | Matroska},
 };
 
 // The AVI dialog keeps its written order: H.264 after MPEG-4 part 2.

@@ -64,8 +64,7 @@ bool lossless(const QString& codec) {
 }
 
 bool storesYuv(const QString& codec) {
-    return QStringList{"Motion JPEG", "MPEG-4 part 2", "H.264", "H.265", "VP9", "AV1"}.contains(
-        codec);
+    return QStringList{"Motion JPEG", "MPEG-4 part 2", "H.264", "H.265", "VP9"}.contains(codec);
 }
 
 class ContainersTest : public ::testing::Test {
