@@ -118,6 +118,7 @@ TEST_F(ContainersTest, EveryCompressorOfEveryContainerKeepsFramesTimesAndColour)
             ASSERT_TRUE(video.ok()) << video.error.toStdString();
             ASSERT_EQ(video.frames.size(), 3);
             EXPECT_EQ(video.nonEmptyPackets(), 3);
+            EXPECT_EQ(video.packetKeys, QList<bool>(3, true));  // one key frame a slide
             if (container != VideoContainer::Avi) {
                 for (int i = 0; i < 3; ++i) {
                     EXPECT_NEAR(video.packetSeconds[i], i * 0.2, 1e-9);
