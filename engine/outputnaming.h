@@ -15,9 +15,9 @@ QString VideoFileName(const QString& presentationPath,
 QString VideoPath(const QString& folder, const QString& presentationPath,
                   VideoContainer container = VideoContainer::Avi);
 
-// Paths this run has written. A second video that would land on one of them
-// gets " (2)", " (3)", ... before its container's extension instead of
-// replacing the first.
+// Paths this run has written, compared as real files (links resolved). A
+// second video that would land on one of them gets " (2)", " (3)", ... before
+// its container's extension instead of replacing the first.
 class RunOutputs {
   public:
     // `path`, or the first free numbered variant of it.
