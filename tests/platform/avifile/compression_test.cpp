@@ -141,3 +141,21 @@ TEST(CompressionDialog, OkReturnsOneAndRemembersCancelReturnsZeroAndLeavesTheOpt
     EXPECT_EQ(untouched.codec, QStringLiteral("untouched"));
     forgetChoice();
 }
+
+// Each container remembers its own compressor; MP4 starts on H.264.
+TEST(CompressionDialog, OffersTheContainersCompressorsAndRemembersEachOnesChoice) {
+    forgetChoice();
+    CompressOptions mp4;
+    mp4.container = VideoContainer::Mp4;
+    answerNextDialog(true, [](CompressionDialog& d) {
+        auto* codec = d.findChild<QComboBox*>(QStringLiteral("codec"));
+        EXPECT_EQ(codec->currentText(), QStringLiteral("H.264"));
+        EXPECT_EQ(codec->findText(QLatin1String(UncompressedCodecName)), -1);
+        codec->setCurrentText(QStringLiteral("MPEG-4 part 2"));
+    });
+    EXPECT_EQ(ShowCompressionDialog(nullptr, mp4), 1);
+    EXPECT_EQ(mp4.container, VideoContainer::Mp4);
+    EXPECT_EQ(LoadCompressOptions(VideoContainer::Mp4).codec, QStringLiteral("MPEG-4 part 2"));
+    EXPECT_EQ(LoadCompressOptions(VideoContainer::Avi).codec, QString());
+    forgetChoice();
+}
