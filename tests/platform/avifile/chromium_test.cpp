@@ -61,17 +61,22 @@ TEST(Chromium, PlaysTheMp4WithItsLengthSizeAndWhite) {
     ASSERT_TRUE(html.open(QIODevice::WriteOnly));
     html.write(QString::fromLatin1(Page).arg(QStringLiteral("slides.mp4")).toUtf8());
     html.close();
-    QProcess browser;
-    browser.start(chromium, {"--headless", "--no-sandbox", "--disable-gpu", "--mute-audio",
-                             "--allow-file-access-from-files", "--virtual-time-budget=10000",
-                             "--user-data-dir=" + dir.filePath(QStringLiteral("profile")),
-                             "--dump-dom", QStringLiteral("file://") + page});
-    ASSERT_TRUE(browser.waitForFinished(90000));
-    const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
-    const QRegularExpressionMatch shown =
-        QRegularExpression(
-            QStringLiteral("duration=([0-9.]+) size=(\\d+x\\d+) pixel=(\\d+,\\d+,\\d+)"))
-            .match(dom);
+    // Chromium's virtual time runs ahead of the media threads on a busy machine:
+    // a page still waiting is asked again.
+    QString dom;
+    QRegularExpressionMatch shown;
+    for (int attempt = 0; attempt < 3 && !shown.hasMatch(); ++attempt) {
+        QProcess browser;
+        browser.start(chromium, {"--headless", "--no-sandbox", "--disable-gpu", "--mute-audio",
+                                 "--allow-file-access-from-files", "--virtual-time-budget=30000",
+                                 "--user-data-dir=" + dir.filePath(QStringLiteral("profile")),
+                                 "--dump-dom", QStringLiteral("file://") + page});
+        ASSERT_TRUE(browser.waitForFinished(90000));
+        dom = QString::fromUtf8(browser.readAllStandardOutput());
+        shown = QRegularExpression(
+                    QStringLiteral("duration=([0-9.]+) size=(\\d+x\\d+) pixel=(\\d+,\\d+,\\d+)"))
+                    .match(dom);
+    }
     ASSERT_TRUE(shown.hasMatch()) << dom.toStdString();
     EXPECT_NEAR(shown.captured(1).toDouble(), 5.0, 0.01);
     EXPECT_EQ(shown.captured(2).toStdString(), "320x240");
