@@ -61,9 +61,10 @@ class BatchConversion {
     BatchConversion(Host& host, Prompts& prompts);
 
     void PushButton2_Click();
-    // How the engine helpers of later runs are started (the window's runs: as they come).
+    // How the engine helpers of later runs are started; the host's slide height is added.
     void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
-    // Every frame of later runs lasting as `timing` says, instead of the frame rate box.
+    // Every frame of later runs lasting as `timing` says, instead of the frame rate box
+    // and the host's seconds per slide.
     void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
 
     bool IsConverting() const { return isConverting_; }
@@ -100,6 +101,10 @@ class BatchConversion {
     RunOutputs outputs_;
     HelperOptions engineOptions_;
     std::optional<FrameTiming> frameTiming_;
+    // The host's video settings as the run in hand started with them.
+    VideoSettings video_;
+    std::optional<FrameTiming> runTiming_;
+    HelperOptions runEngineOptions() const;
     QElapsedTimer rowClock_;
 };
 

@@ -15,12 +15,13 @@
 #include "platform/avifile/codeclist.h"
 
 CompressionDialog::CompressionDialog(const CompressOptions& initial, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), container_(initial.container) {
     setWindowTitle(QStringLiteral("Video Compression"));
 
     codec_ = new QComboBox(this);
     codec_->setObjectName(QStringLiteral("codec"));
-    codec_->addItems(AvailableCodecNames());
+    codec_->addItems(AvailableCodecNames(initial.container));
+    // No choice yet for this container: its default (H.264 for MP4) is the first entry.
     const int chosen = codec_->findText(initial.codec);
     codec_->setCurrentIndex(chosen >= 0 ? chosen : 0);
 
@@ -45,7 +46,7 @@ CompressionDialog::CompressionDialog(const CompressOptions& initial, QWidget* pa
     dataRate_->setObjectName(QStringLiteral("dataRate"));
     dataRate_->setRange(0, 1000000);
     dataRate_->setSpecialValueText(QStringLiteral("No limit"));
-    dataRate_->setValue(initial.dataRateKbps);
+    dataRate_->setValue(int(DialogKilobytes(initial.dataRateBitsPerSecond)));
     dataRate_->setSuffix(QStringLiteral(" KB/s"));
 
     auto* form = new QFormLayout;
@@ -80,7 +81,7 @@ CompressionDialog::CompressionDialog(const CompressOptions& initial, QWidget* pa
 }
 
 void CompressionDialog::codecChanged() {
-    const CodecEntry* entry = FindCodec(codec_->currentText());
+    const CodecEntry* entry = FindCodec(codec_->currentText(), container_);
     quality_->setEnabled(entry != nullptr && entry->usesQuality);
     qualityValue_->setEnabled(quality_->isEnabled());
     keyFrameEvery_->setEnabled(entry != nullptr && entry->usesKeyFrames);
@@ -96,7 +97,8 @@ CompressOptions CompressionDialog::options() const {
     chosen.codec = codec_->currentText();
     chosen.quality = quality_->value();
     chosen.keyFrameEvery = keyFrameEvery_->value();
-    chosen.dataRateKbps = dataRate_->value();
+    chosen.dataRateBitsPerSecond = dataRate_->value() * BitsPerDialogKilobyte;
+    chosen.container = container_;
     return chosen;
 }
 
@@ -120,8 +122,8 @@ bool CompressionDialog::forEveryVideo() const {
 
 int ShowCompressionDialogFor(QWidget* parent, const QString& videoPath, CompressOptions& options,
                              bool* everyVideo) {
-    CompressionDialog dialog(LoadCompressOptions(), parent);
-    dialog.setVideoPath(videoPath);
+    CompressionDialog dialog(LoadCompressOptions(options.container), parent);
+    if (!videoPath.isEmpty()) dialog.setVideoPath(videoPath);
     if (everyVideo != nullptr) dialog.offerForEveryVideo();
     if (dialog.exec() != QDialog::Accepted) return 0;
     options = dialog.options();
@@ -131,9 +133,5 @@ int ShowCompressionDialogFor(QWidget* parent, const QString& videoPath, Compress
 }
 
 int ShowCompressionDialog(QWidget* parent, CompressOptions& options) {
-    CompressionDialog dialog(LoadCompressOptions(), parent);
-    if (dialog.exec() != QDialog::Accepted) return 0;
-    options = dialog.options();
-    SaveCompressOptions(options);
-    return 1;
+    return ShowCompressionDialogFor(parent, QString(), options, nullptr);
 }

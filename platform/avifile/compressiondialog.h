@@ -34,12 +34,14 @@ class CompressionDialog : public QDialog {
     QLabel* qualityValue_;
     QSpinBox* keyFrameEvery_;
     QSpinBox* dataRate_;
+    VideoContainer container_;
     QLabel* video_;
     QCheckBox* forEveryVideo_;
 };
 
-// Shows the dialog for one AVI file, starting from the last choice: 1 on OK (the
-// choice is in `options` and remembered), 0 on cancel (`options` untouched).
+// Shows the dialog for one video file of options.container, starting from the
+// last choice for that container: 1 on OK (the choice is in `options` and
+// remembered), 0 on cancel (`options` untouched).
 int ShowCompressionDialog(QWidget* parent, CompressOptions& options);
 
 // The same for the video at `videoPath`, named in the dialog. With `everyVideo`
