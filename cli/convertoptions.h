@@ -16,6 +16,7 @@ struct ConvertRequest {
     qint16 framesPerSecond = 1;
     int slideMilliseconds = 0;  // not 0: each frame lasts this long, instead of the frame rate
     int slideHeight = 0;        // not 0: slides are painted this many pixels high
+    int jobs = 0;               // presentations at work at once; 0: one for each core
     // --codec (else uncompressed) with the numbers given; what a frame run uses.
     CompressOptions compression;
     bool codecGiven = false;  // else a presentation run uses the dialog's remembered choice

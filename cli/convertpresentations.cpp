@@ -98,6 +98,8 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
         engine.arguments = {QStringLiteral("--height"), QString::number(request.slideHeight)};
         batch.setEngineOptions(engine);
     }
+    batch.setJobs(request.jobs);
+    batch.startEngine();
     if (request.slideMilliseconds > 0)
         batch.setFrameTiming(FrameTimingForDuration(quint32(request.slideMilliseconds)));
     batch.PushButton2_Click();

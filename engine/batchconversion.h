@@ -3,14 +3,16 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 #include "engine/outputnaming.h"
-#include "platform/office/officeclient.h"
+#include "platform/office/client/officeclient.h"
 #include "util/prompts.h"
 #include "video/createavifrombitmaps.h"
 
-class HelperPool;
+class EngineParent;
+class EngineRows;
 class Host;
 class StepTrap;
 
@@ -40,10 +42,16 @@ struct RowResult {
 class BatchConversion {
   public:
     BatchConversion(Host& host, Prompts& prompts);
+    ~BatchConversion();
 
     void PushButton2_Click();
-    // How the engine helpers of later runs are started (the window's runs: as they come).
+    // How the engines of later runs are started (the window's runs: as they come).
     void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
+    // Starts the engine parent now, so the first row finds it ready; a run
+    // starts it otherwise. It ends with the run that used it.
+    void startEngine();
+    // Presentations opened and exported at once; below 1, one for each core.
+    void setJobs(int jobs);
     // Every frame of later runs lasting as `timing` says, instead of the frame rate box.
     void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
 
@@ -65,8 +73,9 @@ class BatchConversion {
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
                    const std::optional<VideoResult>& video);
-    // Starts the rows after `row` opening and exporting ahead on the pool's free helpers.
-    void lookAhead(HelperPool& pool, const QString& t, int row, int rows);
+    // Starts rows from `row` on opening and exporting ahead, as many as may work at once.
+    void lookAhead(EngineRows& engines, int row, int rows);
+    EngineParent& engineParent();
 
     Host& host_;
     Prompts& prompts_;
@@ -76,5 +85,7 @@ class BatchConversion {
     QList<VideoResult> videos_;
     RunOutputs outputs_;
     HelperOptions engineOptions_;
+    std::unique_ptr<EngineParent> parent_;
+    int jobs_ = 0;
     std::optional<FrameTiming> frameTiming_;
 };

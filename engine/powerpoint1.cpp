@@ -1,38 +1,42 @@
 #include "engine/powerpoint1.h"
 
-#include "platform/office/helperpool.h"
+#include "platform/office/client/enginerows.h"
 #include "util/failure.h"
 
 struct RowEngine {
-    explicit RowEngine(HelperPool& owner) : pool(owner) {}
-    ~RowEngine() { pool.giveBack(std::move(helper)); }
+    explicit RowEngine(EngineRows& owner) : rows(owner) {}
+    ~RowEngine() { rows.release(std::move(helper)); }
     RowEngine(const RowEngine&) = delete;
     RowEngine& operator=(const RowEngine&) = delete;
 
-    HelperPool& pool;
+    // Whether the presentation is open as far as the row's calls can tell:
+    // one exported ahead counts as open until its SaveAs has been answered.
+    bool presentationOpen() const { return ahead || (helper && helper->hasPresentation()); }
+
+    EngineRows& rows;
     std::unique_ptr<OfficeHelper> helper;
-    // Slides exported ahead, handed over by the first SaveAs.
+    // Slides exported ahead, handed over (failures included) by the first SaveAs.
     std::unique_ptr<AheadRow> ahead;
 };
 
-Application OpenInPowerPoint(HelperPool& pool, const QString& path) {
-    auto row = std::make_shared<RowEngine>(pool);
-    if (std::unique_ptr<AheadRow> ahead = pool.takeAhead(path)) {
-        row->helper = std::move(ahead->helper);
+Application OpenInPowerPoint(EngineRows& rows, int row, const QString& path) {
+    auto engine = std::make_shared<RowEngine>(rows);
+    if (std::unique_ptr<AheadRow> ahead = rows.take(row, path)) {
+        engine->helper = std::move(ahead->helper);
         if (ahead->openFailure) std::rethrow_exception(ahead->openFailure);
-        row->ahead = std::move(ahead);
+        engine->ahead = std::move(ahead);
     } else {
-        row->helper = pool.take();
-        row->helper->open(path);
+        engine->helper = rows.engine();
+        engine->helper->open(path);
     }
     Application application;
-    application.row_ = std::move(row);
+    application.row_ = std::move(engine);
     application.Visible(true);
     return application;
 }
 
 Presentation Application::ActivePresentation() const {
-    if (!row_ || !row_->helper || !row_->helper->hasPresentation()) {
+    if (!row_ || !row_->presentationOpen()) {
         if (row_ && (!row_->helper || !row_->helper->running()))
             throw Failure(
                 QStringLiteral("ActivePresentation: the presentation engine is not running"));
@@ -45,11 +49,12 @@ void Application::Quit() {
     if (!row_ || !row_->helper || !row_->helper->running())
         throw Failure(QStringLiteral("Quit: the presentation engine is not running"));
     row_->ahead.reset();
-    row_->pool.giveBack(std::move(row_->helper));
+    row_->helper->quit();
+    row_->rows.release(std::move(row_->helper));
 }
 
 OfficeHelper& Presentation::openHelper(const char* call) const {
-    if (!row_ || !row_->helper || !row_->helper->hasPresentation())
+    if (!row_ || !row_->presentationOpen())
         throw Failure(QStringLiteral("%1: no presentation is open").arg(QLatin1String(call)));
     return *row_->helper;
 }
@@ -75,5 +80,5 @@ void Presentation::Close() {
 
 int Presentation::SlideCount() const {
     OfficeHelper& helper = openHelper("SlideCount");
-    return helper.openSlides();
+    return row_->ahead ? row_->ahead->saved : helper.openSlides();
 }

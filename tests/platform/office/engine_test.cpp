@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "officetesting.h"
-#include "platform/office/officeclient.h"
+#include "platform/office/client/officeclient.h"
 #include "util/failure.h"
 
 struct Finished {
