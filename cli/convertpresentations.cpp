@@ -84,14 +84,7 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     }
     prompts.compression = compression.options;
 
-    host.rows.clear();
-    for (const QString& path : effective.paths) {
-        const QString absolute = QFileInfo(path).absoluteFilePath();
-        const QStringList rows = DroppedEntryRows(absolute, prompts);
-        // A path that is not there still becomes a row, so it is reported by name.
-        host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
-    }
-
+    // LibreOffice loads while the folders are scanned.
     BatchConversion batch(host, prompts);
     if (request.slideHeight > 0) {
         HelperOptions engine;
@@ -100,6 +93,15 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     }
     batch.setJobs(request.jobs);
     batch.startEngine();
+
+    host.rows.clear();
+    for (const QString& path : effective.paths) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        const QStringList rows = DroppedEntryRows(absolute, prompts);
+        // A path that is not there still becomes a row, so it is reported by name.
+        host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
+    }
+
     if (request.slideMilliseconds > 0)
         batch.setFrameTiming(FrameTimingForDuration(quint32(request.slideMilliseconds)));
     batch.PushButton2_Click();

@@ -58,7 +58,8 @@ TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
           "--frames f --fps 2 --output o.avi --quality 50",
           "--frames f --fps 2 --output o.avi --codec ffv1 --kbps 100",
           "--frames f --fps 2 --output o.avi --separate", "--frames f --fps 2 --output o.avi extra",
-          "--bogus", ""}) {
+          "--jobs 0 a.pptx", "--jobs 65 a.pptx", "--jobs x a.pptx",
+          "--frames f --fps 2 --output o.avi --jobs 2", "--bogus", ""}) {
         const QStringList arguments = QString::fromLatin1(line).isEmpty()
                                           ? QStringList{"quillmoor-convert"}
                                           : args(QString::fromLatin1(line));
