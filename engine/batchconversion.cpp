@@ -147,7 +147,9 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 
     int rows = 0;
     trap.step(118, [&] { rows = host_.rowCount(); });
-    EngineRows engines(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
+    std::optional<EngineRows> rowEngines;
+    EngineRows& engines =
+        rowEngines.emplace(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
     lookAhead(engines, 1, rows);
     QString path;
     for (int row = 1; row <= rows; ++row) {
@@ -161,6 +163,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         Presentation presentation;
         lookAhead(engines, row, rows);
         trap.step(132, [&] { application = OpenInPowerPoint(engines, row, path); });
+        lookAhead(engines, row + 1, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         trap.step(136, [&] { presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse); });
         trap.step(148, [&] { presentation.Close(); });
@@ -171,6 +174,9 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
         recordRow(trap, before, path, std::nullopt);
     }
+    // Every row is exported: no engine waits while the video is written.
+    rowEngines.reset();
+    parent_.reset();
 
     if (trap.test(174, [&] { return FirstFrameExists(t); })) {
         trap.step(176, [&] { AVIFileInit(); });
@@ -206,6 +212,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         Presentation presentation;
         lookAhead(engines, row, rows);
         trap.step(222, [&] { application = OpenInPowerPoint(engines, row, path); });
+        lookAhead(engines, row + 1, rows);
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         trap.step(226, [&] { presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse); });
 

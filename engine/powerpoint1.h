@@ -27,8 +27,8 @@ class Presentation {
   private:
     friend class Application;
     explicit Presentation(std::shared_ptr<RowEngine> row) : row_(std::move(row)) {}
-    // The helper holding the presentation; Failure naming `call` when none is open.
-    OfficeHelper& openHelper(const char* call) const;
+    // Failure naming `call` when no presentation is open.
+    void requireOpen(const char* call) const;
 
     std::shared_ptr<RowEngine> row_;
 };

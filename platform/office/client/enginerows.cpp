@@ -31,7 +31,7 @@ static bool moveSlides(const QString& from, const QString& to) {
     return moved;
 }
 
-int DeliverAhead(AheadRow& ahead, OfficeHelper& helper, const QString& target) {
+bool DeliverAhead(AheadRow& ahead, const QString& target) {
     const QString from = folderOf(ahead.target);
     const QString to = folderOf(target);
     const bool moved = moveSlides(from, to);
@@ -44,7 +44,7 @@ int DeliverAhead(AheadRow& ahead, OfficeHelper& helper, const QString& target) {
             throw Failure(description);
         }
     }
-    return moved ? ahead.saved : helper.saveAs(target);
+    return moved;
 }
 
 EngineRows::EngineRows(EngineParent& parent, int jobs, std::function<QString(int)> aheadTarget)
@@ -82,7 +82,7 @@ void EngineRows::run(Work& work) {
         work.listing = row.helper->listing();
         work.pid = row.helper->pid();
         if (work.stopped) throw Failure(QStringLiteral("Open: stopped"));
-        row.helper->open(row.path);
+        row.slides = row.helper->open(row.path);
     } catch (...) {
         row.openFailure = std::current_exception();
         // A presentation it refused leaves it idle: no engine outlives its row.
@@ -91,10 +91,25 @@ void EngineRows::run(Work& work) {
         return;
     }
     try {
-        if (!work.stopped) row.saved = row.helper->saveAs(row.target);
+        if (work.stopped) throw Failure(QStringLiteral("SaveAs: stopped"));
+        row.saved = row.helper->saveAs(row.target);
     } catch (...) {
         row.saveFailure = std::current_exception();
+        work.done = true;
+        return;
     }
+    try {
+        row.helper->close();
+    } catch (...) {
+        row.closeFailure = std::current_exception();
+    }
+    try {
+        row.helper->quit();
+    } catch (...) {
+        row.quitFailure = std::current_exception();
+    }
+    row.helper.reset();
+    row.ended = true;
     work.done = true;
 }
 

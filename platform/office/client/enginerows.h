@@ -13,9 +13,11 @@
 
 class EngineParent;
 
-// One row opened and exported ahead on an engine of its own: the engine
-// (still holding the presentation, unless the open failed or it died), and
-// what became of the open and of the export into `target`.
+// One row opened and exported ahead on an engine of its own, and what
+// became of the open, of the export into `target`, and of closing and
+// quitting: an engine whose export was complete is ended at once, so it
+// holds no memory while the row waits; otherwise `helper` keeps it (when
+// the open worked), as the failure left it.
 struct AheadRow {
     int row = 0;
     QString path;
@@ -23,14 +25,18 @@ struct AheadRow {
     std::unique_ptr<OfficeHelper> helper;
     std::exception_ptr openFailure;
     std::exception_ptr saveFailure;
+    int slides = 0;  // as counted at open
     int saved = 0;
+    bool ended = false;  // closed and quit after a complete export
+    std::exception_ptr closeFailure;
+    std::exception_ptr quitFailure;
 };
 
 // Gives the slides exported ahead to `target` as if the row's engine had
 // exported them there just now: they are renamed into place, whole or as far
 // as the export got, and a failure met ahead is thrown naming `target`.
-// When they cannot be moved, `helper` exports them afresh.
-int DeliverAhead(AheadRow& ahead, OfficeHelper& helper, const QString& target);
+// False when they could not be moved, so they must be exported afresh.
+bool DeliverAhead(AheadRow& ahead, const QString& target);
 
 // The engines of one run's rows: each row gets a fresh engine forked from
 // `parent`, and up to `jobs` of them work at once, rows ahead of the one in
