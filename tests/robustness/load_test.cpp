@@ -51,12 +51,13 @@ TEST(Load, ManyRowsConvertWithFlatMemoryAndNothingLeftOver) {
         "(first third %lld MiB, last third %lld MiB)\n",
         qint64(videos.size()), rows, peak / 1024, firstThird / 1024, lastThird / 1024);
     EXPECT_LE(lastThird, firstThird * 11 / 10);
-    // Descriptors at an early row and a late one, between rows' work.
+    // Descriptors at an early row and a late one, between rows' work; engines
+    // working ahead hold one each, so a late row may hold fewer, never more.
     const auto fewest = [&](int from, int to) {
         int least = INT_MAX;
         for (int row = from; row <= to; ++row) least = qMin(least, descriptors.value(row, INT_MAX));
         return least;
     };
-    EXPECT_EQ(fewest(2, 5), fewest(rows - 5, rows - 2));
+    EXPECT_LE(fewest(rows - 5, rows - 2), fewest(2, 5));
     EXPECT_EQ(Leftovers(), QList<pid_t>{});
 }
