@@ -25,7 +25,8 @@ namespace {
 // of the markers below.
 constexpr pid_t FreeSlot = 0;
 constexpr pid_t Spawning = -1;
-constexpr int HelperSlots = 64;
+// Up to 64 engines at work, their parent, and one that replaces it.
+constexpr int HelperSlots = 128;
 std::atomic<pid_t> liveHelpers[HelperSlots];
 static_assert(std::atomic<pid_t>::is_always_lock_free);
 
@@ -139,6 +140,7 @@ HelperProcess::HelperProcess(const std::string& program,
 
 HelperProcess::HelperProcess(pid_t pid, OwnedFd socket, Reaper reaper)
     : socket_(std::move(socket)), reaper_(std::move(reaper)) {
+    const SignalsHeld held;
     const int slot = reserveSlot();
     if (slot < 0) {
         ::kill(-pid, SIGKILL);

@@ -212,3 +212,19 @@ TEST(Engine, ProbeGivesTheReasonTheEngineCannotStart) {
     qunsetenv("QUILLMOOR_LO_PATH");
     EXPECT_EQ(childProcessCount(), 0);
 }
+
+// The engine parent and the engines it forks keep to a profile of their own:
+// the user's LibreOffice profile is never made or touched, and the profile
+// holds LibreOffice's first-start record, so no engine repeats that start.
+TEST(Engine, ForkedEnginesKeepToACompleteProfileOfTheirOwn) {
+    ProbeHelper();
+    EXPECT_FALSE(QDir(QDir::homePath() + QStringLiteral("/.config/libreoffice")).exists());
+    const QString cache = qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/quillmoor");
+    bool recorded = false;
+    for (const QString& slot : QDir(cache).entryList({QStringLiteral("lo-profile-*")}, QDir::Dirs))
+        recorded = recorded || readFile(cache + QLatin1Char('/') + slot +
+                                        QStringLiteral("/user/registrymodifications.xcu"))
+                                   .contains("<prop oor:name=\"ooSetupLastVersion\"");
+    EXPECT_TRUE(recorded);
+    EXPECT_EQ(childProcessCount(), 0);
+}
