@@ -24,7 +24,8 @@ void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
 // leaves in `outcome` what became of the video if the file completes.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
                const QString& scratchBitmap, const QString& outputPath, FrameTiming timing,
-               AviFile& file, AviStream& stream, AviStream& compressed, AviOutcome& outcome) {
+               FrameOwner owner, AviFile& file, AviStream& stream, AviStream& compressed,
+               AviOutcome& outcome) {
     int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
     if (status != 0) return status;
 
@@ -72,12 +73,13 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         // the frames after it keep their times.
         if (!loader.load(path, format)) {
             ++outcome.droppedFrames;
+            outcome.missingFrames << name;
             continue;
         }
         status = AVIStreamWrite(compressed, i - 1, 1, address(dib.PointerToBits()), dib.SizeImage(),
                                 AVIIF_KEYFRAME);
         if (status != 0) break;
-        deleteFrame(host, deleter, path);
+        if (owner == FrameOwner::Program) deleteFrame(host, deleter, path);
     }
     if (status == 0) outcome.kind = AviOutcome::Written;
     return status;
@@ -86,28 +88,33 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
 
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
-                                qint16 framesPerSecond) {
+                                qint16 framesPerSecond, FrameOwner owner) {
     const int rate = framesPerSecond < 1 ? 1 : framesPerSecond > 30 ? 30 : framesPerSecond;
     return CreateAviFromBitmaps(host, prompts, frameFolder, scratchBitmap, outputPath,
-                                FrameTiming{quint32(rate), 1});
+                                FrameTiming{quint32(rate), 1}, owner);
 }
 
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
-                                FrameTiming timing) {
+                                FrameTiming timing, FrameOwner owner) {
     AviFile file;
     AviStream stream;
     AviStream compressed;
     AviOutcome outcome;
-    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, file,
-                            stream, compressed, outcome);
+    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, owner,
+                            file, stream, compressed, outcome);
     AVIStreamRelease(stream);
     AVIStreamRelease(compressed);
     // Completing the file can still fail (the last data reaches the disk here).
     const int released = AVIFileRelease(file);
     if (status == 0) status = released;
     if (status != 0) {
-        prompts.message(QStringLiteral("There was an error writing to file"));
+        // Where and why below the message's own line.
+        QString text = QStringLiteral("There was an error writing to file") +
+                       QStringLiteral("\r\n") + outputPath;
+        const QString reason = AVIFileErrorReason(file);
+        if (!reason.isEmpty()) text += QStringLiteral("\r\n") + reason;
+        prompts.message(text);
         outcome.kind = AviOutcome::Failed;
     }
     return outcome;

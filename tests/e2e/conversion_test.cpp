@@ -136,7 +136,7 @@ TEST_F(Conversion, TwoRowsOfOneNameKeepBothVideos) {
     EXPECT_EQ(readFile(out() + QStringLiteral("/deck.avi")), QByteArray("an older video"));
 
     // The first video is written without a frame the reader refuses: it is still
-    // this run's, so the second gets a name of its own.
+    // this run's, so the second gets a name of its own; its row failed.
     const QString secondFrame = FrameFolder(AcquireStagingFolder()) + QStringLiteral("/Slide2.bmp");
     bool spoiled = false;
     host.onYield = [&] {
@@ -151,9 +151,10 @@ TEST_F(Conversion, TwoRowsOfOneNameKeepBothVideos) {
     const DecodedVideo first = DecodeVideo(out() + QStringLiteral("/deck.avi"));
     EXPECT_EQ(first.packetPts, (QList<qint64>{0, 2}));
     EXPECT_EQ(DecodeVideo(out() + QStringLiteral("/deck (2).avi")).frames.size(), 2);
-    EXPECT_TRUE(batch.failures().isEmpty());
+    EXPECT_EQ(batch.failures(), QStringList{a});
     ASSERT_EQ(batch.videos().size(), 2);
     EXPECT_EQ(batch.videos()[0].outcome.droppedFrames, 1);
+    EXPECT_EQ(batch.videos()[0].outcome.missingFrames, QStringList{QStringLiteral("Slide2.bmp")});
     EXPECT_EQ(batch.videos()[1].path, out() + QStringLiteral("/deck (2).avi"));
 
     // A cancelled dialog writes nothing, so the next video of that name takes it.

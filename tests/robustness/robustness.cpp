@@ -131,6 +131,8 @@ Child::Child(const ChildOptions& options) {
         const rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(121);
     }
+    const rlimit data{rlim_t(options.dataLimit), rlim_t(options.dataLimit)};
+    if (options.dataLimit >= 0 && ::setrlimit(RLIMIT_DATA, &data) != 0) ::_exit(121);
     if (drop && (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
         ::_exit(122);
     if (!cwd.isEmpty() && ::chdir(cwd.constData()) != 0) ::_exit(123);

@@ -34,6 +34,7 @@ struct ChildOptions {
     QStringList environment;    // KEY=VALUE over the test's own
     bool unprivileged = true;   // as "nobody" when running as root
     qint64 fileSizeLimit = -1;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+    qint64 dataLimit = -1;      // RLIMIT_DATA: what the heap may grow to
 };
 
 // One program run as a child process; its output goes to files.

@@ -155,7 +155,9 @@ TEST_F(CDibTest, HeadersThatPointOutsideTheFileAreRefusedNotFollowed) {
     QByteArray farOffset = good;
     put32(farOffset, 10, 100000);
     cases.append({"bits offset past the end", farOffset});
+    // Compressed, so the field (not the rows) gives the pixel block's length.
     QByteArray hugeImage = good;
+    put32(hugeImage, 30, 1);
     put32(hugeImage, 34, 0xFFFFFFF0u);
     cases.append({"image size past the end", hugeImage});
     QByteArray hugeWidth = good;
