@@ -81,7 +81,14 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
             effective.outputFolder = QDir::currentPath();
         }
     }
-    const ChosenCompression compression = CompressionFor(request, LoadCompressOptions());
+    // What the command line leaves open, the window's video settings decide.
+    const VideoSettings stored = LoadVideoSettings();
+    const VideoContainer container = request.container.value_or(stored.container);
+    const int slideHeight = request.slideHeight > 0 ? request.slideHeight : stored.slideHeight;
+    const int slideMilliseconds = request.slideMilliseconds > 0     ? request.slideMilliseconds
+                                  : request.frameRateText.isEmpty() ? stored.slideMilliseconds
+                                                                    : 0;
+    const ChosenCompression compression = CompressionFor(request, LoadCompressOptions(container));
     QString refusal = compression.error;
     if (refusal.isEmpty()) refusal = fillOptions(effective, host);
     if (!refusal.isEmpty()) {
@@ -91,12 +98,8 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     prompts.compression = compression.options;
 
     // LibreOffice loads while the folders are scanned.
+    host.video = VideoSettings{container, slideHeight, slideMilliseconds};
     BatchConversion batch(host, prompts);
-    if (request.slideHeight > 0) {
-        HelperOptions engine;
-        engine.arguments = {QStringLiteral("--height"), QString::number(request.slideHeight)};
-        batch.setEngineOptions(engine);
-    }
     batch.setJobs(request.jobs);
     batch.startEngine();
 
@@ -108,8 +111,6 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
         host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
     }
 
-    if (request.slideMilliseconds > 0)
-        batch.setFrameTiming(FrameTimingForDuration(quint32(request.slideMilliseconds)));
     batch.PushButton2_Click();
     if (!batch.lastRunStarted()) return 1;
     for (const VideoResult& video : batch.videos()) ReportVideo(video.path, video.outcome);

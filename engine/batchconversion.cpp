@@ -30,11 +30,15 @@ void BatchConversion::setJobs(int jobs) {
 }
 
 void BatchConversion::startEngine() {
+    video_ = host_.videoSettings();
     engineParent();
 }
 
 EngineParent& BatchConversion::engineParent() {
-    if (!parent_) parent_ = std::make_unique<EngineParent>(engineOptions_);
+    const HelperOptions options = runEngineOptions();
+    // Started for other settings than the run's: those engines paint other slides.
+    if (parent_ && parent_->options().arguments != options.arguments) parent_.reset();
+    if (!parent_) parent_ = std::make_unique<EngineParent>(options);
     return *parent_;
 }
 
@@ -71,8 +75,13 @@ void BatchConversion::PushButton2_Click() {
         return;
     }
     lastRunStarted_ = true;
+    video_ = host_.videoSettings();
+    if (!frameTiming_ && video_.slideMilliseconds > 0)
+        runTiming_ = FrameTimingForDuration(quint32(video_.slideMilliseconds));
+    else
+        runTiming_ = frameTiming_;
     // LibreOffice loads while the run gets ready.
-    startEngine();
+    engineParent();
 
     trap.step(108, [&] { host_.setPointer(Host::Hourglass); });
     // Frames of a run that was cut off never enter this run's video. Emptying
@@ -92,6 +101,13 @@ void BatchConversion::PushButton2_Click() {
     trap.step(282, [&] { host_.setProgressText(QStringLiteral("Progress Bar")); });
     trap.step(288, [&] { prompts_.message(QStringLiteral("Done.")); });
     trap.step(294, [&] { isConverting_ = false; });
+}
+
+HelperOptions BatchConversion::runEngineOptions() const {
+    HelperOptions options = engineOptions_;
+    if (video_.slideHeight > 0 && !options.arguments.contains(QStringLiteral("--height")))
+        options.arguments << QStringLiteral("--height") << QString::number(video_.slideHeight);
+    return options;
 }
 
 void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path) {
@@ -118,9 +134,9 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
     VideoResult video{outputs_.free(outputPath), AviOutcome()};
     trap.step(firstStep, [&] {
-        video.outcome = frameTiming_
+        video.outcome = runTiming_
                             ? CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
-                                                   video.path, *frameTiming_)
+                                                   video.path, *runTiming_)
                             : CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
                                                    video.path, TextToInteger16(host_.text1()));
     });
@@ -184,9 +200,12 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         QString outputPath;
         trap.step(178, [&] { firstPath = host_.rowText(1); });
         if (trap.test(180, [&] { return host_.option(3); })) {
-            trap.step(182, [&] { outputPath = VideoPath(host_.text2(), firstPath); });
+            trap.step(182,
+                      [&] { outputPath = VideoPath(host_.text2(), firstPath, video_.container); });
         } else if (trap.test(184, [&] { return host_.option(4); })) {
-            trap.step(186, [&] { outputPath = VideoPath(ExtractFolder(firstPath), firstPath); });
+            trap.step(186, [&] {
+                outputPath = VideoPath(ExtractFolder(firstPath), firstPath, video_.container);
+            });
         }
         const VideoResult video = writeVideo(trap, 188, t, outputPath);
         for (RowResult& row : rows_) row.video = video;
@@ -221,9 +240,12 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
             trap.step(240, [&] { AVIFileInit(); });
             QString outputPath;
             if (trap.test(242, [&] { return host_.option(3); })) {
-                trap.step(244, [&] { outputPath = VideoPath(host_.text2(), path); });
+                trap.step(244,
+                          [&] { outputPath = VideoPath(host_.text2(), path, video_.container); });
             } else if (trap.test(246, [&] { return host_.option(4); })) {
-                trap.step(248, [&] { outputPath = VideoPath(ExtractFolder(path), path); });
+                trap.step(248, [&] {
+                    outputPath = VideoPath(ExtractFolder(path), path, video_.container);
+                });
             }
             video = writeVideo(trap, 250, t, outputPath);
             trap.step(252, [&] { AVIFileExit(); });

@@ -43,14 +43,16 @@ class BatchConversion {
     ~BatchConversion();
 
     void PushButton2_Click();
-    // How the engines of later runs are started (the window's runs: as they come).
+    // How the engines of later runs are started; the host's slide height is added.
     void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
-    // Starts the engine parent now, so the first row finds it ready; a run
-    // starts it otherwise. It ends with the run that used it.
+    // Starts the engine parent now, for the host's video settings as they
+    // are, so the first row finds it ready; a run starts it otherwise. It
+    // ends with the run that used it.
     void startEngine();
     // Presentations opened and exported at once; below 1, one for each core.
     void setJobs(int jobs);
-    // Every frame of later runs lasting as `timing` says, instead of the frame rate box.
+    // Every frame of later runs lasting as `timing` says, instead of the frame rate box
+    // and the host's seconds per slide.
     void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
 
     bool IsConverting() const { return isConverting_; }
@@ -86,4 +88,8 @@ class BatchConversion {
     std::unique_ptr<EngineParent> parent_;
     int jobs_ = 0;
     std::optional<FrameTiming> frameTiming_;
+    // The host's video settings as the run in hand started with them.
+    VideoSettings video_;
+    std::optional<FrameTiming> runTiming_;
+    HelperOptions runEngineOptions() const;
 };

@@ -4,16 +4,18 @@
 #include <memory>
 #include <optional>
 
+#include "platform/avifile/avidatarate.h"
 #include "platform/avifile/aviencoder.h"
 #include "platform/avifile/bitmapformat.h"
-#include "platform/avifile/compressoptions.h"
+#include "util/videooptions.h"
 
 struct AVFormatContext;
 struct AVIOContext;
 
-// One AVI file being written: libavformat's AVI muxer over a temporary file
-// beside the target, renamed over the target only by finish(). Holds one video
-// stream. Every method returns 0 or an AVIERR_* status.
+// One video file being written: libavformat's AVI, MP4 or Matroska muxer (by the
+// target's extension) over a temporary file beside the target, renamed over the
+// target only by finish(). Holds one video stream, at index 0. Every method
+// returns 0 or an AVIERR_* status.
 class AviMuxer {
   public:
     // `reason` says why when the target cannot be written.
@@ -26,10 +28,12 @@ class AviMuxer {
     int addVideoStream(quint32 rate, quint32 scale);
     // The frames' layout, and how to store them (no options: as they are).
     int setFormat(const void* block, qint64 size, const std::optional<CompressOptions>& options);
-    // One frame at `position` (-1: right after the last one); positions skipped
-    // become dropped frames. A frame refused for any reason fails the file: a
-    // video missing a frame it was given never replaces the target.
-    int write(qint64 position, const void* pixels, qint64 size, bool keyFrame);
+    // One frame at `position` (-1: right after the last one), shown for `duration`
+    // positions. In AVI, positions skipped become dropped frames; MP4 and Matroska
+    // keep each frame's time and length. A frame refused for any reason fails the
+    // file: a video missing a frame it was given never replaces the target.
+    int write(qint64 position, const void* pixels, qint64 size, bool keyFrame, qint64 duration = 1);
+    VideoContainer container() const { return container_; }
     // Completes the file and puts it in place of the target. A file that never got
     // its format is discarded instead (nothing to write: the target stays).
     int finish();
@@ -42,8 +46,11 @@ class AviMuxer {
 
   private:
     AviMuxer() = default;
-    int writeFrame(qint64 position, const void* pixels, qint64 size, bool keyFrame);
+    int writeFrame(qint64 position, const void* pixels, qint64 size, bool keyFrame,
+                   qint64 duration);
     int writePacket(AVPacket* packet);
+    int writeHeader(const BitmapFormat& layout);
+    int writeTrailer();
     void closeOutput();
     // Records the reason of a failed FFmpeg call (an I/O error carries errno).
     void noteError(int result);
@@ -63,4 +70,6 @@ class AviMuxer {
     std::unique_ptr<AviEncoder> encoder_;
     qint64 nextPosition_ = 0;
     qint64 packetsWritten_ = 0;
+    VideoContainer container_ = VideoContainer::Avi;
+    AviDataRate dataRate_;
 };

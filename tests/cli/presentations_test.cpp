@@ -45,12 +45,27 @@ TEST(ConvertArguments, ReadsAPresentationRunAndLeavesTheRestToTheStoredSettings)
 
     // Nothing asked for is dropped in silence: beside the installed samples is
     // no place for videos, and a presentation run names its videos itself.
-    for (const QStringList& wrong :
-         {QStringList{"--combine", "--separate", "a.pptx"},
-          QStringList{"--beside", "--output-dir", "o", "a"}, QStringList{"--fps", "fast", "a.pptx"},
-          QStringList{"--separate"}, QStringList{"--samples", "--beside"},
-          QStringList{"--samples", "a.pptx"}, QStringList{"--output", "o.avi", "a.pptx"}})
-        EXPECT_FALSE(parse(wrong).error.isEmpty()) << wrong.join(' ').toStdString();
+    const struct {
+        QStringList arguments;
+        const char* reason;  // how the message starts
+    } wrong[] = {
+        {{"--combine", "--separate", "a.pptx"}, "--combine and --separate exclude each other"},
+        {{"--beside", "--output-dir", "o", "a"}, "--output-dir and --beside exclude each other"},
+        {{"--fps", "fast", "a.pptx"}, "--fps takes a number"},
+        {{"--separate"}, "Nothing to do: name presentations or folders"},
+        {{"--samples", "--beside"},
+         "--samples cannot write beside the samples; the videos go to "
+         "the current folder or --output-dir"},
+        {{"--samples", "a.pptx"}, "--samples takes no paths: a.pptx"},
+        {{"--output", "o.avi", "a.pptx"},
+         "--output does not apply to presentations (videos are named after them)"},
+    };
+    for (const auto& [arguments, reason] : wrong) {
+        const QString error = parse(arguments).error;
+        EXPECT_TRUE(error.startsWith(QLatin1String(reason)))
+            << arguments.join(' ').toStdString() << "\n"
+            << error.toStdString();
+    }
 }
 
 namespace {
@@ -115,13 +130,14 @@ TEST(ConvertCommand, StoredOptionsThatSelectNoModeOrNoPlaceAreRefusedWithAReason
 }
 
 TEST(ConvertArguments, CompressionNumbersApplyOverTheRememberedCompressor) {
-    const CompressOptions remembered{QStringLiteral("Motion JPEG"), 40, 1, 500};
+    const CompressOptions remembered{QStringLiteral("Motion JPEG"), 40, 1,
+                                     500 * BitsPerDialogKilobyte};
     const ChosenCompression chosen =
         CompressionFor(parse({"--quality", "90", "--kbps", "0", "a.pptx"}), remembered);
     EXPECT_TRUE(chosen.error.isEmpty()) << chosen.error.toStdString();
     EXPECT_EQ(chosen.options.codec, QStringLiteral("Motion JPEG"));
     EXPECT_EQ(chosen.options.quality, 90);
-    EXPECT_EQ(chosen.options.dataRateKbps, 0);
+    EXPECT_EQ(chosen.options.dataRateBitsPerSecond, 0);
     // Motion JPEG makes every frame a key frame: a number it ignores is refused.
     EXPECT_TRUE(CompressionFor(parse({"--keyframe", "5", "a.pptx"}), remembered)
                     .error.startsWith(QStringLiteral("--keyframe has no effect on Motion JPEG")));
@@ -136,7 +152,24 @@ TEST(ConvertCommand, ConvertsTheShippedSamplesIntoTheCurrentFolder) {
         RunConvert({QStringLiteral("--samples"), QStringLiteral("--separate")}, dir.path());
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList videos = QDir(dir.path()).entryList({QStringLiteral("*.avi")}, QDir::Files);
-    EXPECT_GE(videos.size(), 3) << videos.join(", ").toStdString();
+    EXPECT_EQ(videos, (QStringList{"Field Guide.avi", "Quarterly Review.avi", "Travel Plan.avi"}));
     for (const QString& name : videos)
         EXPECT_TRUE(DecodeVideo(dir.filePath(name), false).ok()) << name.toStdString();
+}
+
+// The window's video settings decide what the command line is not told.
+TEST(ConvertCommand, TheStoredVideoSettingsChooseContainerAndSlideTime) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString deck = dir.filePath(QStringLiteral("three.fodp"));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("threeslides.fodp")), deck));
+    SaveVideoSettings(VideoSettings{VideoContainer::Mp4, 480, 2500});
+    const ConvertRun run = RunConvert({"--separate", "--beside", deck}, dir.path());
+    SaveVideoSettings(VideoSettings{});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedVideo video = DecodeVideo(dir.filePath(QStringLiteral("three.mp4")), false);
+    ASSERT_TRUE(video.ok()) << video.error.toStdString();
+    EXPECT_EQ(video.codecName, QStringLiteral("h264"));
+    EXPECT_EQ(video.height, 480);
+    EXPECT_EQ(video.packetSeconds, (QList<double>{0, 2.5, 5}));
 }

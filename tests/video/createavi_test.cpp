@@ -282,8 +282,10 @@ TEST_F(CreateAviTest, AShortImageSizeFieldIsOnlyAHint) {
 
 TEST_F(CreateAviTest, AnOutputThatCannotBeCreatedTouchesNoImage) {
     saveFrame(QStringLiteral("Slide1.bmp"), TestPattern(8, 8, 1));
-    CreateAviFromBitmaps(host, prompts, frames(), scratch(),
-                         root.path() + QStringLiteral("/gone/v.avi"), 1);
+    EXPECT_EQ(CreateAviFromBitmaps(host, prompts, frames(), scratch(),
+                                   root.path() + QStringLiteral("/gone/v.avi"), 1)
+                  .kind,
+              AviOutcome::Failed);
     EXPECT_EQ(prompts.messages(),
               QStringList{WriteError + QStringLiteral("\r\n") + root.path() +
                           QStringLiteral("/gone/v.avi\r\nNo such file or directory")});

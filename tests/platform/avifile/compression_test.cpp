@@ -10,6 +10,7 @@
 #include "platform/avifile/codeclist.h"
 #include "platform/avifile/compressiondialog.h"
 #include "platform/avifile/compressoptions.h"
+#include "support/codecfacts.h"
 #include "util/settingsstore.h"
 
 namespace {
@@ -67,16 +68,16 @@ TEST(CompressOptionsStore, RemembersTheChoiceInItsOwnGroupAndFallsBackOnNonsense
     EXPECT_EQ(defaults.codec, QString());
     EXPECT_EQ(defaults.keyFrameEvery, 1);
     EXPECT_EQ(defaults.quality, 0);
-    EXPECT_EQ(defaults.dataRateKbps, 0);
+    EXPECT_EQ(defaults.dataRateBitsPerSecond, 0);
 
     SaveQuillmoorSetting(QStringLiteral("Fps"), QStringLiteral("5"));
-    CompressOptions chosen{QStringLiteral("Motion JPEG"), 80, 4, 900};
+    CompressOptions chosen{QStringLiteral("Motion JPEG"), 80, 4, 900 * BitsPerDialogKilobyte};
     SaveCompressOptions(chosen);
     const CompressOptions loaded = LoadCompressOptions();
     EXPECT_EQ(loaded.codec, chosen.codec);
     EXPECT_EQ(loaded.quality, 80);
     EXPECT_EQ(loaded.keyFrameEvery, 4);
-    EXPECT_EQ(loaded.dataRateKbps, 900);
+    EXPECT_EQ(loaded.dataRateBitsPerSecond, 900 * BitsPerDialogKilobyte);
     {
         QSettings s = store();
         s.beginGroup(QStringLiteral("Quillmoor"));
@@ -104,12 +105,12 @@ TEST(CompressionDialog, GreysOutWhatTheChosenEncoderIgnores) {
     EXPECT_EQ(keyFrames->value(), 1);
     for (int i = 0; i < codec->count(); ++i) {
         codec->setCurrentIndex(i);
-        const CodecEntry* entry = FindCodec(codec->currentText());
-        ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(quality->isEnabled(), entry->usesQuality) << codec->currentText().toStdString();
-        EXPECT_EQ(keyFrames->isEnabled(), entry->usesKeyFrames)
-            << codec->currentText().toStdString();
-        EXPECT_EQ(dataRate->isEnabled(), entry->usesDataRate) << codec->currentText().toStdString();
+        const CodecFacts facts = FactsOf(codec->currentText());
+        SCOPED_TRACE(codec->currentText().toStdString());
+        ASSERT_GT(facts.alignment, 0);
+        EXPECT_EQ(quality->isEnabled(), facts.quality);
+        EXPECT_EQ(keyFrames->isEnabled(), facts.keyFrames);
+        EXPECT_EQ(dataRate->isEnabled(), facts.dataRate);
     }
     codec->setCurrentIndex(0);
     EXPECT_FALSE(quality->isEnabled());
@@ -139,5 +140,23 @@ TEST(CompressionDialog, OkReturnsOneAndRemembersCancelReturnsZeroAndLeavesTheOpt
     });
     EXPECT_EQ(ShowCompressionDialog(nullptr, untouched), 0);
     EXPECT_EQ(untouched.codec, QStringLiteral("untouched"));
+    forgetChoice();
+}
+
+// Each container remembers its own compressor; MP4 starts on H.264.
+TEST(CompressionDialog, OffersTheContainersCompressorsAndRemembersEachOnesChoice) {
+    forgetChoice();
+    CompressOptions mp4;
+    mp4.container = VideoContainer::Mp4;
+    answerNextDialog(true, [](CompressionDialog& d) {
+        auto* codec = d.findChild<QComboBox*>(QStringLiteral("codec"));
+        EXPECT_EQ(codec->currentText(), QStringLiteral("H.264"));
+        EXPECT_EQ(codec->findText(QLatin1String(UncompressedCodecName)), -1);
+        codec->setCurrentText(QStringLiteral("MPEG-4 part 2"));
+    });
+    EXPECT_EQ(ShowCompressionDialog(nullptr, mp4), 1);
+    EXPECT_EQ(mp4.container, VideoContainer::Mp4);
+    EXPECT_EQ(LoadCompressOptions(VideoContainer::Mp4).codec, QStringLiteral("MPEG-4 part 2"));
+    EXPECT_EQ(LoadCompressOptions(VideoContainer::Avi).codec, QString());
     forgetChoice();
 }
