@@ -33,6 +33,8 @@ constexpr Option options[] = {
      "Instead of --fps: each slide one frame lasting S seconds, 0.1 to 3600 with at most three decimals (2.5: two slides in five seconds)."},
     {"height", "N",
      "Paint the slides N pixels high (even, 240 to 4320; 1080: 1440 x 1080 for 4:3, 1920 x 1080 for 16:9) instead of 96 pixels per inch of the slide."},
+    {"jobs", "N",
+     "Presentations opened and exported at once, 1 to 64 (default: one for each core)."},
     {"output", "FILE.avi",
      "The video to write (.mp4 makes an MP4, .mkv a Matroska file, any other name an AVI); an earlier file of that name is replaced only when the new one is complete."},
     {"container", "avi|mp4|mkv",
@@ -99,8 +101,8 @@ bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
 QString ConvertUsage() {
     QString text = QStringLiteral(
         "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
-        "[--height N] [--output-dir DIR | --beside] [--codec NAME] [--quality Q] [--keyframe N] "
-        "[--kbps N] [--container avi|mp4|mkv] PATH...\n"
+        "[--height N] [--jobs N] [--output-dir DIR | --beside] [--codec NAME] [--quality Q] "
+        "[--keyframe N] [--kbps N] [--container avi|mp4|mkv] PATH...\n"
         "  or:  quillmoor-convert --samples [options]\n"
         "  or:  quillmoor-convert --frames DIR (--fps N | --seconds-per-slide S) --output FILE.avi "
         "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N]\n"
@@ -261,7 +263,8 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
             QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
         return request;
     }
-    if (!refuseOthers(parser, {"combine", "separate", "output-dir", "beside", "samples", "report"},
+    if (!refuseOthers(parser,
+                      {"combine", "separate", "output-dir", "beside", "samples", "jobs", "report"},
                       "a --frames run", request.error))
         return request;
     request.action = ConvertRequest::Action::Frames;
@@ -296,7 +299,8 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
         return request;
     }
     if (!refuseOthers(parser, {"output"}, "presentations (videos are named after them)",
-                      request.error))
+                      request.error) ||
+        !readNumber(parser, "jobs", 1, 64, request.jobs, request.error))
         return request;
     // The samples lie beside the installed program, where videos cannot go.
     if (samples && parser.isSet(QStringLiteral("beside"))) {

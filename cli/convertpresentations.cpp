@@ -199,6 +199,12 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     }
     prompts.compression = compression.options;
 
+    // LibreOffice loads while the folders are scanned.
+    host.video = VideoSettings{container, slideHeight, slideMilliseconds};
+    BatchConversion batch(host, prompts);
+    batch.setJobs(request.jobs);
+    batch.startEngine();
+
     host.rows.clear();
     for (const QString& path : effective.paths) {
         const QString absolute = QFileInfo(path).absoluteFilePath();
@@ -207,7 +213,5 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
         host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
     }
 
-    host.video = VideoSettings{container, slideHeight, slideMilliseconds};
-    BatchConversion batch(host, prompts);
     return RunAndTell(batch, host, prompts, request.reportFile);
 }

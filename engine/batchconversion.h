@@ -5,15 +5,17 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "engine/outputnaming.h"
-#include "platform/office/officeclient.h"
+#include "platform/office/client/officeclient.h"
 #include "util/prompts.h"
 #include "util/steptrap.h"
 #include "video/createavifrombitmaps.h"
 
-class HelperPool;
+class EngineParent;
+class EngineRows;
 class Host;
 class Presentation;
 
@@ -59,10 +61,17 @@ struct RowResult {
 class BatchConversion {
   public:
     BatchConversion(Host& host, Prompts& prompts);
+    ~BatchConversion();
 
     void PushButton2_Click();
-    // How the engine helpers of later runs are started; the host's slide height is added.
+    // How the engines of later runs are started; the host's slide height is added.
     void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
+    // Starts the engine parent now, for the host's video settings as they
+    // are, so the first row finds it ready; a run starts it otherwise. It
+    // ends with the run that used it.
+    void startEngine();
+    // Presentations opened and exported at once; below 1, one for each core.
+    void setJobs(int jobs);
     // Every frame of later runs lasting as `timing` says, instead of the frame rate box
     // and the host's seconds per slide.
     void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
@@ -89,8 +98,9 @@ class BatchConversion {
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, int row, const QString& path,
                    int slides, const std::optional<VideoResult>& video);
-    // Starts the rows after `row` opening and exporting ahead on the pool's free helpers.
-    void lookAhead(HelperPool& pool, const QString& t, int row, int rows);
+    // Starts rows from `row` on opening and exporting ahead, as many as may work at once.
+    void lookAhead(EngineRows& engines, int row, int rows);
+    EngineParent& engineParent();
 
     Host& host_;
     Prompts& prompts_;
@@ -100,6 +110,8 @@ class BatchConversion {
     QList<VideoResult> videos_;
     RunOutputs outputs_;
     HelperOptions engineOptions_;
+    std::unique_ptr<EngineParent> parent_;
+    int jobs_ = 0;
     std::optional<FrameTiming> frameTiming_;
     // The host's video settings as the run in hand started with them.
     VideoSettings video_;
