@@ -7,6 +7,7 @@
 #include "platform/office/client/helperprocess.h"
 
 void AbandonRun(int status) {
+    RefuseNewHelpers();
     KillRunningHelpers();
     DiscardActiveAviTemporaries();
     ::_exit(status);

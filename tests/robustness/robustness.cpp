@@ -15,6 +15,7 @@
 #include <QMap>
 #include <QProcessEnvironment>
 #include <QThread>
+#include <cstdio>
 #include <cstdlib>
 
 #include "../platform/avifile/support/avidecode.h"
@@ -220,6 +221,9 @@ QList<pid_t> Leftovers() {
         QThread::msleep(50);
     }
     for (pid_t pid : left) {
+        QByteArray line = readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        line.replace('\0', ' ');
+        std::fprintf(stderr, "left running: %d %s\n", int(pid), line.constData());
         ::kill(-pid, SIGKILL);
         ::kill(pid, SIGKILL);
     }

@@ -30,11 +30,22 @@ constexpr int HelperSlots = 128;
 std::atomic<pid_t> liveHelpers[HelperSlots];
 static_assert(std::atomic<pid_t>::is_always_lock_free);
 
+// Set once the program is ending: a spawn that begins after the ending's scan
+// passed its slot would otherwise outlive the program.
+std::atomic<bool> refusingHelpers{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
 // A slot is taken before the process exists, so no helper ever runs unlisted.
+// The refusal is checked after taking it: either the ending's scan still finds
+// the slot, or this sees the ending and starts nothing.
 int reserveSlot() {
     for (int i = 0; i < HelperSlots; ++i) {
         pid_t expected = FreeSlot;
-        if (liveHelpers[i].compare_exchange_strong(expected, Spawning)) return i;
+        if (liveHelpers[i].compare_exchange_strong(expected, Spawning)) {
+            if (!refusingHelpers.load()) return i;
+            liveHelpers[i].store(FreeSlot);
+            return -1;
+        }
     }
     return -1;
 }
@@ -57,6 +68,10 @@ class SignalsHeld {
     sigset_t previous_;
 };
 }  // namespace
+
+void RefuseNewHelpers() {
+    refusingHelpers.store(true);
+}
 
 void KillRunningHelpers() {
     for (std::atomic<pid_t>& slot : liveHelpers) {

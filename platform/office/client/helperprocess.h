@@ -61,6 +61,8 @@ class HelperProcess {
     std::string ending_;
 };
 
+// From now on no helper starts: the program is ending. Async-signal-safe.
+void RefuseNewHelpers();
 // Kills the whole process group of every live helper of this program.
 // Async-signal-safe: it takes no lock and allocates nothing, so a signal
 // handler may call it right before _exit.
