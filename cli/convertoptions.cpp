@@ -31,6 +31,11 @@ constexpr Option options[] = {
      "Instead of --fps: each slide one frame lasting S seconds, 0.1 to 3600 with at most three decimals (2.5: two slides in five seconds)."},
     {"height", "N",
      "Paint the slides N pixels high (even, 240 to 4320; 1080: 1440 x 1080 for 4:3, 1920 x 1080 for 16:9) instead of 96 pixels per inch of the slide."},
+    {"use-timings", nullptr,
+     "Each slide lasts its automatic advance time (\"advance after\") where the presentation sets one; the others last --seconds-per-slide, or one frame at --fps."},
+    {"skip-hidden", nullptr, "Leave hidden slides out (else every slide is a frame)."},
+    {"subtitles", nullptr,
+     "Write the speaker notes as subtitles: an .srt beside each video, with the video's name, one cue a slide that has notes."},
     {"output", "FILE.avi",
      "The video to write; an earlier file of that name is replaced only when the new one is complete."},
     {"codec", "NAME",
@@ -72,8 +77,8 @@ bool readNumber(const QCommandLineParser& parser, const char* name, int lowest, 
 QString ConvertUsage() {
     QString text = QStringLiteral(
         "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
-        "[--height N] [--output-dir DIR | --beside] [--codec NAME] [--quality Q] [--keyframe N] "
-        "[--kbps N] PATH...\n"
+        "[--height N] [--use-timings] [--skip-hidden] [--subtitles] [--output-dir DIR | --beside] "
+        "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N] PATH...\n"
         "  or:  quillmoor-convert --samples [options]\n"
         "  or:  quillmoor-convert --frames DIR (--fps N | --seconds-per-slide S) --output FILE.avi "
         "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N]\n"
@@ -195,7 +200,9 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
             QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
         return request;
     }
-    if (!refuseOthers(parser, {"combine", "separate", "output-dir", "beside", "samples"},
+    if (!refuseOthers(parser,
+                      {"combine", "separate", "output-dir", "beside", "samples", "use-timings",
+                       "skip-hidden", "subtitles"},
                       "a --frames run", request.error))
         return request;
     request.action = ConvertRequest::Action::Frames;
@@ -256,6 +263,9 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
         request.destination = ConvertRequest::Destination::Folder;
         request.outputFolder = parser.value(QStringLiteral("output-dir"));
     }
+    request.slides.useTimings = parser.isSet(QStringLiteral("use-timings"));
+    request.slides.skipHidden = parser.isSet(QStringLiteral("skip-hidden"));
+    request.slides.subtitles = parser.isSet(QStringLiteral("subtitles"));
     if (parser.isSet(QStringLiteral("fps"))) {
         request.frameRateText = parser.value(QStringLiteral("fps")).trimmed();
         if (!IsNumeric(request.frameRateText))

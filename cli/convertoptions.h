@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "engine/stagedslides.h"
 #include "platform/avifile/compressoptions.h"
 
 // What one run of quillmoor-convert is asked to do.
@@ -33,6 +34,7 @@ struct ConvertRequest {
     Destination destination = Destination::Stored;
     QString outputFolder;   // with Destination::Folder
     QString frameRateText;  // empty: the stored "Delay"
+    SlideOptions slides;    // --use-timings, --skip-hidden, --subtitles
 };
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments);

@@ -100,6 +100,7 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     }
     if (request.slideMilliseconds > 0)
         batch.setFrameTiming(FrameTimingForDuration(quint32(request.slideMilliseconds)));
+    batch.setSlideOptions(request.slides);
     batch.PushButton2_Click();
     if (!batch.lastRunStarted()) return 1;
     for (const VideoResult& video : batch.videos()) ReportVideo(video.path, video.outcome);

@@ -8,6 +8,7 @@
 #include "util/numbers.h"
 #include "util/paths.h"
 #include "util/steptrap.h"
+#include "video/srtwriter.h"
 
 namespace {
 const QString LocationTag = QStringLiteral("in Quorvide2021/08/31.Form1.PushButton2_Click ");
@@ -89,11 +90,37 @@ void BatchConversion::lookAhead(HelperPool& pool, const QString& t, int row, int
     }
 }
 
+HelperOptions BatchConversion::runEngineOptions() const {
+    HelperOptions options = engineOptions_;
+    if (slideOptions_.any()) options.arguments << QStringLiteral("--slide-facts");
+    return options;
+}
+
+QList<SlideFact> BatchConversion::takeSlideFacts(const QString& folder) const {
+    if (!slideOptions_.any()) return {};
+    return TakeExportedSlideFacts(folder, slideOptions_.skipHidden);
+}
+
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
                                         const QString& outputPath) {
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
     VideoResult video{outputs_.free(outputPath), AviOutcome()};
     trap.step(firstStep, [&] {
+        if (slideOptions_.any()) {
+            const FrameTiming otherwise =
+                frameTiming_ ? *frameTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
+            const SlidePlan plan = staged_.plan(otherwise, slideOptions_.useTimings);
+            if (!plan.ok()) throw Failure(QStringLiteral("Cannot time the slides: ") + plan.error);
+            video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
+                                                 video.path, plan);
+            if (video.outcome.kind != AviOutcome::Written || !slideOptions_.subtitles) return;
+            const QString subtitles = SubtitlePath(video.path);
+            const QString error = WriteSrtFile(subtitles, staged_.cues(plan));
+            if (!error.isEmpty())
+                throw Failure(
+                    QStringLiteral("Cannot write the subtitles %1: %2").arg(subtitles, error));
+            return;
+        }
         video.outcome = frameTiming_
                             ? CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
                                                    video.path, *frameTiming_)
@@ -119,11 +146,12 @@ QStringList BatchConversion::failures() const {
 
 void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     int runningSlideNumber = 1;  // [112]
+    staged_.clear();
     trap.step(114, [&] { PrepareFrameFolder(t); });
 
     int rows = 0;
     trap.step(118, [&] { rows = host_.rowCount(); });
-    HelperPool pool(engineOptions_);
+    HelperPool pool(runEngineOptions());
     QString path;
     for (int row = 1; row <= rows; ++row) {
         const int before = trap.failures();
@@ -137,12 +165,17 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         trap.step(132, [&] { application = OpenInPowerPoint(pool, path); });
         lookAhead(pool, t, row, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
-        trap.step(136, [&] { presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse); });
+        QList<SlideFact> slides;
+        trap.step(136, [&] {
+            presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse);
+            slides = takeSlideFacts(ExportFolder(t));
+        });
         trap.step(148, [&] { presentation.Close(); });
         trap.step(150, [&] { application.Quit(); });
         lookAhead(pool, t, row, rows);
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
+        staged_.stage(runningSlideNumber, slides);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
         recordRow(trap, before, path, std::nullopt);
     }
@@ -167,7 +200,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     int rows = 0;
     trap.step(200, [&] { rows = host_.rowCount(); });
-    HelperPool pool(engineOptions_);
+    HelperPool pool(runEngineOptions());
     QString path;
     for (int row = 1; row <= rows; ++row) {
         const int before = trap.failures();
@@ -181,7 +214,11 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(222, [&] { application = OpenInPowerPoint(pool, path); });
         lookAhead(pool, t, row, rows);
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
-        trap.step(226, [&] { presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse); });
+        staged_.clear();
+        trap.step(226, [&] {
+            presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse);
+            staged_.stage(1, takeSlideFacts(FrameFolder(t)));
+        });
 
         std::optional<VideoResult> video;
         if (trap.test(238, [&] { return FirstFrameExists(t); })) {

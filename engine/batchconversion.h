@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/outputnaming.h"
+#include "engine/stagedslides.h"
 #include "platform/office/officeclient.h"
 #include "util/prompts.h"
 #include "video/createavifrombitmaps.h"
@@ -46,6 +47,8 @@ class BatchConversion {
     void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
     // Every frame of later runs lasting as `timing` says, instead of the frame rate box.
     void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
+    // Slide timings, hidden slides and notes as subtitles in later runs.
+    void setSlideOptions(const SlideOptions& options) { slideOptions_ = options; }
 
     bool IsConverting() const { return isConverting_; }
     // Whether the last run got past validation (a refused run shows one message only).
@@ -65,6 +68,10 @@ class BatchConversion {
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
                    const std::optional<VideoResult>& video);
+    // The engine's options for a run: with the slides' facts when they are needed.
+    HelperOptions runEngineOptions() const;
+    // The export into `folder` becomes the slides of the row, hidden ones left out when asked.
+    QList<SlideFact> takeSlideFacts(const QString& folder) const;
     // Starts the rows after `row` opening and exporting ahead on the pool's free helpers.
     void lookAhead(HelperPool& pool, const QString& t, int row, int rows);
 
@@ -77,4 +84,6 @@ class BatchConversion {
     RunOutputs outputs_;
     HelperOptions engineOptions_;
     std::optional<FrameTiming> frameTiming_;
+    SlideOptions slideOptions_;
+    StagedSlides staged_;  // the current video's frames
 };

@@ -1,5 +1,7 @@
 #include "video/createavifrombitmaps.h"
 
+#include <QHash>
+
 #include "platform/avifile/avifile.h"
 #include "util/folderscan.h"
 #include "util/host.h"
@@ -7,6 +9,7 @@
 #include "video/cdib.h"
 #include "video/framedeleter.h"
 #include "video/frameloader.h"
+#include "video/slideplan.h"
 
 namespace {
 const void* address(quintptr value) {
@@ -20,11 +23,22 @@ void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
     deleter.remove(path);
 }
 
+// n of a staged "Slide<n>.bmp"; 0 for any other name.
+int frameNumber(const QString& name) {
+    if (!name.startsWith(QLatin1String("slide"), Qt::CaseInsensitive) ||
+        !name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+        return 0;
+    bool ok = false;
+    const int number = name.mid(5, name.size() - 9).toInt(&ok);
+    return ok && number > 0 ? number : 0;
+}
+
 // Steps up to the last frame; returns the status of the last AVIFile call and
 // leaves in `outcome` what became of the video if the file completes.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
                const QString& scratchBitmap, const QString& outputPath, FrameTiming timing,
-               AviFile& file, AviStream& stream, AviStream& compressed, AviOutcome& outcome) {
+               const SlidePlan* plan, AviFile& file, AviStream& stream, AviStream& compressed,
+               AviOutcome& outcome) {
     int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
     if (status != 0) return status;
 
@@ -51,12 +65,19 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
     status = prompts.compressionOptions(options);
     if (status == 0) outcome.kind = AviOutcome::Cancelled;
     if (status != 1) return status;
+    // A planned slide is one picture and its repeats: the picture is a key frame.
+    if (plan != nullptr) options.keyFrameEvery = 1;
     status = AVIMakeCompressedStream(compressed, stream, options);
     if (status != 0) return status;
     status =
         AVIStreamSetFormat(compressed, 0, address(dib.PointerToBitmapInfo()), dib.SizeBitmapInfo());
     if (status != 0) return status;
 
+    QHash<int, qint64> planned;
+    if (plan != nullptr)
+        for (const PlannedSlide& slide : plan->slides)
+            planned.insert(slide.frameNumber, slide.start);
+    qint64 reached = 0;
     const FileList frames = GetFrameList(frameFolder, QStringLiteral("*.bmp"));
     FrameDeleter deleter;
     const int count = frames.upperIndex();
@@ -67,6 +88,12 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         host.setProgressValue(i);
         const QString name = frames.at(i);
         if (name.startsWith(QLatin1Char('~'))) continue;
+        qint64 position = i - 1;
+        if (plan != nullptr) {
+            const auto found = planned.constFind(frameNumber(name));
+            if (found == planned.constEnd()) continue;  // no slide of this video
+            position = *found;
+        }
         const QString path = frameFolder + QLatin1Char('/') + name;
         // A frame the reader refuses (it has said why) stays a dropped frame, so
         // the frames after it keep their times.
@@ -74,33 +101,28 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
             ++outcome.droppedFrames;
             continue;
         }
-        status = AVIStreamWrite(compressed, i - 1, 1, address(dib.PointerToBits()), dib.SizeImage(),
-                                AVIIF_KEYFRAME);
+        status = AVIStreamWrite(compressed, qint32(position), 1, address(dib.PointerToBits()),
+                                dib.SizeImage(), AVIIF_KEYFRAME);
         if (status != 0) break;
+        reached = position + 1;
         deleteFrame(host, deleter, path);
     }
+    // The last slide's repeats: an empty sample at the end holds its picture.
+    if (status == 0 && plan != nullptr && plan->length > reached)
+        status = AVIStreamWrite(compressed, qint32(plan->length - 1), 1, nullptr, 0, 0);
     if (status == 0) outcome.kind = AviOutcome::Written;
     return status;
 }
-}  // namespace
 
-AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
-                                const QString& scratchBitmap, const QString& outputPath,
-                                qint16 framesPerSecond) {
-    const int rate = framesPerSecond < 1 ? 1 : framesPerSecond > 30 ? 30 : framesPerSecond;
-    return CreateAviFromBitmaps(host, prompts, frameFolder, scratchBitmap, outputPath,
-                                FrameTiming{quint32(rate), 1});
-}
-
-AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
-                                const QString& scratchBitmap, const QString& outputPath,
-                                FrameTiming timing) {
+AviOutcome writeAndRelease(Host& host, Prompts& prompts, const QString& frameFolder,
+                           const QString& scratchBitmap, const QString& outputPath,
+                           FrameTiming timing, const SlidePlan* plan) {
     AviFile file;
     AviStream stream;
     AviStream compressed;
     AviOutcome outcome;
-    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, file,
-                            stream, compressed, outcome);
+    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, plan,
+                            file, stream, compressed, outcome);
     AVIStreamRelease(stream);
     AVIStreamRelease(compressed);
     // Completing the file can still fail (the last data reaches the disk here).
@@ -111,4 +133,25 @@ AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& fra
         outcome.kind = AviOutcome::Failed;
     }
     return outcome;
+}
+}  // namespace
+
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                qint16 framesPerSecond) {
+    return CreateAviFromBitmaps(host, prompts, frameFolder, scratchBitmap, outputPath,
+                                FrameTimingForRate(framesPerSecond));
+}
+
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                FrameTiming timing) {
+    return writeAndRelease(host, prompts, frameFolder, scratchBitmap, outputPath, timing, nullptr);
+}
+
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                const SlidePlan& plan) {
+    return writeAndRelease(host, prompts, frameFolder, scratchBitmap, outputPath, plan.timing,
+                           &plan);
 }

@@ -6,6 +6,7 @@
 #include "video/frametiming.h"
 
 class Host;
+struct SlidePlan;
 class Prompts;
 
 // What became of one video.
@@ -35,3 +36,11 @@ AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& fra
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
                                 FrameTiming timing);
+
+// The same, with each slide's frame at its planned position: the positions
+// between two slides, and after the last one up to the plan's length, are
+// empty samples, so each slide shows for its planned time. Frames the plan
+// does not name are left out.
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                const SlidePlan& plan);

@@ -83,6 +83,7 @@ int AVIStreamWrite(AviStream& stream, qint32 start, qint32 samples, const void* 
     if (bytesWritten != nullptr) *bytesWritten = 0;
     if (!stream) return AVIERR_BADPARAM;
     if (samples != 1) return stream.muxer_->fail(AVIERR_BADPARAM);
+    if (buffer == nullptr && bufferSize == 0) return stream.muxer_->writeEmpty(start);
     const int status =
         stream.muxer_->write(start, buffer, bufferSize, (flags & AVIIF_KEYFRAME) != 0);
     if (status == AVIERR_OK) {

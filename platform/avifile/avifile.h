@@ -110,6 +110,7 @@ int AVIMakeCompressedStream(AviStream& compressed, AviStream& source,
 // The frames' layout: a BITMAPINFO block (header, then colour table).
 int AVIStreamSetFormat(AviStream& stream, qint32 position, const void* format, qint32 formatSize);
 // One frame at `start`; a start past the next position leaves dropped frames.
+// No buffer and a size of 0 write an empty sample: the frame before it holds.
 // A write refused for any reason fails the file, as a write error does.
 int AVIStreamWrite(AviStream& stream, qint32 start, qint32 samples, const void* buffer,
                    qint32 bufferSize, quint32 flags, qint32* samplesWritten = nullptr,

@@ -155,6 +155,16 @@ int AviMuxer::writeFrame(qint64 position, const void* pixels, qint64 size, bool 
     return AVIERR_OK;
 }
 
+int AviMuxer::writeEmpty(qint64 position) {
+    if (closed_ || failed_) return AVIERR_FILEWRITE;
+    if (!headerWritten_) return AVIERR_BADFORMAT;
+    if (position < nextPosition_) return fail(AVIERR_BADPARAM);
+    // Written when the file completes, after whatever the encoder still holds.
+    endPosition_ = position + 1;
+    nextPosition_ = position + 1;
+    return AVIERR_OK;
+}
+
 int AviMuxer::writePacket(AVPacket* packet) {
     AVStream* stream = format_->streams[0];
     packet->stream_index = 0;
@@ -175,6 +185,7 @@ int AviMuxer::writePacket(AVPacket* packet) {
     const int result = av_write_frame(format_, packet);
     if (result < 0) return result;
     ++packetsWritten_;
+    lastDts_ = packet->dts;
     return 0;
 }
 
@@ -189,7 +200,16 @@ int AviMuxer::finish() {
         return AVIERR_OK;
     }
     const PacketSink sink = [this](AVPacket* packet) { return writePacket(packet); };
-    if (encoder_->flush(sink) < 0 || av_write_trailer(format_) < 0) return fail(AVIERR_FILEWRITE);
+    if (encoder_->flush(sink) < 0) return fail(AVIERR_FILEWRITE);
+    // The muxer fills the positions before an empty packet with empty chunks too.
+    if (endPosition_ - 1 > lastDts_) {
+        AvPacketPtr empty(av_packet_alloc());
+        if (!empty) return fail(AVIERR_MEMORY);
+        empty->pts = empty->dts = endPosition_ - 1;
+        empty->duration = 1;
+        if (writePacket(empty.get()) < 0) return fail(AVIERR_FILEWRITE);
+    }
+    if (av_write_trailer(format_) < 0) return fail(AVIERR_FILEWRITE);
     avio_flush(io_);
     if (io_->error < 0) return fail(AVIERR_FILEWRITE);
     closeOutput();

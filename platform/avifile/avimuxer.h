@@ -29,6 +29,8 @@ class AviMuxer {
     // become dropped frames. A frame refused for any reason fails the file: a
     // video missing a frame it was given never replaces the target.
     int write(qint64 position, const void* pixels, qint64 size, bool keyFrame);
+    // An empty sample at `position`: the stream lasts at least up to it.
+    int writeEmpty(qint64 position);
     // Completes the file and puts it in place of the target. A file that never got
     // its format is discarded instead (nothing to write: the target stays).
     int finish();
@@ -57,4 +59,6 @@ class AviMuxer {
     std::unique_ptr<AviEncoder> encoder_;
     qint64 nextPosition_ = 0;
     qint64 packetsWritten_ = 0;
+    qint64 lastDts_ = -1;
+    qint64 endPosition_ = 0;
 };

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/office/embeddedpictures.h"
+#include "platform/office/slidefactsfile.h"
 #include "util/failure.h"
 
 // Resident bytes of process `pid` from /proc/<pid>/statm ("size resident ..."
@@ -53,6 +54,10 @@ int DeliverAhead(AheadRow& ahead, OfficeHelper& helper, const QString& target) {
         moved = std::rename(QFile::encodeName(from + name).constData(),
                             QFile::encodeName(to + name).constData()) == 0;
     }
+    const QString facts = QLatin1Char('/') + QLatin1String(SlideFactsFileName);
+    if (moved && QFileInfo::exists(from + facts))
+        moved = std::rename(QFile::encodeName(from + facts).constData(),
+                            QFile::encodeName(to + facts).constData()) == 0;
     return moved ? ahead.saved : helper.saveAs(target);
 }
 

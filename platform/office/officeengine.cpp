@@ -3,6 +3,7 @@
 #include <LibreOfficeKit/LibreOfficeKitInit.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -18,6 +19,7 @@
 #include "platform/office/fileurl.h"
 #include "platform/office/lokclock.h"
 #include "platform/office/profilesettings.h"
+#include "platform/office/slidefactsfile.h"
 #include "util/ownedfd.h"
 
 static std::string inQuotes(const std::string& path) {
@@ -205,7 +207,20 @@ int OfficeEngine::saveBitmaps(const std::string& target) {
         const std::string error = WriteSlideBitmap(file, pixels.data(), width, height, bgra);
         if (!error.empty()) throw EngineError("Cannot write " + inQuotes(file) + ": " + error);
     }
+    if (slideFacts_) saveFacts(folder);
     return parts;
+}
+
+// After painting, so the copy cannot touch the pixels; LibreOfficeKit stores a
+// copy and leaves the open document as it was.
+void OfficeEngine::saveFacts(const std::string& folder) {
+    const std::string file = folder + "/" + SlideFactsFileName;
+    ::unlink(file.c_str());
+    const char* format = document_->getDocumentType() == LOK_DOCTYPE_DRAWING ? "fodg" : "fodp";
+    LokClock clock("facts");
+    if (!document_->saveAs(FileUrl(file).c_str(), format))
+        throw EngineError("Cannot save the slides' timings and notes of " + inQuotes(path_) + ": " +
+                          lastError());
 }
 
 void OfficeEngine::close() {

@@ -27,6 +27,8 @@ class OfficeEngine {
     // Slides are painted this many pixels high, as wide as their proportions
     // give; 0 paints them at 96 pixels per inch.
     void setSlideHeight(int pixels) { slideHeight_ = pixels; }
+    // Every export also saves the presentation as Flat ODP beside its slides.
+    void setSlideFacts(bool save) { slideFacts_ = save; }
     void close();
 
     // Loads and paints the built-in presentation, so the presentation module
@@ -38,10 +40,12 @@ class OfficeEngine {
   private:
     std::unique_ptr<lok::Document> load(const std::string& path);
     std::string lastError();
+    void saveFacts(const std::string& folder);
 
     std::unique_ptr<lok::Office> office_;
     std::unique_ptr<lok::Document> document_;
     std::string path_;
     std::string warmPath_;
     int slideHeight_ = 0;
+    bool slideFacts_ = false;
 };

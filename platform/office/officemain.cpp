@@ -5,6 +5,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -75,7 +76,13 @@ struct Started {
     std::optional<OfficeEngine> engine;
 };
 
-static void start(Started& started, int slideHeight) {
+// What the command line asks of every export besides the slides.
+struct ExportChoices {
+    int slideHeight = 0;
+    bool slideFacts = false;
+};
+
+static void start(Started& started, const ExportChoices& choices) {
     try {
         started.slot.emplace(ProfileSlot::acquire());
     } catch (const std::exception& error) {
@@ -90,7 +97,8 @@ static void start(Started& started, int slideHeight) {
     std::filesystem::create_directories(temporary, ignored);
     for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
     started.engine.emplace(programFolder(), started.slot->folder());
-    started.engine->setSlideHeight(slideHeight);
+    started.engine->setSlideHeight(choices.slideHeight);
+    started.engine->setSlideFacts(choices.slideFacts);
 }
 
 static std::string describe(const std::exception& error) {
@@ -98,12 +106,12 @@ static std::string describe(const std::exception& error) {
     return text.empty() ? std::string("unexpected failure in the presentation engine") : text;
 }
 
-static int serve(int slideHeight) {
+static int serve(const ExportChoices& choices) {
     // The helper belongs to the program that started it: gone with it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     Started started;
     try {
-        start(started, slideHeight);
+        start(started, choices);
     } catch (const std::exception& error) {
         reply({"error", describe(error)});
         std::_Exit(1);
@@ -146,11 +154,11 @@ static int serve(int slideHeight) {
     std::_Exit(0);
 }
 
-static int oneShot(const std::vector<std::string>& args, int slideHeight) {
+static int oneShot(const std::vector<std::string>& args, const ExportChoices& choices) {
     const std::string& mode = args[0];
     try {
         Started started;
-        start(started, slideHeight);
+        start(started, choices);
         OfficeEngine& engine = *started.engine;
         if (mode == "probe") {
             engine.warm();
@@ -175,7 +183,9 @@ static const char* const Usage =
     "       quillmoor-office convert INPUT OUTPUT   (format from OUTPUT's extension: pptx, ppt, odp, pdf)\n"
     "       quillmoor-office --version\n"
     "--height N paints slides N pixels high (even, 240 to 4320), as wide as their proportions\n"
-    "give, instead of 96 pixels per inch of the slide.\n";
+    "give, instead of 96 pixels per inch of the slide.\n"
+    "--slide-facts also saves the presentation as TARGET/slides.fodp with each export, for\n"
+    "the slides' timings, hidden flags and notes.\n";
 
 // Takes "--height N" out of the arguments: the height, 0 when not given, -1 when wrong.
 static int takeSlideHeight(std::vector<std::string>& args) {
@@ -198,6 +208,14 @@ static int takeSlideHeight(std::vector<std::string>& args) {
     return height;
 }
 
+// Takes every "--slide-facts" out of the arguments: whether there was one.
+static bool takeSlideFacts(std::vector<std::string>& args) {
+    const auto kept = std::remove(args.begin(), args.end(), std::string("--slide-facts"));
+    const bool found = kept != args.end();
+    args.erase(kept, args.end());
+    return found;
+}
+
 int main(int argc, char** argv) {
     isolateOutput();
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -210,20 +228,23 @@ int main(int argc, char** argv) {
                  VersionReport("quillmoor-office", {OfficeVersionLine(programFolder())}));
         std::_Exit(0);
     }
+    ExportChoices choices;
+    choices.slideFacts = takeSlideFacts(args);
     const int slideHeight = takeSlideHeight(args);
+    choices.slideHeight = slideHeight;
     if (slideHeight < 0) {
         say("--height takes an even number from " + std::to_string(LowestSlideHeight) + " to " +
             std::to_string(HighestSlideHeight));
         std::_Exit(2);
     }
-    if (args.empty()) return serve(slideHeight);
+    if (args.empty()) return serve(choices);
     const std::string& mode = args[0];
-    const bool known = (mode == "probe" && args.size() == 1) ||
-                       (mode == "export" && args.size() == 3) ||
-                       (mode == "convert" && args.size() == 3 && slideHeight == 0);
+    const bool known =
+        (mode == "probe" && args.size() == 1) || (mode == "export" && args.size() == 3) ||
+        (mode == "convert" && args.size() == 3 && slideHeight == 0 && !choices.slideFacts);
     if (!known) {
         writeAll(messageOut, Usage);
         std::_Exit(2);
     }
-    return oneShot(args, slideHeight);
+    return oneShot(args, choices);
 }
