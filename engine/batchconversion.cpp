@@ -92,7 +92,7 @@ void BatchConversion::lookAhead(HelperPool& pool, const QString& t, int row, int
 
 HelperOptions BatchConversion::runEngineOptions() const {
     HelperOptions options = engineOptions_;
-    if (slideOptions_.any()) options.arguments << QStringLiteral("--slide-facts");
+    options.slideFacts = slideOptions_.any();
     return options;
 }
 

@@ -166,7 +166,7 @@ int OfficeEngine::slideCount() const {
     return document_->getParts();
 }
 
-int OfficeEngine::saveBitmaps(const std::string& target) {
+int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
     if (!document_) throw EngineError("no presentation is open");
     const std::string name = inQuotes(target);
     if (target.size() < 5 || lowerCase(target.substr(target.size() - 4)) != ".bmp")
@@ -207,7 +207,7 @@ int OfficeEngine::saveBitmaps(const std::string& target) {
         const std::string error = WriteSlideBitmap(file, pixels.data(), width, height, bgra);
         if (!error.empty()) throw EngineError("Cannot write " + inQuotes(file) + ": " + error);
     }
-    if (slideFacts_) saveFacts(folder);
+    if (facts) saveFacts(folder);
     return parts;
 }
 

@@ -22,13 +22,12 @@ class OfficeEngine {
     int open(const std::string& path);
     bool isOpen() const { return document_ != nullptr; }
     int slideCount() const;
-    // Target "X.bmp": folder X gets Slide1.bmp ... one per slide, hidden ones too.
-    int saveBitmaps(const std::string& target);
+    // Target "X.bmp": folder X gets Slide1.bmp ... one per slide, hidden ones too;
+    // with `facts`, also the presentation as Flat ODP (SlideFactsFileName).
+    int saveBitmaps(const std::string& target, bool facts = false);
     // Slides are painted this many pixels high, as wide as their proportions
     // give; 0 paints them at 96 pixels per inch.
     void setSlideHeight(int pixels) { slideHeight_ = pixels; }
-    // Every export also saves the presentation as Flat ODP beside its slides.
-    void setSlideFacts(bool save) { slideFacts_ = save; }
     void close();
 
     // Loads and paints the built-in presentation, so the presentation module
@@ -47,5 +46,4 @@ class OfficeEngine {
     std::string path_;
     std::string warmPath_;
     int slideHeight_ = 0;
-    bool slideFacts_ = false;
 };

@@ -5,7 +5,6 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -76,13 +75,7 @@ struct Started {
     std::optional<OfficeEngine> engine;
 };
 
-// What the command line asks of every export besides the slides.
-struct ExportChoices {
-    int slideHeight = 0;
-    bool slideFacts = false;
-};
-
-static void start(Started& started, const ExportChoices& choices) {
+static void start(Started& started, int slideHeight) {
     try {
         started.slot.emplace(ProfileSlot::acquire());
     } catch (const std::exception& error) {
@@ -97,8 +90,7 @@ static void start(Started& started, const ExportChoices& choices) {
     std::filesystem::create_directories(temporary, ignored);
     for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
     started.engine.emplace(programFolder(), started.slot->folder());
-    started.engine->setSlideHeight(choices.slideHeight);
-    started.engine->setSlideFacts(choices.slideFacts);
+    started.engine->setSlideHeight(slideHeight);
 }
 
 static std::string describe(const std::exception& error) {
@@ -106,12 +98,12 @@ static std::string describe(const std::exception& error) {
     return text.empty() ? std::string("unexpected failure in the presentation engine") : text;
 }
 
-static int serve(const ExportChoices& choices) {
+static int serve(int slideHeight) {
     // The helper belongs to the program that started it: gone with it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     Started started;
     try {
-        start(started, choices);
+        start(started, slideHeight);
     } catch (const std::exception& error) {
         reply({"error", describe(error)});
         std::_Exit(1);
@@ -134,7 +126,8 @@ static int serve(const ExportChoices& choices) {
             } else if (command == "count") {
                 reply({"ok", std::to_string(engine.slideCount())});
             } else if (command == "saveas") {
-                reply({"ok", std::to_string(engine.saveBitmaps(argument))});
+                const bool facts = fields.size() > 2 && fields[2] == "facts";
+                reply({"ok", std::to_string(engine.saveBitmaps(argument, facts))});
             } else if (command == "close") {
                 engine.close();
                 reply({"ok"});
@@ -154,11 +147,11 @@ static int serve(const ExportChoices& choices) {
     std::_Exit(0);
 }
 
-static int oneShot(const std::vector<std::string>& args, const ExportChoices& choices) {
+static int oneShot(const std::vector<std::string>& args, int slideHeight) {
     const std::string& mode = args[0];
     try {
         Started started;
-        start(started, choices);
+        start(started, slideHeight);
         OfficeEngine& engine = *started.engine;
         if (mode == "probe") {
             engine.warm();
@@ -183,9 +176,7 @@ static const char* const Usage =
     "       quillmoor-office convert INPUT OUTPUT   (format from OUTPUT's extension: pptx, ppt, odp, pdf)\n"
     "       quillmoor-office --version\n"
     "--height N paints slides N pixels high (even, 240 to 4320), as wide as their proportions\n"
-    "give, instead of 96 pixels per inch of the slide.\n"
-    "--slide-facts also saves the presentation as TARGET/slides.fodp with each export, for\n"
-    "the slides' timings, hidden flags and notes.\n";
+    "give, instead of 96 pixels per inch of the slide.\n";
 
 // Takes "--height N" out of the arguments: the height, 0 when not given, -1 when wrong.
 static int takeSlideHeight(std::vector<std::string>& args) {
@@ -208,14 +199,6 @@ static int takeSlideHeight(std::vector<std::string>& args) {
     return height;
 }
 
-// Takes every "--slide-facts" out of the arguments: whether there was one.
-static bool takeSlideFacts(std::vector<std::string>& args) {
-    const auto kept = std::remove(args.begin(), args.end(), std::string("--slide-facts"));
-    const bool found = kept != args.end();
-    args.erase(kept, args.end());
-    return found;
-}
-
 int main(int argc, char** argv) {
     isolateOutput();
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -228,23 +211,20 @@ int main(int argc, char** argv) {
                  VersionReport("quillmoor-office", {OfficeVersionLine(programFolder())}));
         std::_Exit(0);
     }
-    ExportChoices choices;
-    choices.slideFacts = takeSlideFacts(args);
     const int slideHeight = takeSlideHeight(args);
-    choices.slideHeight = slideHeight;
     if (slideHeight < 0) {
         say("--height takes an even number from " + std::to_string(LowestSlideHeight) + " to " +
             std::to_string(HighestSlideHeight));
         std::_Exit(2);
     }
-    if (args.empty()) return serve(choices);
+    if (args.empty()) return serve(slideHeight);
     const std::string& mode = args[0];
-    const bool known =
-        (mode == "probe" && args.size() == 1) || (mode == "export" && args.size() == 3) ||
-        (mode == "convert" && args.size() == 3 && slideHeight == 0 && !choices.slideFacts);
+    const bool known = (mode == "probe" && args.size() == 1) ||
+                       (mode == "export" && args.size() == 3) ||
+                       (mode == "convert" && args.size() == 3 && slideHeight == 0);
     if (!known) {
         writeAll(messageOut, Usage);
         std::_Exit(2);
     }
-    return oneShot(args, choices);
+    return oneShot(args, slideHeight);
 }
