@@ -234,32 +234,47 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
     QHash<QString, PageStyle> styles;
     QList<Page> pages;
     QXmlStreamReader xml(flatDocument);
-    QString styleName;  // the drawing-page style being read
-    bool inBody = false;
+    // Only the document's own styles and pages count: an embedded object (a
+    // chart, another presentation) brings a body and styles of its own.
+    QList<bool> isOffice;  // per open element: in the office namespace
+    QStringList names;     // per open element: its local name
+    QString styleName;     // the drawing-page style being read
     while (!xml.atEnd() && facts.ok()) {
-        if (xml.readNext() == QXmlStreamReader::EndElement && xml.namespaceUri() == Office &&
-            xml.name() == QLatin1String("body"))
-            inBody = false;
-        if (!xml.isStartElement()) continue;
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            isOffice.removeLast();
+            names.removeLast();
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement) continue;
+        const qsizetype depth = names.size();  // of the parent
         const QStringView name = xml.name();
-        if (xml.namespaceUri() == Office && name == QLatin1String("body")) {
-            inBody = true;
-        } else if (xml.namespaceUri() == Style && name == QLatin1String("style")) {
+        const QString uri = xml.namespaceUri().toString();
+        const bool topLevel = depth >= 1 && isOffice[0];
+        if (topLevel && depth == 2 && uri == Style && name == QLatin1String("style") &&
+            isOffice[1] &&
+            (names[1] == QLatin1String("automatic-styles") ||
+             names[1] == QLatin1String("styles"))) {
             const QXmlStreamAttributes attributes = xml.attributes();
             styleName =
                 attributes.value(Style, QStringLiteral("family")) == QLatin1String("drawing-page")
                     ? attributes.value(Style, QStringLiteral("name")).toString()
                     : QString();
-        } else if (xml.namespaceUri() == Style &&
+        } else if (topLevel && depth == 3 && uri == Style &&
                    name == QLatin1String("drawing-page-properties") && !styleName.isEmpty()) {
             styles.insert(styleName, readPageStyle(xml.attributes(), facts.error));
-        } else if (inBody && xml.namespaceUri() == Draw && name == QLatin1String("page")) {
+        } else if (topLevel && depth == 3 && uri == Draw && name == QLatin1String("page") &&
+                   isOffice[1] && names[1] == QLatin1String("body") && isOffice[2]) {
             pages << Page{xml.attributes().value(Draw, QStringLiteral("style-name")).toString(),
                           {}};
-        } else if (inBody && !pages.isEmpty() && xml.namespaceUri() == Presentation &&
-                   name == QLatin1String("notes")) {
-            readNotes(xml, pages.last());
+        } else if (topLevel && depth == 4 && uri == Presentation &&
+                   name == QLatin1String("notes") && names[3] == QLatin1String("page") &&
+                   !pages.isEmpty()) {
+            readNotes(xml, pages.last());  // up to its end element
+            continue;
         }
+        isOffice << (uri == Office);
+        names << name.toString();
     }
     if (facts.ok() && xml.hasError())
         facts.error = QStringLiteral("the document is not well-formed XML (%1, line %2)")

@@ -75,11 +75,20 @@ TEST(SlideFacts, TellsHiddenSlidesAndAutomaticAdvanceTimesFromThePageStyles) {
         pageStyle("manual", "presentation:duration=\"PT2S\"") +
         pageStyle("zero",
                   "presentation:transition-type=\"automatic\" presentation:duration=\"PT0S\"");
+    // An embedded object's own pages and styles are not the document's.
+    const QByteArray embedded =
+        "<draw:page draw:style-name=\"auto\"><draw:frame><draw:object><office:document>"
+        "<office:automatic-styles>" +
+        pageStyle("auto", "presentation:visibility=\"hidden\"") +
+        "</office:automatic-styles><office:body><office:presentation><draw:page/><draw:page/>"
+        "</office:presentation></office:body></office:document></draw:object></draw:frame>"
+        "</draw:page>";
     const SlideFacts facts = ParseSlideFacts(document(
         styles,
-        "<draw:page draw:style-name=\"auto\"/><draw:page draw:style-name=\"hidden\"/>"
-        "<draw:page draw:style-name=\"semi\"/><draw:page draw:style-name=\"manual\"/>"
-        "<draw:page draw:style-name=\"zero\"/><draw:page draw:style-name=\"unknown\"/><draw:page/>"));
+        embedded +
+            "<draw:page draw:style-name=\"hidden\"/>"
+            "<draw:page draw:style-name=\"semi\"/><draw:page draw:style-name=\"manual\"/>"
+            "<draw:page draw:style-name=\"zero\"/><draw:page draw:style-name=\"unknown\"/><draw:page/>"));
     ASSERT_TRUE(facts.ok()) << facts.error.toStdString();
     const QList<SlideFact> expected = {{false, 2000, {}},         {true, std::nullopt, {}},
                                        {false, std::nullopt, {}}, {false, std::nullopt, {}},
