@@ -1,7 +1,10 @@
 #include "cli/convertframes.h"
 
+#include <sys/stat.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
@@ -9,16 +12,42 @@
 #include "cli/reportvideo.h"
 #include "engine/staging.h"
 #include "platform/avifile/avifile.h"
+#include "platform/avifile/videotarget.h"
 #include "util/failure.h"
+#include "util/folderscan.h"
 #include "util/paths.h"
 #include "util/steptrap.h"
 #include "video/createavifrombitmaps.h"
 
+namespace {
+// Why the frames cannot be written ("" when they can), before anything is
+// opened: the writer takes its format from Slide1.bmp, and the video must not
+// take the place of one of the user's frames.
+QString FrameFolderProblem(const QString& frames, const QString& output) {
+    const QByteArray folder = QFile::encodeName(frames);
+    struct stat status;
+    if (::stat(folder.constData(), &status) != 0)
+        return QStringLiteral("The frame folder %1 cannot be used: %2")
+            .arg(frames, SystemReason(errno));
+    if (!S_ISDIR(status.st_mode))
+        return QStringLiteral("The frame folder %1 cannot be used: %2")
+            .arg(frames, SystemReason(ENOTDIR));
+    if (!QFileInfo::exists(frames + QStringLiteral("/Slide1.bmp")))
+        return QStringLiteral("No Slide1.bmp in ") + frames;
+    const QFileInfo target(QFileInfo(output).canonicalFilePath());
+    if (target.exists() && target.path() == QFileInfo(frames).canonicalFilePath() &&
+        GetFrameList(frames, QStringLiteral("*.bmp")).names().contains(target.fileName()))
+        return QStringLiteral("The video would replace the frame ") + output;
+    return {};
+}
+}  // namespace
+
 int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prompts) {
     const QString frames = QDir::cleanPath(QFileInfo(request.framesFolder).absoluteFilePath());
-    // The writer takes its format from Slide1.bmp; the window never calls it without one.
-    if (!QFileInfo(frames + QStringLiteral("/Slide1.bmp")).isFile()) {
-        prompts.message(QStringLiteral("No Slide1.bmp in ") + frames);
+    const QString output = QFileInfo(request.output).absoluteFilePath();
+    const QString problem = FrameFolderProblem(frames, output);
+    if (!problem.isEmpty()) {
+        prompts.message(problem);
         return 1;
     }
     // Images that are not plain bitmaps are converted through the scratch
@@ -30,22 +59,21 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
         prompts.message(refused.description(), Prompts::Icon::Critical);
         return 1;
     }
-    const QString output = QFileInfo(request.output).absoluteFilePath();
     AviOutcome outcome;
     AVIFileInit();
     try {
         if (request.slideMilliseconds > 0)
-            outcome =
-                CreateAviFromBitmaps(host, prompts, frames, scratch, output,
-                                     FrameTimingForDuration(quint32(request.slideMilliseconds)));
+            outcome = CreateAviFromBitmaps(
+                host, prompts, frames, scratch, output,
+                FrameTimingForDuration(quint32(request.slideMilliseconds)), FrameOwner::User);
         else
             outcome = CreateAviFromBitmaps(host, prompts, frames, scratch, output,
-                                           request.framesPerSecond);
+                                           request.framesPerSecond, FrameOwner::User);
     } catch (...) {
         prompts.message(describeCurrentException());
     }
     AVIFileExit();
     KillFile(scratch);
     ReportVideo(output, outcome);
-    return outcome.kind == AviOutcome::Written ? 0 : 1;
+    return outcome.complete() ? 0 : 1;
 }

@@ -2,10 +2,12 @@
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
-#include <limits>
+#include <cmath>
+#include <optional>
 
 #include "platform/avifile/codeclist.h"
 #include "platform/office/slideheight.h"
+#include "util/failure.h"
 #include "util/numbers.h"
 
 namespace {
@@ -24,9 +26,9 @@ constexpr Option options[] = {
     {"samples", nullptr,
      "Convert the shipped sample presentations into the current folder (or --output-dir)."},
     {"frames", "DIR",
-     "Folder of Slide1.bmp, Slide2.bmp, ... to write as frames (they are deleted as they are written)."},
+     "Folder of Slide1.bmp, Slide2.bmp, ... to write as frames (nothing in it is changed)."},
     {"fps", "N",
-     "Frames per second, 1 to 30 (other values are brought into that range; fractions round to even)."},
+     "Frames per second, 1 to 30 (other values up to 32767 are brought into that range; fractions round to even)."},
     {"seconds-per-slide", "S",
      "Instead of --fps: each slide one frame lasting S seconds, 0.1 to 3600 with at most three decimals (2.5: two slides in five seconds)."},
     {"height", "N",
@@ -60,17 +62,33 @@ bool readNumber(const QCommandLineParser& parser, const char* name, int lowest, 
                 int& value, QString& error) {
     const QString key = QLatin1String(name);
     if (!parser.isSet(key)) return true;
-    bool ok = false;
-    const qlonglong number = parser.value(key).trimmed().toLongLong(&ok);
-    if (!ok || number < lowest || number > highest) {
+    // Read as every number of the program is read; a whole number is asked for.
+    const std::optional<double> number = ParseNumber(parser.value(key));
+    if (!number || *number != std::floor(*number) || *number < lowest || *number > highest) {
         error = QStringLiteral("--%1 takes a whole number from %2 to %3")
                     .arg(key)
                     .arg(lowest)
                     .arg(highest);
         return false;
     }
-    value = int(number);
+    value = int(*number);
     return true;
+}
+
+// The frame rate as the window's box converts it, in every kind of run: a
+// number rounded to the nearest (halves to even) that fits 16 bits; the
+// writer brings it into 1 to 30.
+bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
+    const QString text = parser.value(QStringLiteral("fps")).trimmed();
+    try {
+        request.framesPerSecond = TextToInteger16(text);
+        request.frameRateText = text;
+        return true;
+    } catch (const Failure&) {
+        request.error = QStringLiteral(
+            "--fps takes a number from -32768 to 32767 (the rate is then brought into 1 to 30)");
+        return false;
+    }
 }
 }  // namespace
 
@@ -181,15 +199,15 @@ bool readSlideOptions(const QCommandLineParser& parser, ConvertRequest& request)
                 "--height does not apply to --frames: the frames are already painted");
             return false;
         }
-        bool ok = false;
-        const qlonglong pixels = parser.value(height).trimmed().toLongLong(&ok);
-        if (!ok || !IsSlideHeight(pixels)) {
+        const std::optional<double> pixels = ParseNumber(parser.value(height));
+        if (!pixels || *pixels != std::floor(*pixels) || std::fabs(*pixels) > 1e9 ||
+            !IsSlideHeight(qint64(*pixels))) {
             request.error = QStringLiteral("--height takes an even number from %1 to %2")
                                 .arg(LowestSlideHeight)
                                 .arg(HighestSlideHeight);
             return false;
         }
-        request.slideHeight = int(pixels);
+        request.slideHeight = int(*pixels);
     }
     return true;
 }
@@ -216,11 +234,7 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
             QStringLiteral("--frames, --output and --fps (or --seconds-per-slide) are all needed");
         return request;
     }
-    if (request.slideMilliseconds > 0) return request;
-    int fps = 1;
-    if (readNumber(parser, "fps", std::numeric_limits<qint16>::min(),
-                   std::numeric_limits<qint16>::max(), fps, request.error))
-        request.framesPerSecond = qint16(fps);
+    if (request.slideMilliseconds == 0) readFrameRate(parser, request);
     return request;
 }
 
@@ -266,11 +280,7 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     request.slides.useTimings = parser.isSet(QStringLiteral("use-timings"));
     request.slides.skipHidden = parser.isSet(QStringLiteral("skip-hidden"));
     request.slides.subtitles = parser.isSet(QStringLiteral("subtitles"));
-    if (parser.isSet(QStringLiteral("fps"))) {
-        request.frameRateText = parser.value(QStringLiteral("fps")).trimmed();
-        if (!IsNumeric(request.frameRateText))
-            request.error = QStringLiteral("--fps takes a number");
-    }
+    if (parser.isSet(QStringLiteral("fps"))) readFrameRate(parser, request);
     return request;
 }
 }  // namespace

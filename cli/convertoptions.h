@@ -33,7 +33,7 @@ struct ConvertRequest {
     enum class Destination { Stored, Folder, Beside };
     Destination destination = Destination::Stored;
     QString outputFolder;   // with Destination::Folder
-    QString frameRateText;  // empty: the stored "Delay"
+    QString frameRateText;  // --fps as given (checked); empty: the stored "Delay"
     SlideOptions slides;    // --use-timings, --skip-hidden, --subtitles
 };
 

@@ -13,6 +13,7 @@
 #include "joblist/droppedfiles.h"
 #include "platform/avifile/compressoptions.h"
 #include "util/failure.h"
+#include "util/numbers.h"
 #include "util/paths.h"
 #include "util/programfolder.h"
 #include "util/settingsstore.h"
@@ -55,6 +56,11 @@ QString fillOptions(const ConvertRequest& request, CliHost& host) {
     host.frameRate = request.frameRateText.isEmpty()
                          ? GetQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("1"))
                          : request.frameRateText;
+    // Checked before any engine starts, not when the first video is due.
+    if (request.slideMilliseconds == 0 && !IsInteger16(host.frameRate))
+        return QStringLiteral(
+                   "The stored frame rate \"%1\" is not a number from -32768 to 32767; give --fps N")
+            .arg(host.frameRate);
     // The window would convert nothing and say "Done."; a script must hear why.
     if (!host.options[0] && !host.options[1])
         return QStringLiteral(

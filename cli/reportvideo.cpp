@@ -8,6 +8,7 @@ void ReportVideo(const QString& path, const AviOutcome& outcome) {
     std::printf("Written: %s\n", name.constData());
     std::fflush(stdout);
     if (outcome.droppedFrames > 0)
-        std::fprintf(stderr, "Written without %d refused frame(s): %s\n", outcome.droppedFrames,
-                     name.constData());
+        std::fprintf(stderr, "Written without %d refused frame(s): %s (missing: %s)\n",
+                     outcome.droppedFrames, name.constData(),
+                     outcome.missingFrames.join(QStringLiteral(", ")).toLocal8Bit().constData());
 }

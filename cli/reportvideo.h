@@ -5,5 +5,6 @@
 #include "video/createavifrombitmaps.h"
 
 // Tells a script what it got: "Written: PATH" on stdout for a written video,
-// and on stderr how many frames it lacks when the reader refused some.
+// and on stderr how many frames it lacks, and which, when the reader refused
+// some (a partial result: the run's exit status is then 1).
 void ReportVideo(const QString& path, const AviOutcome& outcome);

@@ -27,10 +27,8 @@ struct RowResult {
     QString path;
     bool stepFailed = false;
     std::optional<VideoResult> video;
-    // A presentation succeeded when its video was written, dropped frames or not.
-    bool succeeded() const {
-        return !stepFailed && video && video->outcome.kind == AviOutcome::Written;
-    }
+    // A presentation succeeded when its video was written with all its frames.
+    bool succeeded() const { return !stepFailed && video && video->outcome.complete(); }
 };
 
 // What "Start Converting" does: every job-list row in list order becomes

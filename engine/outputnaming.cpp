@@ -14,8 +14,15 @@ QString VideoPath(const QString& folder, const QString& presentationPath) {
 }
 
 namespace {
+// The real file a path names: two spellings of one file (a linked folder, a
+// link to the file) must meet on one key.
 QString pathKey(const QString& path) {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QFileInfo info(path);
+    const QString real = info.canonicalFilePath();
+    if (!real.isEmpty()) return real;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
+                            : QDir(folder).filePath(info.fileName());
 }
 }  // namespace
 

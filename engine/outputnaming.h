@@ -11,8 +11,9 @@ QString VideoFileName(const QString& presentationPath);
 // The video's full path: the folder, "/" and the name, repaired by FixBackslashes.
 QString VideoPath(const QString& folder, const QString& presentationPath);
 
-// Paths this run has written. A second video that would land on one of them
-// gets " (2)", " (3)", ... before ".avi" instead of replacing the first.
+// Paths this run has written, compared as real files (links resolved). A
+// second video that would land on one of them gets " (2)", " (3)", ... before
+// ".avi" instead of replacing the first.
 class RunOutputs {
   public:
     // `path`, or the first free numbered variant of it.

@@ -43,3 +43,10 @@ qint16 TextToInteger16(const QString& text) {
 bool IsNumeric(const QString& text) {
     return ParseNumber(text).has_value();
 }
+
+bool IsInteger16(const QString& text) {
+    const std::optional<double> value = ParseNumber(text);
+    if (!value) return false;
+    const double rounded = std::rint(*value);
+    return rounded >= -32768.0 && rounded <= 32767.0;
+}

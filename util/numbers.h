@@ -16,3 +16,5 @@ qint16 TextToInteger16(const QString& text);
 
 // True when TextToInteger16 would see a number (it may still overflow).
 bool IsNumeric(const QString& text);
+// True when TextToInteger16 would convert it without failing.
+bool IsInteger16(const QString& text);

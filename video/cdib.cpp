@@ -11,7 +11,7 @@
 #include "util/failure.h"
 #include "util/ownedfd.h"
 #include "util/prompts.h"
-#include "util/readwholefile.h"
+#include "video/imagefile.h"
 
 namespace {
 constexpr quint16 BitmapType = 0x4D42;  // "BM"
@@ -54,18 +54,19 @@ bool cDIB::CreateFromFile(const QString& path) {
         return false;
     }
     // From the open on, read errors pass to the caller.
-    const WholeFileRead read = ReadWholeFile(path, spare_, MaxBitmapFileBytes);
-    if (read.kind == WholeFileRead::OpenFailed && (read.error == EACCES || read.error == EPERM)) {
+    ImageFile file(path);
+    if (file.error() == EACCES || file.error() == EPERM) {
         prompts_.message(
             QStringLiteral("File is locked - cannot access:") + QStringLiteral("\r\n") + path,
             Prompts::Icon::Critical);
         return false;
     }
-    if (read.kind != WholeFileRead::Read && read.error != 0) {
-        prompts_.message(systemError(read.error), Prompts::Icon::Information);
+    if (file.error() != 0) {
+        prompts_.message(systemError(file.error()), Prompts::Icon::Information);
         return false;
     }
-    if (read.kind != WholeFileRead::Read) return refuse(path);
+    if (!file.isOpen()) return refuse(path);
+    file.readBitmap(spare_);
     return CreateFromFileContents(path, spare_);
 }
 
@@ -73,7 +74,7 @@ bool cDIB::CreateFromFileContents(const QString& path, std::vector<unsigned char
     const std::optional<BitmapLayout> layout = ParseBitmapFile(contents.data(), contents.size());
     if (!layout) return refuse(path);
     // The info block tells the same image size as the property.
-    if (layout->imageSizeComputed)
+    if (layout->imageSizeComputed || layout->imageSizeCorrected)
         qToLittleEndian<quint32>(layout->info.sizeImage, contents.data() + layout->infoOffset + 20);
     layout_ = *layout;
     bytes_.swap(contents);

@@ -37,8 +37,8 @@ int frameNumber(const QString& name) {
 // leaves in `outcome` what became of the video if the file completes.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
                const QString& scratchBitmap, const QString& outputPath, FrameTiming timing,
-               const SlidePlan* plan, AviFile& file, AviStream& stream, AviStream& compressed,
-               AviOutcome& outcome) {
+               FrameOwner owner, const SlidePlan* plan, AviFile& file, AviStream& stream,
+               AviStream& compressed, AviOutcome& outcome) {
     int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
     if (status != 0) return status;
 
@@ -99,13 +99,14 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         // the frames after it keep their times.
         if (!loader.load(path, format)) {
             ++outcome.droppedFrames;
+            outcome.missingFrames << name;
             continue;
         }
         status = AVIStreamWrite(compressed, qint32(position), 1, address(dib.PointerToBits()),
                                 dib.SizeImage(), AVIIF_KEYFRAME);
         if (status != 0) break;
         reached = position + 1;
-        deleteFrame(host, deleter, path);
+        if (owner == FrameOwner::Program) deleteFrame(host, deleter, path);
     }
     // The last slide's repeats: an empty sample at the end holds its picture.
     if (status == 0 && plan != nullptr && plan->length > reached)
@@ -116,20 +117,25 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
 
 AviOutcome writeAndRelease(Host& host, Prompts& prompts, const QString& frameFolder,
                            const QString& scratchBitmap, const QString& outputPath,
-                           FrameTiming timing, const SlidePlan* plan) {
+                           FrameTiming timing, FrameOwner owner, const SlidePlan* plan) {
     AviFile file;
     AviStream stream;
     AviStream compressed;
     AviOutcome outcome;
-    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, plan,
-                            file, stream, compressed, outcome);
+    int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, owner,
+                            plan, file, stream, compressed, outcome);
     AVIStreamRelease(stream);
     AVIStreamRelease(compressed);
     // Completing the file can still fail (the last data reaches the disk here).
     const int released = AVIFileRelease(file);
     if (status == 0) status = released;
     if (status != 0) {
-        prompts.message(QStringLiteral("There was an error writing to file"));
+        // Where and why below the message's own line.
+        QString text = QStringLiteral("There was an error writing to file") +
+                       QStringLiteral("\r\n") + outputPath;
+        const QString reason = AVIFileErrorReason(file);
+        if (!reason.isEmpty()) text += QStringLiteral("\r\n") + reason;
+        prompts.message(text);
         outcome.kind = AviOutcome::Failed;
     }
     return outcome;
@@ -138,20 +144,21 @@ AviOutcome writeAndRelease(Host& host, Prompts& prompts, const QString& frameFol
 
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
-                                qint16 framesPerSecond) {
+                                qint16 framesPerSecond, FrameOwner owner) {
     return CreateAviFromBitmaps(host, prompts, frameFolder, scratchBitmap, outputPath,
-                                FrameTimingForRate(framesPerSecond));
+                                FrameTimingForRate(framesPerSecond), owner);
 }
 
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
-                                FrameTiming timing) {
-    return writeAndRelease(host, prompts, frameFolder, scratchBitmap, outputPath, timing, nullptr);
+                                FrameTiming timing, FrameOwner owner) {
+    return writeAndRelease(host, prompts, frameFolder, scratchBitmap, outputPath, timing, owner,
+                           nullptr);
 }
 
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
                                 const SlidePlan& plan) {
     return writeAndRelease(host, prompts, frameFolder, scratchBitmap, outputPath, plan.timing,
-                           &plan);
+                           FrameOwner::Program, &plan);
 }

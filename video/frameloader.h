@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <vector>
 
@@ -21,13 +22,12 @@ class FrameLoader {
     bool load(const QString& path, const BitmapFormat& format);
 
     // False when the reader refused the image (it has said why). Images that
-    // cannot be read or loaded as pictures (a FIFO or a folder among them) and an
-    // unwritable scratch bitmap throw Failure.
+    // cannot be read (named with the system's reason: a FIFO or a folder among
+    // them) or loaded as pictures, and an unwritable scratch bitmap throw Failure.
 
   private:
     bool load(const QString& path, const BitmapFormat* format);
-    void read(const QString& path);
-    bool convert(const QString& path, const BitmapFormat* format);
+    bool convert(const QString& path, const QImage& image, const BitmapFormat* format);
 
     cDIB& dib_;
     QString scratch_;

@@ -158,6 +158,13 @@ class CodecEncoder : public AviEncoder {
             c->bit_rate = limit.bitsPerSecond;
             c->rc_buffer_size = limit.bufferBits;
             c->rc_max_rate = limit.bitsPerSecond;
+            // With both, the quality is the best the data rate may buy: the rate
+            // control never goes finer than its quantiser.
+            if (codec.usesQuality && options.quality > 0) {
+                c->qmin = quantiserFor(options.quality);
+                c->qmax = std::max(c->qmin, c->qmax);
+                av_dict_set_int(&raw, "lmin", qint64(c->qmin) * FF_QP2LAMBDA, 0);
+            }
         } else if (codec.usesQuality) {
             c->flags |= AV_CODEC_FLAG_QSCALE;
             c->global_quality = quantiserFor(options.quality) * FF_QP2LAMBDA;

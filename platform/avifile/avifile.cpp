@@ -29,6 +29,7 @@ AviFile& AviFile::operator=(AviFile&& other) noexcept {
     if (this != &other) {
         if (muxer_) muxer_->discard();
         muxer_ = std::move(other.muxer_);
+        reason_ = std::move(other.reason_);
     }
     return *this;
 }
@@ -50,7 +51,7 @@ int AVIFileOpen(AviFile& file, const QString& path, unsigned mode, const void*) 
     file = AviFile();
     if (initCount == 0) return CO_E_NOTINITIALIZED;
     if ((mode & (OF_WRITE | OF_CREATE)) != (OF_WRITE | OF_CREATE)) return AVIERR_UNSUPPORTED;
-    return AviMuxer::open(path, file.muxer_);
+    return AviMuxer::open(path, file.muxer_, file.reason_);
 }
 
 int AVIFileCreateStream(AviFile& file, AviStream& stream, const AviStreamInfo& info) {
@@ -101,5 +102,11 @@ int AVIStreamRelease(AviStream& stream) {
 int AVIFileRelease(AviFile& file) {
     if (!file) return AVIERR_OK;
     std::shared_ptr<AviMuxer> muxer = std::move(file.muxer_);
-    return muxer->finish();
+    const int status = muxer->finish();
+    file.reason_ = muxer->reason();
+    return status;
+}
+
+QString AVIFileErrorReason(const AviFile& file) {
+    return file.muxer_ ? file.muxer_->reason() : file.reason_;
 }

@@ -74,7 +74,9 @@ class AviFile {
     friend int AVIFileOpen(AviFile&, const QString&, unsigned, const void*);
     friend int AVIFileCreateStream(AviFile&, class AviStream&, const AviStreamInfo&);
     friend int AVIFileRelease(AviFile&);
+    friend QString AVIFileErrorReason(const AviFile&);
     std::shared_ptr<AviMuxer> muxer_;
+    QString reason_;
 };
 
 class AviStream {
@@ -120,3 +122,6 @@ int AVIStreamRelease(AviStream& stream);
 // A file that never got a stream format holds nothing: it is discarded and the
 // target left as it was.
 int AVIFileRelease(AviFile& file);
+// The system's reason why opening or completing the file failed ("No space left
+// on device", "Is a directory", ...); empty when it gave none.
+QString AVIFileErrorReason(const AviFile& file);

@@ -8,6 +8,7 @@
 
 #include "platform/avifile/avifile.h"
 #include "platform/avifile/avitemporary.h"
+#include "platform/avifile/videotarget.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -43,30 +44,21 @@ int64_t seekTo(void* opaque, int64_t offset, int whence) {
     const off_t result = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
     return result < 0 ? AVERROR(errno) : result;
 }
-
-// A link names the file the user meant: write that file, keep the link.
-QString realTarget(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString resolved = info.canonicalFilePath();
-        if (!resolved.isEmpty()) return resolved;
-    }
-    return info.absoluteFilePath();
-}
 }  // namespace
 
-int AviMuxer::open(const QString& target, std::shared_ptr<AviMuxer>& muxer) {
+int AviMuxer::open(const QString& target, std::shared_ptr<AviMuxer>& muxer, QString& reason) {
     std::shared_ptr<AviMuxer> created(new AviMuxer);
-    created->target_ = realTarget(target);
-    const QFileInfo info(created->target_);
-    const QByteArray encodedTarget = QFile::encodeName(created->target_);
-    if (target.isEmpty() || info.isDir()) return AVIERR_FILEOPEN;
-    // A read-only file is not written over, as the platform's create would refuse it.
-    if (info.exists() && ::access(encodedTarget.constData(), W_OK) != 0) return AVIERR_FILEOPEN;
-    const QString folder = info.absolutePath();
+    const VideoTarget resolved = ResolveVideoTarget(target);
+    reason = resolved.reason;
+    if (!reason.isEmpty()) return AVIERR_FILEOPEN;
+    created->target_ = resolved.path;
+    const QString folder = QFileInfo(created->target_).absolutePath();
     RemoveStaleAviTemporaries(folder);
     created->fd_ = CreateAviTemporary(folder, created->temporary_);
-    if (created->fd_ < 0) return AVIERR_FILEOPEN;
+    if (created->fd_ < 0) {
+        reason = SystemReason(errno);
+        return AVIERR_FILEOPEN;
+    }
 
     if (avformat_alloc_output_context2(&created->format_, nullptr, "avi", nullptr) < 0)
         return AVIERR_MEMORY;
@@ -126,7 +118,10 @@ int AviMuxer::setFormat(const void* block, qint64 size,
     raw = settings.release();
     const int written = avformat_write_header(format_, &raw);
     settings.reset(raw);
-    if (written < 0) return fail(AVIERR_FILEWRITE);
+    if (written < 0) {
+        noteError(written);
+        return fail(AVIERR_FILEWRITE);
+    }
     layout_ = layout;
     headerWritten_ = true;
     return AVIERR_OK;
@@ -146,11 +141,17 @@ int AviMuxer::writeFrame(qint64 position, const void* pixels, qint64 size, bool 
     const int encoded =
         encoder_->encode(static_cast<const unsigned char*>(pixels), position, keyFrame,
                          [this](AVPacket* packet) { return writePacket(packet); });
-    if (encoded < 0) return AVIERR_FILEWRITE;
+    if (encoded < 0) {
+        noteError(io_->error < 0 ? io_->error : encoded);
+        return AVIERR_FILEWRITE;
+    }
     // Each frame reaches the file before the call returns, so a full disk or a
     // size limit shows at the frame it stops, not some frames later.
     avio_flush(io_);
-    if (io_->error < 0) return AVIERR_FILEWRITE;
+    if (io_->error < 0) {
+        noteError(io_->error);
+        return AVIERR_FILEWRITE;
+    }
     nextPosition_ = position + 1;
     return AVIERR_OK;
 }
@@ -200,25 +201,41 @@ int AviMuxer::finish() {
         return AVIERR_OK;
     }
     const PacketSink sink = [this](AVPacket* packet) { return writePacket(packet); };
-    if (encoder_->flush(sink) < 0) return fail(AVIERR_FILEWRITE);
+    int result = encoder_->flush(sink);
     // The muxer fills the positions before an empty packet with empty chunks too.
-    if (endPosition_ - 1 > lastDts_) {
+    if (result >= 0 && endPosition_ - 1 > lastDts_) {
         AvPacketPtr empty(av_packet_alloc());
         if (!empty) return fail(AVIERR_MEMORY);
         empty->pts = empty->dts = endPosition_ - 1;
         empty->duration = 1;
-        if (writePacket(empty.get()) < 0) return fail(AVIERR_FILEWRITE);
+        result = writePacket(empty.get());
     }
-    if (av_write_trailer(format_) < 0) return fail(AVIERR_FILEWRITE);
+    if (result >= 0) result = av_write_trailer(format_);
+    if (result < 0) {
+        noteError(io_->error < 0 ? io_->error : result);
+        return fail(AVIERR_FILEWRITE);
+    }
     avio_flush(io_);
-    if (io_->error < 0) return fail(AVIERR_FILEWRITE);
+    if (io_->error < 0) {
+        noteError(io_->error);
+        return fail(AVIERR_FILEWRITE);
+    }
     closeOutput();
     const int closedFd = fd_;
     fd_ = -1;
-    if (::close(closedFd) != 0) return fail(AVIERR_FILEWRITE);
+    if (::close(closedFd) != 0) {
+        noteError(AVERROR(errno));
+        return fail(AVIERR_FILEWRITE);
+    }
+    // Something else may have taken the target's name while the video was written.
+    reason_ = ReplacementRefusal(target_);
+    if (!reason_.isEmpty()) return fail(AVIERR_FILEWRITE);
     const QByteArray from = QFile::encodeName(temporary_);
     const QByteArray to = QFile::encodeName(target_);
-    if (::rename(from.constData(), to.constData()) != 0) return fail(AVIERR_FILEWRITE);
+    if (::rename(from.constData(), to.constData()) != 0) {
+        noteError(AVERROR(errno));
+        return fail(AVIERR_FILEWRITE);
+    }
     ForgetAviTemporary(temporary_);
     closed_ = true;
     return AVIERR_OK;
@@ -228,6 +245,13 @@ int AviMuxer::fail(int status) {
     failed_ = true;
     discard();
     return status;
+}
+
+void AviMuxer::noteError(int result) {
+    if (!reason_.isEmpty()) return;
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(result, text, sizeof text);
+    reason_ = QString::fromLocal8Bit(text);
 }
 
 void AviMuxer::closeOutput() {

@@ -16,7 +16,8 @@ struct AVIOContext;
 // stream. Every method returns 0 or an AVIERR_* status.
 class AviMuxer {
   public:
-    static int open(const QString& target, std::shared_ptr<AviMuxer>& muxer);
+    // `reason` says why when the target cannot be written.
+    static int open(const QString& target, std::shared_ptr<AviMuxer>& muxer, QString& reason);
     ~AviMuxer();
     AviMuxer(const AviMuxer&) = delete;
     AviMuxer& operator=(const AviMuxer&) = delete;
@@ -38,15 +39,20 @@ class AviMuxer {
     void discard();
     // Discards the file for good: finish() then reports the failure. Returns `status`.
     int fail(int status);
+    // The system's reason for the last failure ("" when it gave none).
+    const QString& reason() const { return reason_; }
 
   private:
     AviMuxer() = default;
     int writeFrame(qint64 position, const void* pixels, qint64 size, bool keyFrame);
     int writePacket(AVPacket* packet);
     void closeOutput();
+    // Records the reason of a failed FFmpeg call (an I/O error carries errno).
+    void noteError(int result);
 
     QString target_;
     QString temporary_;
+    QString reason_;
     int fd_ = -1;
     AVFormatContext* format_ = nullptr;
     AVIOContext* io_ = nullptr;

@@ -58,11 +58,16 @@ bool parseInfo(const unsigned char* p, int64_t available, BitmapLayout& layout) 
             layout.frameBytes = frameBytes;
         }
     }
+    // For uncompressed rows the field is only a hint: writers leave it 0 or
+    // leave out the row padding. Width, height and bit count say the length.
+    const bool rowsKnown = uncompressed && layout.frameBytes > 0 && layout.frameBytes <= INT32_MAX;
     if (info.sizeImage == 0) {
-        // Writers may leave the field 0 for uncompressed images; the rows say it.
-        if (!uncompressed || layout.frameBytes <= 0 || layout.frameBytes > INT32_MAX) return false;
+        if (!rowsKnown) return false;
         info.sizeImage = uint32_t(layout.frameBytes);
         layout.imageSizeComputed = true;
+    } else if (rowsKnown && info.sizeImage != uint32_t(layout.frameBytes)) {
+        info.sizeImage = uint32_t(layout.frameBytes);
+        layout.imageSizeCorrected = true;
     }
     if (info.sizeImage > uint32_t(INT32_MAX)) return false;
     layout.imageBytes = info.sizeImage;

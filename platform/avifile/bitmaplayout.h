@@ -41,10 +41,12 @@ inline constexpr uint32_t BitmapCompressionBitfields = 3;
 // product of header fields can overflow on the way.
 struct BitmapLayout {
     BitmapFileHeader file;  // all zero unless a whole file was parsed
-    // As stored, except that an image size of 0 on an uncompressed bitmap is
-    // replaced by the size its rows take (imageSizeComputed).
+    // As stored, except that the image size of an uncompressed bitmap is the
+    // size its rows take: computed when the field is 0 (imageSizeComputed),
+    // corrected when it states another size (imageSizeCorrected).
     BitmapInfoHeader info;
     bool imageSizeComputed = false;
+    bool imageSizeCorrected = false;
 
     int64_t infoOffset = 0;     // first byte of the info header
     int64_t infoBytes = 0;      // info header, colour masks and colour table

@@ -115,6 +115,64 @@ TEST_F(Conversion, SeparateModeWritesBesideEachOriginalAndABadDeckCostsOnlyItsRo
     expectCleanedUp();
 }
 
+// One video beside the first row's presentation, from the good rows only; a
+// writer that fails or is cancelled leaves an earlier video of that name.
+TEST_F(Conversion, CombinedModeBesideTheFirstRowSkipsABadRowAndKeepsAnEarlierVideo) {
+    besideOriginals();
+    QDir().mkpath(temp.filePath(QStringLiteral("talks")));
+    const QString first =
+        copyIn(fixture(QStringLiteral("threeslides.fodp")), QStringLiteral("talks/first.fodp"));
+    const QString bad = temp.filePath(QStringLiteral("empty.pptx"));
+    writeFile(bad, {});
+    const QString second =
+        copyIn(fixture(QStringLiteral("widescreen.fodp")), QStringLiteral("second.fodp"));
+    host.rows = {first, bad, second};
+    const QString video = temp.filePath(QStringLiteral("talks/first.avi"));
+    const struct {
+        const char* writer;
+        QString frameRate;
+        bool cancel;
+        const char* report;  // the writer's, or "" for none
+        QStringList failures;
+    } cases[] = {
+        {"writes", QStringLiteral("1"), false, "", {bad}},
+        {"is cancelled", QStringLiteral("1"), true, "", {first, bad, second}},
+        {"fails", QStringLiteral("fast"), false, "at line 188\r", {first, bad, second}},
+    };
+    for (const auto& [writer, frameRate, cancel, report, failures] : cases) {
+        SCOPED_TRACE(writer);
+        writeFile(video, "an earlier video");
+        prompts.shown.clear();
+        if (cancel) prompts.compressionAnswers.push_back({0, {}});
+        host.frameRate = frameRate;
+        batch.PushButton2_Click();
+        const QStringList messages = prompts.messages();
+        // The bad row's open and the four steps that follow from it, as in separate mode.
+        ASSERT_EQ(messages.size(), *report ? 7 : 6) << messages.join("\n").toStdString();
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("empty.pptx")));
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("at line 132\r")));
+        if (*report) {
+            EXPECT_TRUE(messages[5].contains(QLatin1String(report))) << messages[5].toStdString();
+        }
+        EXPECT_EQ(messages.last(), QStringLiteral("Done."));
+        EXPECT_EQ(batch.failures(), failures);
+        EXPECT_EQ(QDir(temp.filePath(QStringLiteral("talks")))
+                      .entryList({QStringLiteral("*.avi"), QStringLiteral(".quillmoor-*")},
+                                 QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("first.avi")});
+        EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/first.avi")));
+        if (failures.size() > 1) {
+            EXPECT_EQ(readFile(video), QByteArray("an earlier video"));
+            continue;
+        }
+        const DecodedVideo joined = DecodeVideo(video);
+        ASSERT_EQ(joined.frames.size(), 5) << joined.error.toStdString();
+        const std::vector<unsigned> colours{0xff0000, 0x00ff00, 0x0000ff, 0xffff00, 0x00ffff};
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(centre(joined.frames[i]), colours[i]) << i + 1;
+    }
+    expectCleanedUp();
+}
+
 TEST_F(Conversion, TwoRowsOfOneNameKeepBothVideos) {
     separate();
     const QString a =
@@ -134,7 +192,7 @@ TEST_F(Conversion, TwoRowsOfOneNameKeepBothVideos) {
     EXPECT_EQ(readFile(out() + QStringLiteral("/deck.avi")), QByteArray("an older video"));
 
     // The first video is written without a frame the reader refuses: it is still
-    // this run's, so the second gets a name of its own.
+    // this run's, so the second gets a name of its own; its row failed.
     const QString secondFrame = FrameFolder(AcquireStagingFolder()) + QStringLiteral("/Slide2.bmp");
     bool spoiled = false;
     host.onYield = [&] {
@@ -149,9 +207,10 @@ TEST_F(Conversion, TwoRowsOfOneNameKeepBothVideos) {
     const DecodedVideo first = DecodeVideo(out() + QStringLiteral("/deck.avi"));
     EXPECT_EQ(first.packetPts, (QList<qint64>{0, 2}));
     EXPECT_EQ(DecodeVideo(out() + QStringLiteral("/deck (2).avi")).frames.size(), 2);
-    EXPECT_TRUE(batch.failures().isEmpty());
+    EXPECT_EQ(batch.failures(), QStringList{a});
     ASSERT_EQ(batch.videos().size(), 2);
     EXPECT_EQ(batch.videos()[0].outcome.droppedFrames, 1);
+    EXPECT_EQ(batch.videos()[0].outcome.missingFrames, QStringList{QStringLiteral("Slide2.bmp")});
     EXPECT_EQ(batch.videos()[1].path, out() + QStringLiteral("/deck (2).avi"));
 
     // A cancelled dialog writes nothing, so the next video of that name takes it.
@@ -186,7 +245,8 @@ TEST_F(Conversion, RealDecksBecomeOneFramePerSlide) {
     for (int slide = 1; slide <= 3; ++slide) {
         QImage expected(exported.filePath(QStringLiteral("s/Slide%1.bmp").arg(slide)));
         ASSERT_FALSE(expected.isNull());
-        if (expected.size() != combined.frames[1 + slide].size()) continue;  // fitted frames differ
+        // Both decks are 4:3, so no slide is fitted and every pixel compares.
+        ASSERT_EQ(expected.size(), combined.frames[1 + slide].size()) << "slide " << slide;
         EXPECT_EQ(MaxChannelDifference(expected.convertToFormat(QImage::Format_RGB32),
                                        combined.frames[1 + slide]),
                   0)

@@ -4,10 +4,13 @@
 
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "engine/staging.h"
 #include "tests/platform/office/officetesting.h"
@@ -158,8 +161,10 @@ static QString refusal() {
     try {
         AcquireStagingFolder();
     } catch (const StagingRefused& refused) {
-        EXPECT_EQ(refused.description(), StagingRefusedText(refused.path(), refused.reason()));
         EXPECT_EQ(refused.path(), StagingRoot());
+        EXPECT_EQ(refused.description(),
+                  QStringLiteral("The temporary folder cannot be used safely:\r\n") +
+                      StagingRoot() + QStringLiteral("\r\n") + refused.reason());
         return refused.reason();
     }
     return {};
@@ -171,26 +176,41 @@ TEST_F(StagingTest, UnsafeRootsAreRefusedWithTheReason) {
                            QStringLiteral("it is a symbolic link")),
         QStringLiteral(
             "The temporary folder cannot be used safely:\r\n/tmp/quillmoor-1000\r\nit is a symbolic link"));
-    const QByteArray root = QFile::encodeName(StagingRoot());
-
-    QDir().mkpath(temp.filePath(QStringLiteral("elsewhere")));
-    ASSERT_EQ(::symlink(QFile::encodeName(temp.filePath(QStringLiteral("elsewhere"))).constData(),
-                        root.constData()),
-              0);
-    EXPECT_EQ(refusal(), QStringLiteral("it is a symbolic link"));
-    ::unlink(root.constData());
-
-    writeFile(StagingRoot(), "a file");
-    EXPECT_EQ(refusal(), QStringLiteral("it is not a folder"));
-    ::unlink(root.constData());
-
-    ASSERT_EQ(::mkdir(root.constData(), 0755), 0);
-    ::chmod(root.constData(), 0755);
-    EXPECT_EQ(refusal(), QStringLiteral("other users have access to it (mode 0755)"));
-
-    if (::geteuid() == 0) {
-        ::chmod(root.constData(), 0700);
-        ASSERT_EQ(::chown(root.constData(), 65534, 65534), 0);
-        EXPECT_EQ(refusal(), QStringLiteral("it belongs to another user"));
+    const QByteArray rootName = QFile::encodeName(StagingRoot());
+    const char* const root = rootName.constData();
+    const QString elsewhere = temp.filePath(QStringLiteral("elsewhere"));
+    const bool asRoot = ::geteuid() == 0;
+    const struct {
+        const char* reason;
+        std::function<bool()> make;  // false: the root cannot be made so here
+    } cases[] = {
+        {"it is a symbolic link",
+         [&] {
+             return QDir().mkpath(elsewhere) &&
+                    ::symlink(QFile::encodeName(elsewhere).constData(), root) == 0;
+         }},
+        {"it is not a folder",
+         [&] {
+             writeFile(StagingRoot(), "a file");
+             return QFileInfo(StagingRoot()).isFile();
+         }},
+        {"other users have access to it (mode 0755)",
+         [&] { return ::mkdir(root, 0755) == 0 && ::chmod(root, 0755) == 0; }},
+        // Only root can give a folder to another user.
+        {"it belongs to another user",
+         [&] { return asRoot && ::mkdir(root, 0700) == 0 && ::chown(root, 65534, 65534) == 0; }},
+    };
+    QStringList notMade;
+    for (const auto& [reason, make] : cases) {
+        SCOPED_TRACE(reason);
+        if (!make()) {
+            notMade << QLatin1String(reason);
+            continue;
+        }
+        EXPECT_EQ(refusal(), QLatin1String(reason));
+        ::unlink(root);
+        ::rmdir(root);
     }
+    if (!notMade.isEmpty())
+        GTEST_SKIP() << "not checked (needs root): " << notMade.join(", ").toStdString();
 }

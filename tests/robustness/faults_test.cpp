@@ -237,6 +237,7 @@ TEST(DamagedSettings, StartUpReportsAndGoesOnWithWhatItCanRead) {
          0644, 0755, 3},
         {"no read permission", valid, 0, 0755, 0},
         {"read-only", valid, 0444, 0555, 0}};
+    QStringList windowNotTried;
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);
         // Root reads and writes any file: the window's permission cases need another user.
@@ -244,6 +245,8 @@ TEST(DamagedSettings, StartUpReportsAndGoesOnWithWhatItCanRead) {
             int reports = -1;
             EXPECT_TRUE(windowStartsUp(damage.content, damage.fileMode, reports));
             EXPECT_EQ(reports, damage.windowReports);
+        } else {
+            windowNotTried << QLatin1String(damage.name);
         }
         Sandbox box;
         const QString settings = box.path(QStringLiteral("home/.config/Tervalko/Tervalko.ini"));
@@ -265,4 +268,7 @@ TEST(DamagedSettings, StartUpReportsAndGoesOnWithWhatItCanRead) {
         EXPECT_EQ(FrameCount(box.path("out/") + videos.first()), 3);
         EXPECT_EQ(Leftovers(), QList<pid_t>{});
     }
+    if (!windowNotTried.isEmpty())
+        GTEST_SKIP() << "as root the window reads any file; its cases not tried: "
+                     << windowNotTried.join(", ").toStdString();
 }

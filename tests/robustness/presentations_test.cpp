@@ -8,8 +8,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 
+#include "../platform/avifile/support/avidecode.h"
 #include "../support/testsupport.h"
 #include "robustness.h"
 
@@ -23,14 +23,28 @@ struct Bad {
     QString reason;  // what the report says after the name; "" for any reason
 };
 
+// The good deck converted alone: the pictures every good row must give.
+QList<QImage> referenceFrames(const Sandbox& box) {
+    const QString deck = box.deck(GoodDeck, QStringLiteral("reference/alone.fodp"));
+    box.handOver();
+    Child run({program(QStringLiteral("quillmoor-convert")),
+               {"--separate", "--fps", "1", "--output-dir", box.path("reference"), deck},
+               box.path(),
+               box.environment()});
+    if (!run.waitFor(RunLimitMs) || run.exitCode() != 0) return {};
+    return DecodeVideo(box.path(QStringLiteral("reference/alone.avi"))).frames;
+}
+
 // The batch's good decks converted exactly, the bad ones reported by name.
 void expectOutcome(const Sandbox& box, const Child& run, const QStringList& good,
-                   const QList<Bad>& bad) {
+                   const QList<Bad>& bad, const QList<QImage>& reference) {
     const QString err = run.err();
     for (const QString& name : good) {
         const QString video = box.path(QStringLiteral("out/") + QFileInfo(name).completeBaseName() +
                                        QStringLiteral(".avi"));
-        EXPECT_EQ(FrameCount(video), GoodFrames) << name.toStdString() << "\n" << err.toStdString();
+        const QList<QImage> frames = DecodeVideo(video).frames;
+        EXPECT_EQ(frames.size(), GoodFrames) << name.toStdString() << "\n" << err.toStdString();
+        EXPECT_TRUE(frames == reference) << name.toStdString() << ": other pictures than alone";
         EXPECT_FALSE(err.contains(QStringLiteral("Failed: ") + box.path(name)));
     }
     for (const Bad& entry : bad) {
@@ -49,6 +63,8 @@ void expectOutcome(const Sandbox& box, const Child& run, const QStringList& good
 TEST(BadPresentations, EachIsReportedAmongGoodDecksThatStillConvertExactly) {
     AdoptOrphans();
     Sandbox box;
+    const QList<QImage> reference = referenceFrames(box);
+    ASSERT_EQ(reference.size(), GoodFrames) << "the good deck did not convert alone";
     QList<Bad> bad;
     if (sharedDecksDir().isEmpty()) {
         std::printf("../shared/decks is not beside this clone; its bad decks are skipped\n");
@@ -95,7 +111,7 @@ TEST(BadPresentations, EachIsReportedAmongGoodDecksThatStillConvertExactly) {
     ASSERT_TRUE(run.waitFor(RunLimitMs, [&] {
         if (QFileInfo::exists(box.path(QStringLiteral("out/good0.avi")))) QFile::remove(gone);
     })) << "the batch did not end";
-    expectOutcome(box, run, good, bad);
+    expectOutcome(box, run, good, bad, reference);
     EXPECT_FALSE(QFileInfo::exists(box.path(QStringLiteral("out/folder.avi"))));
     EXPECT_FALSE(
         run.err().contains(QStringLiteral("Failed: ") + box.path(QStringLiteral("in/folder.ppt"))));
@@ -123,32 +139,45 @@ QString programWithHelper(const Sandbox& box, const QByteArray& helperScript) {
 
 TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
     AdoptOrphans();
-    int injected = 0;
-    auto* random = QRandomGenerator::global();
+    constexpr int Meant = 5;
+    QStringList delivered;
 
-    // The helper killed at a random moment of the run, three times.
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    // The engine killed at a moment of the run's own: while it writes a row's
+    // slides, while a video is being written, and at a later row's slides.
+    // Slides painted 2160 lines high take long enough to be caught at it.
+    enum class Moment { FirstSlides, VideoWritten, LaterSlides };
+    for (const Moment moment : {Moment::FirstSlides, Moment::VideoWritten, Moment::LaterSlides}) {
         Sandbox box;
         QStringList good;
         for (int i = 0; i < 3; ++i)
             good << box.deck(GoodDeck, QStringLiteral("in/deck%1.fodp").arg(i));
         box.handOver();
         Child run({program(QStringLiteral("quillmoor-convert")),
-                   QStringList{"--separate", "--fps", "1", "--output-dir", box.path("out")} + good,
+                   QStringList{"--separate", "--fps", "1", "--height", "2160", "--output-dir",
+                               box.path("out")} +
+                       good,
                    box.path(), box.environment()});
-        const int killAfterMs = 500 + int(random->bounded(4000));
-        int waited = 0;
-        bool killed = false;
-        ASSERT_TRUE(run.waitFor(RunLimitMs, [&] {
-            waited += 50;
-            if (killed || waited < killAfterMs) return;
-            const QList<pid_t> helpers = ChildrenOf(run.pid());
-            if (helpers.isEmpty()) return;
-            ::kill(-helpers.first(), SIGKILL);
-            killed = true;
-            ++injected;
-        }));
+        int killed = 0;
+        ASSERT_TRUE(run.waitFor(
+            RunLimitMs,
+            [&] {
+                if (killed > 0) return;
+                const bool now =
+                    moment == Moment::VideoWritten
+                        ? !TemporaryVideos(box.path(QStringLiteral("out"))).isEmpty()
+                        : SlideBitmapUnder(box.path(QStringLiteral("tmp"))) &&
+                              (moment == Moment::FirstSlides ||
+                               QFileInfo::exists(box.path(QStringLiteral("out/deck0.avi"))));
+                if (now) killed = KillDescendants(run.pid());
+            },
+            5));
         const QString err = run.err();
+        const char* name = moment == Moment::FirstSlides    ? "at the first slides"
+                           : moment == Moment::VideoWritten ? "while a video is written"
+                                                            : "at a later row's slides";
+        SCOPED_TRACE(name);
+        EXPECT_GT(killed, 0) << "the moment never came: " << err.toStdString();
+        if (killed > 0) delivered << QString::fromLatin1(name);
         int failed = 0;
         for (const QString& deck : good) {
             const QString video =
@@ -162,6 +191,10 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
             } else {
                 EXPECT_EQ(FrameCount(video), GoodFrames) << err.toStdString();
             }
+        }
+        // An engine killed while it paints the first slides costs that row at least.
+        if (moment == Moment::FirstSlides && killed > 0) {
+            EXPECT_GT(failed, 0) << err.toStdString();
         }
         EXPECT_EQ(run.exitCode(), failed == 0 ? 0 : 1) << err.toStdString();
         if (failed > 0) {
@@ -182,14 +215,16 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
                    QStringList{"--separate", "--output-dir", box.path("out")} + decks, box.path(),
                    box.environment()
                        << QStringLiteral("QUILLMOOR_LO_PATH=") + box.path("nolibreoffice")});
-        ++injected;
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), 1);
         for (const QString& deck : decks)
             EXPECT_TRUE(run.err().contains(QStringLiteral("Failed: ") + deck))
                 << run.err().toStdString();
-        EXPECT_TRUE(run.err().contains(QStringLiteral("LibreOffice was not found in ") +
-                                       box.path("nolibreoffice")));
+        if (run.err().contains(QStringLiteral("LibreOffice was not found in ") +
+                               box.path("nolibreoffice")))
+            delivered << QStringLiteral("LibreOffice missing");
+        else
+            ADD_FAILURE() << "LibreOffice was not missed: " << run.err().toStdString();
         EXPECT_TRUE(QDir(box.path(QStringLiteral("out"))).isEmpty());
         EXPECT_EQ(Leftovers(), QList<pid_t>{});
     }
@@ -206,11 +241,14 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
                    {"--separate", "--output-dir", box.path("out"), deck},
                    box.path(),
                    box.environment()});
-        ++injected;
         EXPECT_FALSE(run.waitFor(2000)) << "no answer was awaited: " << run.err().toStdString();
-        run.signal(SIGTERM);
+        const bool sent = run.signal(SIGTERM);
         EXPECT_TRUE(run.waitFor(5000)) << "the program did not end after SIGTERM";
+        if (sent && run.exitCode() == 128 + SIGTERM) delivered << QStringLiteral("hung engine");
+        EXPECT_EQ(run.exitCode(), 128 + SIGTERM) << run.err().toStdString();
         EXPECT_EQ(Leftovers(), QList<pid_t>{});
     }
-    std::printf("engine faults injected: %d\n", injected);
+    std::printf("engine faults delivered: %lld of %d (%s)\n", qint64(delivered.size()), Meant,
+                qPrintable(delivered.join(QStringLiteral(", "))));
+    EXPECT_EQ(delivered.size(), Meant);
 }

@@ -51,6 +51,18 @@ pid_t parentOf(pid_t pid) {
 bool zombie(pid_t pid) {
     return procField(pid, "status", "State:").startsWith('Z');
 }
+
+QList<pid_t> descendantsOf(pid_t root) {
+    QMap<pid_t, pid_t> parents;
+    for (pid_t pid : allPids()) parents[pid] = parentOf(pid);
+    QList<pid_t> below;
+    for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
+        pid_t up = parents.value(it.key(), 0);
+        while (up > 1 && up != root) up = parents.value(up, 0);
+        if (up == root && it.key() != root) below << it.key();
+    }
+    return below;
+}
 }  // namespace
 
 Sandbox::Sandbox() {
@@ -131,6 +143,8 @@ Child::Child(const ChildOptions& options) {
         const rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(121);
     }
+    const rlimit data{rlim_t(options.dataLimit), rlim_t(options.dataLimit)};
+    if (options.dataLimit >= 0 && ::setrlimit(RLIMIT_DATA, &data) != 0) ::_exit(121);
     if (drop && (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
         ::_exit(122);
     if (!cwd.isEmpty() && ::chdir(cwd.constData()) != 0) ::_exit(123);
@@ -145,21 +159,32 @@ Child::~Child() {
     }
 }
 
-bool Child::waitFor(int ms, const std::function<void()>& poll) {
-    for (int waited = 0; !ended_; waited += 50) {
+bool Child::waitFor(int ms, const std::function<void()>& poll, int everyMs) {
+    for (int waited = 0; !ended_; waited += everyMs) {
         if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
             ended_ = true;
             break;
         }
         if (waited >= ms) return false;
         if (poll) poll();
-        QThread::msleep(50);
+        QThread::msleep(everyMs);
     }
     return true;
 }
 
-void Child::signal(int number) const {
-    if (pid_ > 0 && !ended_) ::kill(pid_, number);
+bool Child::waitUntil(int ms, const std::function<bool()>& moment, int everyMs) {
+    for (int waited = 0; !waitFor(0); waited += everyMs) {
+        if (moment()) return true;
+        if (waited >= ms) return false;
+        QThread::msleep(everyMs);
+    }
+    return false;
+}
+
+bool Child::signal(int number) {
+    // An ended child not yet reaped would take the signal without running.
+    if (pid_ <= 0 || ended_ || zombie(pid_) || waitFor(0)) return false;
+    return ::kill(pid_, number) == 0;
 }
 
 bool Child::exitedNormally() const {
@@ -213,6 +238,39 @@ qint64 TreeResidentKiB(pid_t root) {
             total += procField(it.key(), "status", "VmRSS:").split(' ').value(0).toLongLong();
     }
     return total;
+}
+
+qint64 TreeProportionalKiB(pid_t root) {
+    qint64 total = 0;
+    for (pid_t pid : QList<pid_t>{root} + descendantsOf(root))
+        total += procField(pid, "smaps_rollup", "Pss:").split(' ').value(0).toLongLong();
+    return total;
+}
+
+QMap<int, QString> OpenFds(pid_t pid) {
+    QMap<int, QString> open;
+    const QString folder = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QString& fd :
+         QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        char target[4096];
+        const ssize_t size = ::readlink(
+            QFile::encodeName(folder + QLatin1Char('/') + fd).constData(), target, sizeof target);
+        if (size >= 0) open[fd.toInt()] = QString::fromLocal8Bit(target, int(size));
+    }
+    return open;
+}
+
+int KillDescendants(pid_t root) {
+    int reached = 0;
+    for (pid_t pid : descendantsOf(root))
+        if (!zombie(pid) && ::kill(pid, SIGKILL) == 0) ++reached;
+    return reached;
+}
+
+bool SlideBitmapUnder(const QString& folder) {
+    QDirIterator files(folder, {QStringLiteral("Slide*.bmp")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    return files.hasNext();
 }
 
 int OpenFdCount(pid_t pid) {

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -34,6 +35,7 @@ struct ChildOptions {
     QStringList environment;    // KEY=VALUE over the test's own
     bool unprivileged = true;   // as "nobody" when running as root
     qint64 fileSizeLimit = -1;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+    qint64 dataLimit = -1;      // RLIMIT_DATA: what the heap may grow to
 };
 
 // One program run as a child process; its output goes to files.
@@ -45,9 +47,13 @@ class Child {
     Child& operator=(const Child&) = delete;
 
     pid_t pid() const { return pid_; }
-    // Polls until the child ends or `ms` pass, calling `poll` every 50 ms; true when it ended.
-    bool waitFor(int ms, const std::function<void()>& poll = {});
-    void signal(int number) const;
+    // Polls until the child ends or `ms` pass, calling `poll` every `everyMs`; true when it ended.
+    bool waitFor(int ms, const std::function<void()>& poll = {}, int everyMs = 50);
+    // Polls every `everyMs` until `moment` holds while the child runs (true),
+    // or the child ends or `ms` pass (false).
+    bool waitUntil(int ms, const std::function<bool()>& moment, int everyMs = 5);
+    // Sends `number` to the child if it is still running; whether it was.
+    bool signal(int number);
     bool exitedNormally() const;
     int exitCode() const;
     QString err() const;
@@ -69,8 +75,18 @@ void AdoptOrphans();
 QList<pid_t> Leftovers();
 // Resident memory in KiB of `root` and every process below it.
 qint64 TreeResidentKiB(pid_t root);
+// Memory in KiB of `root` and every process below it, pages shared between
+// them counted once in all (proportional set size).
+qint64 TreeProportionalKiB(pid_t root);
 // Open file descriptors of `pid`, or -1.
 int OpenFdCount(pid_t pid);
+// What each open descriptor of `pid` refers to, by number.
+QMap<int, QString> OpenFds(pid_t pid);
+// Kills every running process below `root` (not `root`): the engine, however
+// it is built. How many it reached.
+int KillDescendants(pid_t root);
+// Whether a slide bitmap ("Slide<n>.bmp") lies anywhere under `folder`.
+bool SlideBitmapUnder(const QString& folder);
 // Pids of the running children of `parent`.
 QList<pid_t> ChildrenOf(pid_t parent);
 // Temporary video files (".quillmoor-*") left in `folder`.

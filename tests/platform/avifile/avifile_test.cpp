@@ -11,6 +11,7 @@
 #include "platform/avifile/avifile.h"
 #include "platform/avifile/codeclist.h"
 #include "support/avidecode.h"
+#include "support/codecfacts.h"
 #include "support/dibbuilder.h"
 
 namespace {
@@ -145,15 +146,13 @@ TEST_F(AviFileTest, EveryOfferedCodecPlaysBackWithItsFramesCountAndRate) {
             EXPECT_EQ(video.rateDen, 1);
             EXPECT_EQ(video.packetKeys, (QList<bool>{true, true, true, true}));
             ASSERT_EQ(video.frames.size(), 4);
-            const CodecEntry* entry = FindCodec(name);
-            const bool lossless = !entry->usesQuality && name != QLatin1String("Cinepak") &&
-                                  name != QLatin1String("Microsoft Video 1");
+            const CodecFacts facts = FactsOf(name);
             for (int i = 0; i < 4; ++i) {
                 // Encoders with block sizes get black padding right and below.
                 const QImage decoded = video.frames[i].copy(0, 0, size.width(), size.height());
-                ASSERT_LT(video.frames[i].width() - size.width(), entry->sizeAlignment);
-                ASSERT_LT(video.frames[i].height() - size.height(), entry->sizeAlignment);
-                if (lossless)
+                ASSERT_LT(video.frames[i].width() - size.width(), facts.alignment);
+                ASSERT_LT(video.frames[i].height() - size.height(), facts.alignment);
+                if (facts.lossless)
                     EXPECT_EQ(MaxChannelDifference(decoded, images[i]), 0) << "frame " << i;
                 else
                     EXPECT_LT(MeanChannelDifference(decoded, images[i]), 14.0) << "frame " << i;
@@ -209,13 +208,12 @@ TEST_F(AviFileTest, TheChosenKeyFrameIntervalDecidesForEncodersThatUseIt) {
     const QList<Dib> frames(7, still);
     const QList<bool> everyThird{true, false, false, true, false, false, true};
     for (const QString& name : AvailableCodecNames()) {
-        const CodecEntry* entry = FindCodec(name);
         SCOPED_TRACE(name.toStdString());
         const QString target = path(QStringLiteral("keys.avi"));
         ASSERT_EQ(writeVideo(target, frames, 1, codec(name, 3)).status, 0);
         const DecodedVideo video = DecodeVideo(target, false);
         ASSERT_TRUE(video.ok());
-        EXPECT_EQ(video.packetKeys, entry->usesKeyFrames ? everyThird : QList<bool>(7, true));
+        EXPECT_EQ(video.packetKeys, FactsOf(name).keyFrames ? everyThird : QList<bool>(7, true));
     }
 }
 

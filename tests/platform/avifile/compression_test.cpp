@@ -10,6 +10,7 @@
 #include "platform/avifile/codeclist.h"
 #include "platform/avifile/compressiondialog.h"
 #include "platform/avifile/compressoptions.h"
+#include "support/codecfacts.h"
 #include "util/settingsstore.h"
 
 namespace {
@@ -104,12 +105,12 @@ TEST(CompressionDialog, GreysOutWhatTheChosenEncoderIgnores) {
     EXPECT_EQ(keyFrames->value(), 1);
     for (int i = 0; i < codec->count(); ++i) {
         codec->setCurrentIndex(i);
-        const CodecEntry* entry = FindCodec(codec->currentText());
-        ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(quality->isEnabled(), entry->usesQuality) << codec->currentText().toStdString();
-        EXPECT_EQ(keyFrames->isEnabled(), entry->usesKeyFrames)
-            << codec->currentText().toStdString();
-        EXPECT_EQ(dataRate->isEnabled(), entry->usesDataRate) << codec->currentText().toStdString();
+        const CodecFacts facts = FactsOf(codec->currentText());
+        SCOPED_TRACE(codec->currentText().toStdString());
+        ASSERT_GT(facts.alignment, 0);
+        EXPECT_EQ(quality->isEnabled(), facts.quality);
+        EXPECT_EQ(keyFrames->isEnabled(), facts.keyFrames);
+        EXPECT_EQ(dataRate->isEnabled(), facts.dataRate);
     }
     codec->setCurrentIndex(0);
     EXPECT_FALSE(quality->isEnabled());
