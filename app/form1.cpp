@@ -20,6 +20,7 @@
 #include "app/optionbutton.h"
 #include "app/shutdown.h"
 #include "app/textprogressbar.h"
+#include "app/videocontrols.h"
 #include "app/widgetprompts.h"
 #include "engine/isinstalled.h"
 #include "joblist/joblist.h"
@@ -122,6 +123,7 @@ void Form1::createControls() {
     label1_->setObjectName(QStringLiteral("Label1"));
     text1_ = new QLineEdit(frame1_);
     text1_->setObjectName(QStringLiteral("Text1"));
+    video_ = new VideoControls(frame1_);
 
     frame3_ = newFrame(QStringLiteral("Frame3"), QStringLiteral("Save Option"), this);
     option3_ = newOption(QStringLiteral("Option3"), QStringLiteral("Save results to this folder:"),
@@ -146,6 +148,7 @@ void Form1::createControls() {
                             static_cast<QWidget*>(option2_), static_cast<QWidget*>(option3_),
                             static_cast<QWidget*>(option4_), static_cast<QWidget*>(label1_)})
         paintWhite(widget);
+    for (QWidget* label : video_->labels()) paintWhite(label);
 
     // As designed: one AVI for the whole list, saved to the chosen folder.
     option1_->setChecked(true);
@@ -171,9 +174,18 @@ void Form1::layOutControls() {
     window->addLayout(buttons);
     window->addSpacing(twips(55));
 
-    auto* options = new QVBoxLayout(frame1_);
-    options->setContentsMargins(twips(225), twips(45), twips(240), twips(120));
+    // The written controls on the left, the video settings beside them.
+    auto* columns = new QHBoxLayout(frame1_);
+    columns->setContentsMargins(twips(225), twips(45), twips(240), twips(120));
+    columns->setSpacing(twips(240));
+    auto* options = new QVBoxLayout;
     options->setSpacing(0);
+    columns->addLayout(options);
+    auto* video = new QGridLayout;
+    video->setHorizontalSpacing(twips(120));
+    video->setVerticalSpacing(twips(45));
+    video_->addTo(*video, 0);
+    columns->addLayout(video);
     options->addWidget(option1_);
     options->addSpacing(twips(95));
     options->addWidget(option2_);

@@ -19,6 +19,7 @@ class JobList;
 class JobListView;
 class OptionButton;
 class TextProgressBar;
+class VideoControls;
 
 // The address the one-in-a-hundred start opens.
 inline constexpr const char* MakerWebSite = "https://quillmoor.invalid/";
@@ -49,6 +50,7 @@ class Form1 : public QWidget, public Host {
     bool option(int number) const override;
     QString text1() const override;
     QString text2() const override;
+    VideoSettings videoSettings() const override;
     int pointer() const override { return pointer_; }
     void setPointer(int state) override;
     void setProgressMaximum(int maximum) override;
@@ -76,6 +78,8 @@ class Form1 : public QWidget, public Host {
     void Text1_LostFocus();
     void Text2_Change();
     void PushButton7_Click();
+    // The video settings beside them, stored in their own group at every change.
+    void Video_Change();
 
     // "Start Converting".
     void PushButton2_Click();
@@ -127,4 +131,5 @@ class Form1 : public QWidget, public Host {
     QLineEdit* text1_ = nullptr;
     QLineEdit* text2_ = nullptr;
     TextProgressBar* progressBar1_ = nullptr;
+    VideoControls* video_ = nullptr;
 };

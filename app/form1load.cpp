@@ -14,6 +14,7 @@
 #include "app/optionbutton.h"
 #include "app/programfiles.h"
 #include "app/skin.h"
+#include "app/videocontrols.h"
 #include "util/paths.h"
 #include "util/settingsstore.h"
 #include "util/steptrap.h"
@@ -57,6 +58,9 @@ bool Form1::Form_Load() {
     const std::array<OptionButton*, 4> buttons{option1_, option2_, option3_, option4_};
     for (size_t index = 0; index < buttons.size(); ++index)
         setOption(buttons[index], restored[index]);
+
+    // An addition with no step of its own: what cannot be read shows the default.
+    video_->show(LoadVideoSettings());
 
     if (trap.test(148, [&] { return option3_->isChecked(); }))
         trap.step(150, [&] { frame4_->setEnabled(true); });

@@ -6,6 +6,7 @@
 
 #include "app/form1.h"
 #include "app/optionbutton.h"
+#include "app/videocontrols.h"
 #include "util/numbers.h"
 #include "util/settingsstore.h"
 #include "util/steptrap.h"
@@ -38,6 +39,16 @@ void Form1::connectOptions() {
     connect(option4_, &OptionButton::clicked, this, &Form1::Option4_Click);
     connect(text1_, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(text2_, &QLineEdit::textChanged, this, &Form1::Text2_Change);
+    connect(video_, &VideoControls::changed, this, &Form1::Video_Change);
+}
+
+VideoSettings Form1::videoSettings() const {
+    return video_->settings();
+}
+
+void Form1::Video_Change() {
+    StepTrap trap(*prompts_, handlerTag("Video_Change"));
+    trap.step(100, [&] { SaveVideoSettings(video_->settings()); });
 }
 
 // Assigning a button as start-up does: a change that selects it runs its click

@@ -19,6 +19,7 @@ class CliHost : public Host {
     bool option(int number) const override;
     QString text1() const override { return frameRate; }
     QString text2() const override { return outputFolder; }
+    VideoSettings videoSettings() const override { return video; }
     int pointer() const override { return pointer_; }
     void setPointer(int state) override { pointer_ = state; }
     void setProgressMaximum(int maximum) override;
@@ -29,6 +30,7 @@ class CliHost : public Host {
     bool options[4] = {true, false, true, false};
     QString frameRate = QStringLiteral("1");
     QString outputFolder;
+    VideoSettings video;
 
   private:
     void show();

@@ -35,6 +35,8 @@ QStringList CliPrompts::openFiles(const QString& title, const QStringList&) {
 }
 
 int CliPrompts::compressionOptions(CompressOptions& options) {
+    const VideoContainer container = options.container;
     options = compression;
+    options.container = container;
     return 1;
 }

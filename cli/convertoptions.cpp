@@ -39,13 +39,16 @@ constexpr Option options[] = {
     {"subtitles", nullptr,
      "Write the speaker notes as subtitles: an .srt beside each video, with the video's name, one cue a slide that has notes."},
     {"output", "FILE.avi",
-     "The video to write; an earlier file of that name is replaced only when the new one is complete."},
+     "The video to write (.mp4 makes an MP4, .mkv a Matroska file, any other name an AVI); an earlier file of that name is replaced only when the new one is complete."},
+    {"container", "avi|mp4|mkv",
+     "The kind of video presentations become (default: the window's choice, else avi); videos get its extension."},
     {"codec", "NAME",
      "Compressor, as --list-codecs names it or by encoder name (default: uncompressed)."},
     {"quality", "Q", "Compression quality 1 to 100 (0: the compressor's default)."},
     {"keyframe", "N", "A key frame every N frames (default 1: every frame)."},
-    {"kbps", "N", "Data rate limit in kilobytes per second (0: none)."},
-    {"list-codecs", nullptr, "Print the compressors on offer, one a line."},
+    {"kbps", "N", "Data rate limit in kilobits per second (0: none)."},
+    {"list-codecs", nullptr,
+     "Print the compressors on offer, one a line (for --container, default avi)."},
     {"help", nullptr, "Print this help."},
     {"version", nullptr, "Print the version and those of the FFmpeg libraries and LibreOffice."},
 };
@@ -96,11 +99,11 @@ QString ConvertUsage() {
     QString text = QStringLiteral(
         "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
         "[--height N] [--use-timings] [--skip-hidden] [--subtitles] [--output-dir DIR | --beside] "
-        "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N] PATH...\n"
+        "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N] [--container avi|mp4|mkv] PATH...\n"
         "  or:  quillmoor-convert --samples [options]\n"
         "  or:  quillmoor-convert --frames DIR (--fps N | --seconds-per-slide S) --output FILE.avi "
         "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N]\n"
-        "  or:  quillmoor-convert --list-codecs | --version | --help\n\n"
+        "  or:  quillmoor-convert --list-codecs [--container avi|mp4|mkv] | --version | --help\n\n"
         "A PATH that is a folder adds every file of its tree. Options not given are taken from\n"
         "the settings the window stored; no dialog is ever shown.\n\nOptions:\n");
     for (const Option& option : options) {
@@ -112,46 +115,78 @@ QString ConvertUsage() {
     return text;
 }
 
-QString CodecNameFor(const QString& text) {
+QString CodecNameFor(const QString& text, VideoContainer container) {
     const QString wanted = text.trimmed();
-    if (wanted.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0 ||
-        wanted.compare(QLatin1String("rawvideo"), Qt::CaseInsensitive) == 0 ||
-        wanted.compare(QLatin1String("uncompressed"), Qt::CaseInsensitive) == 0)
+    const QStringList names = AvailableCodecNames(container);
+    if ((wanted.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0 ||
+         wanted.compare(QLatin1String("rawvideo"), Qt::CaseInsensitive) == 0 ||
+         wanted.compare(QLatin1String("uncompressed"), Qt::CaseInsensitive) == 0) &&
+        names.contains(QLatin1String(UncompressedCodecName)))
         return QLatin1String(UncompressedCodecName);
-    for (const QString& name : AvailableCodecNames()) {
-        const CodecEntry* entry = FindCodec(name);
+    const struct {
+        const char* alias;
+        const char* name;
+    } aliases[] = {{"h264", "H.264"}, {"h265", "H.265"}, {"hevc", "H.265"}, {"vp9", "VP9"}};
+    for (const auto& alias : aliases)
+        if (wanted.compare(QLatin1String(alias.alias), Qt::CaseInsensitive) == 0 &&
+            names.contains(QLatin1String(alias.name)))
+            return QLatin1String(alias.name);
+    for (const QString& name : names) {
+        const CodecEntry* entry = FindCodec(name, container);
         if (name.compare(wanted, Qt::CaseInsensitive) == 0 ||
             (entry->encoder != nullptr &&
              wanted.compare(QLatin1String(entry->encoder), Qt::CaseInsensitive) == 0))
             return name;
     }
-    if (wanted.compare(QLatin1String("h264"), Qt::CaseInsensitive) == 0 &&
-        FindCodec(QStringLiteral("H.264")))
-        return QStringLiteral("H.264");
     return QString();
 }
 
 namespace {
-bool readCompression(const QCommandLineParser& parser, ConvertRequest& request) {
-    CompressOptions& compression = request.compression;
-    request.codecGiven = parser.isSet(QStringLiteral("codec"));
-    if (request.codecGiven) {
-        compression.codec = CodecNameFor(parser.value(QStringLiteral("codec")));
-        if (compression.codec.isEmpty()) {
-            request.error = QStringLiteral("Unknown codec \"%1\"; these are on offer:\n  %2")
-                                .arg(parser.value(QStringLiteral("codec")),
-                                     AvailableCodecNames().join(QStringLiteral("\n  ")));
+// The container comes first: it decides which compressors are on offer.
+bool readContainer(const QCommandLineParser& parser, ConvertRequest& request) {
+    const QString key = QStringLiteral("container");
+    if (parser.isSet(QStringLiteral("frames"))) {
+        if (parser.isSet(key)) {
+            request.error = QStringLiteral(
+                "--container does not apply to --frames: the extension of --output chooses");
             return false;
         }
-    } else {
-        compression.codec = QLatin1String(UncompressedCodecName);
+        request.container = ContainerForPath(parser.value(QStringLiteral("output")));
+        return true;
+    }
+    if (!parser.isSet(key)) return true;
+    request.container = ContainerNamed(parser.value(key));
+    if (!request.container) request.error = QStringLiteral("--container takes avi, mp4 or mkv");
+    return request.container.has_value();
+}
+
+bool readCompression(const QCommandLineParser& parser, ConvertRequest& request) {
+    CompressOptions& compression = request.compression;
+    compression.container = request.container.value_or(VideoContainer::Avi);
+    // Without --container the stored choice decides at the run; Matroska offers every name.
+    const VideoContainer container = request.container.value_or(VideoContainer::Matroska);
+    request.codecGiven = parser.isSet(QStringLiteral("codec"));
+    if (request.codecGiven) {
+        compression.codec = CodecNameFor(parser.value(QStringLiteral("codec")), container);
+        if (compression.codec.isEmpty()) {
+            request.error = QStringLiteral("Unknown codec \"%1\" for %2; these are on offer:\n  %3")
+                                .arg(parser.value(QStringLiteral("codec")), ContainerKey(container),
+                                     AvailableCodecNames(container).join(QStringLiteral("\n  ")));
+            return false;
+        }
+    } else if (const CodecEntry* fallback = FindCodec(QString(), compression.container)) {
+        compression.codec = QLatin1String(fallback->name);
     }
     request.qualityGiven = parser.isSet(QStringLiteral("quality"));
     request.keyFrameGiven = parser.isSet(QStringLiteral("keyframe"));
     request.dataRateGiven = parser.isSet(QStringLiteral("kbps"));
-    return readNumber(parser, "quality", 0, 100, compression.quality, request.error) &&
-           readNumber(parser, "keyframe", 1, 100000, compression.keyFrameEvery, request.error) &&
-           readNumber(parser, "kbps", 0, 1000000, compression.dataRateKbps, request.error);
+    int kilobits = 0;
+    const bool read =
+        readNumber(parser, "quality", 0, 100, compression.quality, request.error) &&
+        readNumber(parser, "keyframe", 1, 100000, compression.keyFrameEvery, request.error) &&
+        readNumber(parser, "kbps", 0, 1000000, kilobits, request.error);
+    compression.dataRateBitsPerSecond = kilobits * BitsPerKilobit;
+    return read;
 }
 
 // Options only the other kind of run takes are refused, not ignored.
@@ -288,11 +323,19 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
 ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOptions& remembered) {
     ChosenCompression chosen{request.codecGiven ? request.compression : remembered, QString()};
     CompressOptions& options = chosen.options;
+    options.container = remembered.container;
     if (request.qualityGiven) options.quality = request.compression.quality;
     if (request.keyFrameGiven) options.keyFrameEvery = request.compression.keyFrameEvery;
-    if (request.dataRateGiven) options.dataRateKbps = request.compression.dataRateKbps;
-    const CodecEntry* codec = FindCodec(options.codec);
-    if (codec == nullptr) return chosen;
+    if (request.dataRateGiven)
+        options.dataRateBitsPerSecond = request.compression.dataRateBitsPerSecond;
+    const CodecEntry* codec = FindCodec(options.codec, options.container);
+    if (codec == nullptr) {
+        chosen.error =
+            QStringLiteral("%1 cannot be stored in %2; these are on offer:\n  %3")
+                .arg(options.codec, ContainerKey(options.container),
+                     AvailableCodecNames(options.container).join(QStringLiteral("\n  ")));
+        return chosen;
+    }
     const struct {
         bool given;
         bool used;
@@ -326,10 +369,12 @@ ConvertRequest ParseConvertArguments(const QStringList& arguments) {
         return request;
     }
     if (parser.isSet(QStringLiteral("list-codecs"))) {
-        request.action = ConvertRequest::Action::ListCodecs;
+        if (readContainer(parser, request)) request.action = ConvertRequest::Action::ListCodecs;
         return request;
     }
-    if (!readCompression(parser, request) || !readSlideOptions(parser, request)) return request;
+    if (!readContainer(parser, request) || !readCompression(parser, request) ||
+        !readSlideOptions(parser, request))
+        return request;
     if (parser.isSet(QStringLiteral("frames"))) return readFrameRun(parser, request);
     return readPresentationRun(parser, request);
 }

@@ -3,8 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 #include "engine/stagedslides.h"
-#include "platform/avifile/compressoptions.h"
+#include "util/videooptions.h"
 
 // What one run of quillmoor-convert is asked to do.
 struct ConvertRequest {
@@ -17,7 +19,9 @@ struct ConvertRequest {
     qint16 framesPerSecond = 1;
     int slideMilliseconds = 0;  // not 0: each frame lasts this long, instead of the frame rate
     int slideHeight = 0;        // not 0: slides are painted this many pixels high
-    // --codec (else uncompressed) with the numbers given; what a frame run uses.
+    // --container, or the extension of --output in a frame run; unset: the stored choice.
+    std::optional<VideoContainer> container;
+    // --codec (else the container's default) with the numbers given; what a frame run uses.
     CompressOptions compression;
     bool codecGiven = false;  // else a presentation run uses the dialog's remembered choice
     // --quality, --keyframe and --kbps given: they apply over a remembered choice too.
@@ -40,8 +44,9 @@ struct ConvertRequest {
 ConvertRequest ParseConvertArguments(const QStringList& arguments);
 
 // The compressor a run uses: --codec when given, else `remembered`, with the
-// numbers given over it. The error names a number the compressor takes no
-// notice of, rather than dropping it in silence.
+// numbers given over it, for remembered.container. The error names a number the
+// compressor takes no notice of, rather than dropping it in silence, or a
+// compressor the container cannot hold.
 struct ChosenCompression {
     CompressOptions options;
     QString error;
@@ -50,6 +55,6 @@ ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOp
 
 QString ConvertUsage();
 
-// The dialog's name for what a user typed: an offered name in any case, or the
-// encoder's own name ("mjpeg", "libx264", ...); "" when nothing matches.
-QString CodecNameFor(const QString& text);
+// The dialog's name for what a user typed: a name `container` offers, in any
+// case, or the encoder's own name ("mjpeg", "libx264", ...); "" when nothing matches.
+QString CodecNameFor(const QString& text, VideoContainer container = VideoContainer::Avi);

@@ -81,7 +81,14 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
             effective.outputFolder = QDir::currentPath();
         }
     }
-    const ChosenCompression compression = CompressionFor(request, LoadCompressOptions());
+    // What the command line leaves open, the window's video settings decide.
+    const VideoSettings stored = LoadVideoSettings();
+    const VideoContainer container = request.container.value_or(stored.container);
+    const int slideHeight = request.slideHeight > 0 ? request.slideHeight : stored.slideHeight;
+    const int slideMilliseconds = request.slideMilliseconds > 0     ? request.slideMilliseconds
+                                  : request.frameRateText.isEmpty() ? stored.slideMilliseconds
+                                                                    : 0;
+    const ChosenCompression compression = CompressionFor(request, LoadCompressOptions(container));
     QString refusal = compression.error;
     if (refusal.isEmpty()) refusal = fillOptions(effective, host);
     if (!refusal.isEmpty()) {
@@ -98,14 +105,8 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
         host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
     }
 
+    host.video = VideoSettings{container, slideHeight, slideMilliseconds};
     BatchConversion batch(host, prompts);
-    if (request.slideHeight > 0) {
-        HelperOptions engine;
-        engine.arguments = {QStringLiteral("--height"), QString::number(request.slideHeight)};
-        batch.setEngineOptions(engine);
-    }
-    if (request.slideMilliseconds > 0)
-        batch.setFrameTiming(FrameTimingForDuration(quint32(request.slideMilliseconds)));
     batch.setSlideOptions(request.slides);
     batch.PushButton2_Click();
     if (!batch.lastRunStarted()) return 1;

@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
             std::fputs(ConvertVersionReport().toLocal8Bit().constData(), stdout);
             return 0;
         case ConvertRequest::Action::ListCodecs:
-            for (const QString& name : AvailableCodecNames())
+            for (const QString& name :
+                 AvailableCodecNames(request.container.value_or(VideoContainer::Avi)))
                 std::printf("%s\n", name.toLocal8Bit().constData());
             return 0;
         case ConvertRequest::Action::Frames: {

@@ -49,6 +49,11 @@ void BatchConversion::PushButton2_Click() {
         return;
     }
     lastRunStarted_ = true;
+    video_ = host_.videoSettings();
+    if (!frameTiming_ && video_.slideMilliseconds > 0)
+        runTiming_ = FrameTimingForDuration(quint32(video_.slideMilliseconds));
+    else
+        runTiming_ = frameTiming_;
 
     trap.step(108, [&] { host_.setPointer(Host::Hourglass); });
     // Frames of a run that was cut off never enter this run's video. Emptying
@@ -65,6 +70,14 @@ void BatchConversion::PushButton2_Click() {
     trap.step(282, [&] { host_.setProgressText(QStringLiteral("Progress Bar")); });
     trap.step(288, [&] { prompts_.message(QStringLiteral("Done.")); });
     trap.step(294, [&] { isConverting_ = false; });
+}
+
+HelperOptions BatchConversion::runEngineOptions() const {
+    HelperOptions options = engineOptions_;
+    if (video_.slideHeight > 0 && !options.arguments.contains(QStringLiteral("--height")))
+        options.arguments << QStringLiteral("--height") << QString::number(video_.slideHeight);
+    options.slideFacts = slideOptions_.any();
+    return options;
 }
 
 void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path) {
@@ -90,12 +103,6 @@ void BatchConversion::lookAhead(HelperPool& pool, const QString& t, int row, int
     }
 }
 
-HelperOptions BatchConversion::runEngineOptions() const {
-    HelperOptions options = engineOptions_;
-    options.slideFacts = slideOptions_.any();
-    return options;
-}
-
 QList<SlideFact> BatchConversion::takeSlideFacts(const QString& folder) const {
     if (!slideOptions_.any()) return {};
     return TakeExportedSlideFacts(folder, slideOptions_.skipHidden);
@@ -108,7 +115,7 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
     trap.step(firstStep, [&] {
         if (slideOptions_.any()) {
             const FrameTiming otherwise =
-                frameTiming_ ? *frameTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
+                runTiming_ ? *runTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
             const SlidePlan plan = staged_.plan(otherwise, slideOptions_.useTimings);
             if (!plan.ok()) throw Failure(QStringLiteral("Cannot time the slides: ") + plan.error);
             video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
@@ -121,9 +128,9 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
                     QStringLiteral("Cannot write the subtitles %1: %2").arg(subtitles, error));
             return;
         }
-        video.outcome = frameTiming_
+        video.outcome = runTiming_
                             ? CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
-                                                   video.path, *frameTiming_)
+                                                   video.path, *runTiming_)
                             : CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
                                                    video.path, TextToInteger16(host_.text1()));
     });
@@ -186,9 +193,12 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         QString outputPath;
         trap.step(178, [&] { firstPath = host_.rowText(1); });
         if (trap.test(180, [&] { return host_.option(3); })) {
-            trap.step(182, [&] { outputPath = VideoPath(host_.text2(), firstPath); });
+            trap.step(182,
+                      [&] { outputPath = VideoPath(host_.text2(), firstPath, video_.container); });
         } else if (trap.test(184, [&] { return host_.option(4); })) {
-            trap.step(186, [&] { outputPath = VideoPath(ExtractFolder(firstPath), firstPath); });
+            trap.step(186, [&] {
+                outputPath = VideoPath(ExtractFolder(firstPath), firstPath, video_.container);
+            });
         }
         const VideoResult video = writeVideo(trap, 188, t, outputPath);
         for (RowResult& row : rows_) row.video = video;
@@ -225,9 +235,12 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
             trap.step(240, [&] { AVIFileInit(); });
             QString outputPath;
             if (trap.test(242, [&] { return host_.option(3); })) {
-                trap.step(244, [&] { outputPath = VideoPath(host_.text2(), path); });
+                trap.step(244,
+                          [&] { outputPath = VideoPath(host_.text2(), path, video_.container); });
             } else if (trap.test(246, [&] { return host_.option(4); })) {
-                trap.step(248, [&] { outputPath = VideoPath(ExtractFolder(path), path); });
+                trap.step(248, [&] {
+                    outputPath = VideoPath(ExtractFolder(path), path, video_.container);
+                });
             }
             video = writeVideo(trap, 250, t, outputPath);
             trap.step(252, [&] { AVIFileExit(); });

@@ -41,9 +41,10 @@ class BatchConversion {
     BatchConversion(Host& host, Prompts& prompts);
 
     void PushButton2_Click();
-    // How the engine helpers of later runs are started (the window's runs: as they come).
+    // How the engine helpers of later runs are started; the host's slide height is added.
     void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
-    // Every frame of later runs lasting as `timing` says, instead of the frame rate box.
+    // Every frame of later runs lasting as `timing` says, instead of the frame rate box
+    // and the host's seconds per slide.
     void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
     // Slide timings, hidden slides and notes as subtitles in later runs.
     void setSlideOptions(const SlideOptions& options) { slideOptions_ = options; }
@@ -84,4 +85,7 @@ class BatchConversion {
     std::optional<FrameTiming> frameTiming_;
     SlideOptions slideOptions_;
     StagedSlides staged_;  // the current video's frames
+    // The host's video settings as the run in hand started with them.
+    VideoSettings video_;
+    std::optional<FrameTiming> runTiming_;
 };

@@ -5,12 +5,13 @@
 
 #include "util/paths.h"
 
-QString VideoFileName(const QString& presentationPath) {
-    return StripExtension(ExtractFileName(presentationPath)) + QStringLiteral(".avi");
+QString VideoFileName(const QString& presentationPath, VideoContainer container) {
+    return StripExtension(ExtractFileName(presentationPath)) + ContainerExtension(container);
 }
 
-QString VideoPath(const QString& folder, const QString& presentationPath) {
-    return FixBackslashes(folder + QLatin1Char('/') + VideoFileName(presentationPath));
+QString VideoPath(const QString& folder, const QString& presentationPath,
+                  VideoContainer container) {
+    return FixBackslashes(folder + QLatin1Char('/') + VideoFileName(presentationPath, container));
 }
 
 namespace {
@@ -27,9 +28,10 @@ QString pathKey(const QString& path) {
 }  // namespace
 
 QString RunOutputs::free(const QString& path) const {
-    const bool hasAvi = path.endsWith(QLatin1String(".avi"), Qt::CaseInsensitive);
-    const QString stem = hasAvi ? path.chopped(4) : path;
-    const QString extension = hasAvi ? path.right(4) : QString();
+    const QString known = ContainerExtension(ContainerForPath(path));
+    const bool hasKnown = path.endsWith(known, Qt::CaseInsensitive);
+    const QString stem = hasKnown ? path.chopped(known.size()) : path;
+    const QString extension = hasKnown ? path.right(known.size()) : QString();
     QString candidate = path;
     for (int n = 2; written_.contains(pathKey(candidate)); ++n)
         candidate = stem + QStringLiteral(" (%1)").arg(n) + extension;

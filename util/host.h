@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "util/rowsource.h"
+#include "util/videooptions.h"
 
 // What long operations need from the window they run in: its controls, its
 // progress bar, its pointer and a way to let it process events.
@@ -19,6 +20,8 @@ class Host : public RowSource {
     virtual bool option(int number) const = 0;  // Option1..Option4
     virtual QString text1() const = 0;          // frames per second
     virtual QString text2() const = 0;          // output folder
+    // Container, slide height and seconds per slide, read when a run starts.
+    virtual VideoSettings videoSettings() const { return {}; }
 
     // The window's pointer state, also the busy flag (Hourglass).
     virtual int pointer() const = 0;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/avifile/compressoptions.h"
+#include "util/videooptions.h"
 
 // Every question and message the program puts to the user. The window shows
 // real dialogs, the command line answers from its options, tests script answers.
@@ -27,6 +27,7 @@ class Prompts {
     // Open-files dialog with multiple selection; empty when cancelled.
     // `filters` are Qt filter strings, the first one selected.
     virtual QStringList openFiles(const QString& title, const QStringList& filters) = 0;
-    // Compression dialog for one AVI file: 1 on OK (options filled), 0 on cancel.
+    // Compression dialog for one video file, offering the compressors of
+    // options.container: 1 on OK (options filled, container kept), 0 on cancel.
     virtual int compressionOptions(CompressOptions& options) = 0;
 };

@@ -62,6 +62,7 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
     if (status != 0) return status;
 
     CompressOptions options;
+    options.container = ContainerForPath(outputPath);
     status = prompts.compressionOptions(options);
     if (status == 0) outcome.kind = AviOutcome::Cancelled;
     if (status != 1) return status;

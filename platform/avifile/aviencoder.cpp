@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <vector>
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -11,10 +13,14 @@ extern "C" {
 }
 
 namespace {
-// Stores the DIB rows as they are; the muxer writes the DIB header for them.
+// Stores the DIB pixels as they are, their rows top-down where the container's
+// players read them only that way; the muxer writes the DIB header for them.
 class RawEncoder : public AviEncoder {
   public:
-    explicit RawEncoder(const BitmapFormat& format) : format_(format) {}
+    RawEncoder(const BitmapFormat& format, bool topDownRows)
+        : format_(format), flip_(topDownRows && !format.topDown) {
+        if (flip_) rows_.resize(size_t(format.imageBytes()));
+    }
 
     int fillParameters(AVCodecParameters* parameters) const override {
         parameters->codec_type = AVMEDIA_TYPE_VIDEO;
@@ -29,15 +35,22 @@ class RawEncoder : public AviEncoder {
         return 0;
     }
 
-    int encode(const unsigned char* pixels, qint64 position, bool keyFrame,
+    int encode(const unsigned char* pixels, qint64 position, qint64 duration, bool keyFrame,
                const PacketSink& sink) override {
         AvPacketPtr packet(av_packet_alloc());
         if (!packet) return AVERROR(ENOMEM);
         // The muxer does not keep the packet, so the caller's buffer is lent, not copied.
         packet->data = const_cast<unsigned char*>(pixels);
+        if (flip_) {
+            const qint64 row = format_.rowBytes();
+            for (int y = 0; y < format_.height; ++y)
+                std::memcpy(rows_.data() + y * row, pixels + (format_.height - 1 - y) * row,
+                            size_t(row));
+            packet->data = rows_.data();
+        }
         packet->size = int(format_.imageBytes());
         packet->pts = packet->dts = position;
-        packet->duration = 1;
+        packet->duration = duration;
         if (keyFrame) packet->flags |= AV_PKT_FLAG_KEY;
         if (format_.bitCount == 8 && !paletteSent_) {
             // The muxer puts the first packet's palette into the stream format.
@@ -57,6 +70,8 @@ class RawEncoder : public AviEncoder {
 
   private:
     BitmapFormat format_;
+    bool flip_;
+    std::vector<unsigned char> rows_;
     bool paletteSent_ = false;
 };
 
@@ -72,7 +87,8 @@ AVPixelFormat targetPixelFormat(const char* encoder, const BitmapFormat& format)
     const QLatin1String name(encoder);
     // 4:2:0 where players expect it; lossless codecs keep the RGB values.
     if (name == QLatin1String("mjpeg")) return AV_PIX_FMT_YUVJ420P;
-    if (name == QLatin1String("mpeg4") || name == QLatin1String("libx264"))
+    if (name == QLatin1String("mpeg4") || name == QLatin1String("libx264") ||
+        name == QLatin1String("libx265") || name == QLatin1String("libvpx-vp9"))
         return AV_PIX_FMT_YUV420P;
     if (name == QLatin1String("ffv1")) return AV_PIX_FMT_BGR0;
     if (name == QLatin1String("huffyuv")) return AV_PIX_FMT_RGB24;
@@ -89,10 +105,10 @@ int quantiserFor(int quality) {
     return std::clamp(int(std::lround(1 + (100 - quality) * 30.0 / 99)), 1, 31);
 }
 
-// Quality 1..100 onto x264's constant rate factor 51..1.
-int rateFactorFor(int quality) {
-    if (quality <= 0) return 23;
-    return std::clamp(int(std::lround(1 + (100 - quality) * 50.0 / 99)), 1, 51);
+// Quality 1..100 onto a constant rate factor `worst`..1; 0 keeps the encoder's default.
+int rateFactorFor(int quality, int worst, int fallback) {
+    if (quality <= 0) return fallback;
+    return std::clamp(int(std::lround(1 + (100 - quality) * double(worst - 1) / 99)), 1, worst);
 }
 
 // A data-rate limit for frames lasting timeBase seconds each. The encoder's
@@ -110,8 +126,60 @@ RateLimit rateLimitFor(qint64 bitsPerSecond, AVRational timeBase) {
     return {std::min(bitsPerSecond, qint64(INT_MAX) * timeBase.den / timeBase.num), INT_MAX};
 }
 
-int alignUp(int value, int alignment) {
-    return (value + alignment - 1) / alignment * alignment;
+// The nearest size the encoder takes, halves upward: the slide is scaled to it
+// rather than padded with black.
+int nearestAligned(int value, int alignment) {
+    const int down = value / alignment * alignment;
+    const int nearest = value - down < (alignment + 1) / 2 ? down : down + alignment;
+    return std::max(alignment, nearest);
+}
+
+bool isYuv(AVPixelFormat format) {
+    return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
+}
+
+// MPEG-4 part 2 cannot state its matrix in the stream; JPEG defines its own.
+bool streamStatesColour(const QLatin1String& encoder) {
+    return encoder != QLatin1String("mpeg4") && encoder != QLatin1String("mjpeg");
+}
+
+// The matrix players assume for the size, BT.709 from 720 lines and BT.601 below,
+// where the file says which; where it cannot, and for JPEG, the BT.601 every
+// decoder of such a stream assumes.
+bool highDefinition(const AVCodecContext* c, bool stated) {
+    return c->height >= 720 && c->pix_fmt != AV_PIX_FMT_YUVJ420P && stated;
+}
+
+void tagColour(AVCodecContext* c, bool stated) {
+    const bool hd = highDefinition(c, stated);
+    c->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
+    c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
+    c->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
+    // JPEG is full range by its own definition; the others are stored limited.
+    c->color_range = c->pix_fmt == AV_PIX_FMT_YUVJ420P ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+}
+
+// Quality settings of the encoders that take a rate factor instead of a quantiser.
+void setRateFactor(const QLatin1String& name, const CompressOptions& options, AVDictionary** d) {
+    if (name == QLatin1String("libx264")) {
+        av_dict_set(d, "tune", "stillimage", 0);
+        av_dict_set(d, "forced-idr", "1", 0);
+        av_dict_set_int(d, "crf", rateFactorFor(options.quality, 51, 23), 0);
+    } else if (name == QLatin1String("libx265")) {
+        av_dict_set(d, "forced-idr", "1", 0);
+        av_dict_set(d, "x265-params", "log-level=error", 0);
+        av_dict_set_int(d, "crf", rateFactorFor(options.quality, 51, 28), 0);
+    } else if (name == QLatin1String("libvpx-vp9")) {
+        av_dict_set(d, "deadline", "realtime", 0);
+        av_dict_set(d, "cpu-used", "8", 0);
+        av_dict_set_int(d, "b", 0, 0);
+        av_dict_set_int(d, "crf", rateFactorFor(options.quality, 63, 15), 0);
+    }
+}
+
+bool takesRateFactor(const QLatin1String& name) {
+    return name == QLatin1String("libx264") || name == QLatin1String("libx265") ||
+           name == QLatin1String("libvpx-vp9");
 }
 
 class CodecEncoder : public AviEncoder {
@@ -119,7 +187,8 @@ class CodecEncoder : public AviEncoder {
     CodecEncoder(const BitmapFormat& format, int keyFrameEvery)
         : format_(format), keyFrameEvery_(keyFrameEvery) {}
 
-    bool open(const CodecEntry& codec, const CompressOptions& options, AVRational timeBase) {
+    bool open(const CodecEntry& codec, const CompressOptions& options, AVRational timeBase,
+              const StreamNeeds& needs) {
         const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
         const AVPixelFormat target = targetPixelFormat(codec.encoder, format_);
         if (encoder == nullptr || target == AV_PIX_FMT_NONE) return false;
@@ -127,29 +196,25 @@ class CodecEncoder : public AviEncoder {
         if (!context_) return false;
         AVCodecContext* c = context_.get();
         const QLatin1String name(codec.encoder);
-        c->width = alignUp(format_.width, codec.sizeAlignment);
-        c->height = alignUp(format_.height, codec.sizeAlignment);
+        c->width = nearestAligned(format_.width, codec.sizeAlignment);
+        c->height = nearestAligned(format_.height, codec.sizeAlignment);
         c->pix_fmt = target;
         c->time_base = timeBase;
         c->framerate = av_inv_q(timeBase);
         c->sample_aspect_ratio = AVRational{1, 1};
         c->max_b_frames = 0;  // AVI keeps no presentation times
+        if (needs.globalHeader) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         c->gop_size = keyFrameEvery_;
         // Video 1 counts the frames between key frames, the others the distance.
         c->keyint_min = name == QLatin1String("msvideo1") ? keyFrameEvery_ - 1 : keyFrameEvery_;
         c->thread_count = 0;
-        if (target == AV_PIX_FMT_YUVJ420P) c->color_range = AVCOL_RANGE_JPEG;
-        if (target == AV_PIX_FMT_YUV420P) {
-            c->color_range = AVCOL_RANGE_MPEG;
-            c->colorspace = AVCOL_SPC_BT470BG;
-        }
+        statesColour_ = needs.statesColour || streamStatesColour(name);
+        if (isYuv(target)) tagColour(c, statesColour_);
 
         AVDictionary* raw = nullptr;
-        const RateLimit limit = rateLimitFor(qint64(options.dataRateKbps) * 8 * 1024, timeBase);
-        if (name == QLatin1String("libx264")) {
-            av_dict_set(&raw, "tune", "stillimage", 0);
-            av_dict_set(&raw, "forced-idr", "1", 0);
-            av_dict_set_int(&raw, "crf", rateFactorFor(options.quality), 0);
+        const RateLimit limit = rateLimitFor(options.dataRateBitsPerSecond, timeBase);
+        if (takesRateFactor(name)) {
+            setRateFactor(name, options, &raw);
             if (limit.bitsPerSecond > 0) {
                 c->rc_max_rate = limit.bitsPerSecond;
                 c->rc_buffer_size = limit.bufferBits;
@@ -184,20 +249,16 @@ class CodecEncoder : public AviEncoder {
         clearFrame();
         palette_ = format_.palette;
         for (quint32& entry : palette_) entry |= 0xFF000000u;
-        if (c->pix_fmt != AV_PIX_FMT_PAL8) {
-            scaler_.reset(sws_getContext(format_.width, format_.height, sourcePixelFormat(format_),
-                                         format_.width, format_.height, c->pix_fmt, SWS_BICUBIC,
-                                         nullptr, nullptr, nullptr));
-            if (!scaler_) return false;
-        }
-        return true;
+        // A paletted frame whose size the encoder takes goes in as it is.
+        if (c->pix_fmt != AV_PIX_FMT_PAL8) return openScaler();
+        return c->width == format_.width && c->height == format_.height;
     }
 
     int fillParameters(AVCodecParameters* parameters) const override {
         return avcodec_parameters_from_context(parameters, context_.get());
     }
 
-    int encode(const unsigned char* pixels, qint64 position, bool,
+    int encode(const unsigned char* pixels, qint64 position, qint64 duration, bool,
                const PacketSink& sink) override {
         int result = av_frame_make_writable(frame_.get());
         if (result < 0) return result;
@@ -207,6 +268,7 @@ class CodecEncoder : public AviEncoder {
         frame_->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         frame_->pts = position;
         frame_->quality = context_->global_quality;
+        durations_[position] = duration;
         result = avcodec_send_frame(context_.get(), frame_.get());
         if (result < 0) return result;
         ++framesSent_;
@@ -221,6 +283,23 @@ class CodecEncoder : public AviEncoder {
     }
 
   private:
+    // Accurate rounding and chroma taken from every pixel, not every other one:
+    // white stays 255, 255, 255 and edges keep their colour.
+    bool openScaler() {
+        const AVCodecContext* c = context_.get();
+        scaler_.reset(sws_getContext(
+            format_.width, format_.height, sourcePixelFormat(format_), c->width, c->height,
+            c->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP,
+            nullptr, nullptr, nullptr));
+        if (!scaler_) return false;
+        if (!isYuv(c->pix_fmt)) return true;
+        const int* matrix =
+            sws_getCoefficients(highDefinition(c, statesColour_) ? SWS_CS_ITU709 : SWS_CS_ITU601);
+        const bool fullRange = c->color_range == AVCOL_RANGE_JPEG;
+        return sws_setColorspaceDetails(scaler_.get(), matrix, 1, matrix, fullRange ? 1 : 0, 0,
+                                        1 << 16, 1 << 16) >= 0;
+    }
+
     void clearFrame() {
         ptrdiff_t linesizes[4];
         for (int i = 0; i < 4; ++i) linesizes[i] = frame_->linesize[i];
@@ -259,7 +338,14 @@ class CodecEncoder : public AviEncoder {
             const int received = avcodec_receive_packet(context_.get(), packet.get());
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return 0;
             if (received < 0) return received;
-            packet->duration = 1;
+            // Encoders that hold frames back do not all hand the duration on.
+            const auto known = durations_.find(packet->pts);
+            if (known != durations_.end()) {
+                packet->duration = known->second;
+                durations_.erase(known);
+            } else if (packet->duration <= 0) {
+                packet->duration = 1;
+            }
             const int written = sink(packet.get());
             av_packet_unref(packet.get());
             if (written < 0) return written;
@@ -273,15 +359,17 @@ class CodecEncoder : public AviEncoder {
     AvFramePtr frame_;
     SwsContextPtr scaler_;
     qint64 framesSent_ = 0;
+    bool statesColour_ = false;
+    std::map<qint64, qint64> durations_;  // by position, until its packet comes out
 };
 }  // namespace
 
 std::unique_ptr<AviEncoder> AviEncoder::create(const BitmapFormat& format, const CodecEntry& codec,
-                                               const CompressOptions& options,
-                                               AVRational timeBase) {
-    if (codec.encoder == nullptr) return std::make_unique<RawEncoder>(format);
+                                               const CompressOptions& options, AVRational timeBase,
+                                               const StreamNeeds& needs) {
+    if (codec.encoder == nullptr) return std::make_unique<RawEncoder>(format, needs.topDownRows);
     const int keyFrameEvery = codec.usesKeyFrames ? std::max(1, options.keyFrameEvery) : 1;
     auto encoder = std::make_unique<CodecEncoder>(format, keyFrameEvery);
-    if (!encoder->open(codec, options, timeBase)) return nullptr;
+    if (!encoder->open(codec, options, timeBase, needs)) return nullptr;
     return encoder;
 }

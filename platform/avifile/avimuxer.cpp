@@ -8,6 +8,8 @@
 
 #include "platform/avifile/avifile.h"
 #include "platform/avifile/avitemporary.h"
+#include "platform/avifile/codeclist.h"
+#include "platform/avifile/muxeroptions.h"
 #include "platform/avifile/videotarget.h"
 
 extern "C" {
@@ -60,8 +62,15 @@ int AviMuxer::open(const QString& target, std::shared_ptr<AviMuxer>& muxer, QStr
         return AVIERR_FILEOPEN;
     }
 
-    if (avformat_alloc_output_context2(&created->format_, nullptr, "avi", nullptr) < 0)
+    // The name the user gave decides, also where it is a link to another name.
+    created->container_ = ContainerForPath(target);
+    if (avformat_alloc_output_context2(&created->format_, nullptr, MuxerName(created->container_),
+                                       nullptr) < 0)
         return AVIERR_MEMORY;
+    // MP4's index is moved to the front at the end, reading the file back by name.
+    const QByteArray url = QByteArrayLiteral("file:") + QFile::encodeName(created->temporary_);
+    created->format_->url = av_strdup(url.constData());
+    if (created->format_->url == nullptr) return AVIERR_MEMORY;
     auto* buffer = static_cast<unsigned char*>(av_malloc(IoBufferSize));
     if (buffer == nullptr) return AVIERR_MEMORY;
     created->io_ =
@@ -89,6 +98,7 @@ int AviMuxer::addVideoStream(quint32 rate, quint32 scale) {
     if (rate == 0 || scale == 0 || rate > INT_MAX || scale > INT_MAX) return AVIERR_BADPARAM;
     if (avformat_new_stream(format_, nullptr) == nullptr) return AVIERR_MEMORY;
     timeBase_ = av_make_q(int(scale), int(rate));
+    dataRate_.setTiming(rate, scale);
     hasStream_ = true;
     return AVIERR_OK;
 }
@@ -101,19 +111,28 @@ int AviMuxer::setFormat(const void* block, qint64 size,
     if (!ParseBitmapFormat(block, size, layout)) return AVIERR_BADFORMAT;
     if (headerWritten_) return layout.sameLayout(layout_) ? AVIERR_OK : AVIERR_UNSUPPORTED;
 
-    const CodecEntry* codec = FindCodec(options ? options->codec : QString());
+    // Without options the frames are stored as they are, where the container can.
+    const CodecEntry* codec = options ? FindCodec(options->codec, container_)
+                                      : FindCodec(QLatin1String(UncompressedCodecName), container_);
     if (codec == nullptr) return AVIERR_NOCOMPRESSOR;
-    encoder_ = AviEncoder::create(layout, *codec, options.value_or(CompressOptions{}), timeBase_);
+    StreamNeeds needs;
+    needs.globalHeader = (format_->oformat->flags & AVFMT_GLOBALHEADER) != 0;
+    needs.topDownRows = container_ == VideoContainer::Matroska;
+    needs.statesColour = container_ != VideoContainer::Avi;
+    encoder_ =
+        AviEncoder::create(layout, *codec, options.value_or(CompressOptions{}), timeBase_, needs);
     if (!encoder_) return AVIERR_NOCOMPRESSOR;
+    return writeHeader(layout);
+}
 
+int AviMuxer::writeHeader(const BitmapFormat& layout) {
     AVStream* stream = format_->streams[0];
     stream->time_base = timeBase_;
     stream->avg_frame_rate = av_inv_q(timeBase_);
     stream->r_frame_rate = av_inv_q(timeBase_);
     if (encoder_->fillParameters(stream->codecpar) < 0) return AVIERR_BADFORMAT;
     AVDictionary* raw = nullptr;
-    // Keep DIB rows in their own order: upright for every player.
-    av_dict_set(&raw, "flipped_raw_rgb", layout.topDown ? "0" : "1", 0);
+    SetMuxerOptions(container_, !layout.topDown, stream->codecpar, &raw);
     std::unique_ptr<AVDictionary, AvDictionaryFree> settings(raw);
     raw = settings.release();
     const int written = avformat_write_header(format_, &raw);
@@ -127,19 +146,22 @@ int AviMuxer::setFormat(const void* block, qint64 size,
     return AVIERR_OK;
 }
 
-int AviMuxer::write(qint64 position, const void* pixels, qint64 size, bool keyFrame) {
-    const int status = writeFrame(position, pixels, size, keyFrame);
+int AviMuxer::write(qint64 position, const void* pixels, qint64 size, bool keyFrame,
+                    qint64 duration) {
+    const int status = writeFrame(position, pixels, size, keyFrame, duration);
     return status == AVIERR_OK ? status : fail(status);
 }
 
-int AviMuxer::writeFrame(qint64 position, const void* pixels, qint64 size, bool keyFrame) {
+int AviMuxer::writeFrame(qint64 position, const void* pixels, qint64 size, bool keyFrame,
+                         qint64 duration) {
     if (closed_ || failed_) return AVIERR_FILEWRITE;
     if (!headerWritten_) return AVIERR_BADFORMAT;
     if (position < 0) position = nextPosition_;
-    if (position < nextPosition_ || pixels == nullptr || size < layout_.imageBytes())
+    if (position < nextPosition_ || pixels == nullptr || size < layout_.imageBytes() ||
+        duration < 1)
         return AVIERR_BADPARAM;
     const int encoded =
-        encoder_->encode(static_cast<const unsigned char*>(pixels), position, keyFrame,
+        encoder_->encode(static_cast<const unsigned char*>(pixels), position, duration, keyFrame,
                          [this](AVPacket* packet) { return writePacket(packet); });
     if (encoded < 0) {
         noteError(io_->error < 0 ? io_->error : encoded);
@@ -152,7 +174,7 @@ int AviMuxer::writeFrame(qint64 position, const void* pixels, qint64 size, bool 
         noteError(io_->error);
         return AVIERR_FILEWRITE;
     }
-    nextPosition_ = position + 1;
+    nextPosition_ = position + duration;
     return AVIERR_OK;
 }
 
@@ -169,9 +191,11 @@ int AviMuxer::writeEmpty(qint64 position) {
 int AviMuxer::writePacket(AVPacket* packet) {
     AVStream* stream = format_->streams[0];
     packet->stream_index = 0;
+    dataRate_.add(packet->dts, packet->size);
     av_packet_rescale_ts(packet, timeBase_, stream->time_base);
-    // The muxer marks skipped positions only after a first frame; mark leading ones here.
-    if (packetsWritten_ == 0 && packet->dts > 0 && packet->dts != AV_NOPTS_VALUE) {
+    // The AVI muxer marks skipped positions only after a first frame; mark leading ones here.
+    if (container_ == VideoContainer::Avi && packetsWritten_ == 0 && packet->dts > 0 &&
+        packet->dts != AV_NOPTS_VALUE) {
         AvPacketPtr empty(av_packet_alloc());
         if (!empty) return AVERROR(ENOMEM);
         for (qint64 position = 0; position < packet->dts; ++position) {
@@ -200,26 +224,7 @@ int AviMuxer::finish() {
         discard();
         return AVIERR_OK;
     }
-    const PacketSink sink = [this](AVPacket* packet) { return writePacket(packet); };
-    int result = encoder_->flush(sink);
-    // The muxer fills the positions before an empty packet with empty chunks too.
-    if (result >= 0 && endPosition_ - 1 > lastDts_) {
-        AvPacketPtr empty(av_packet_alloc());
-        if (!empty) return fail(AVIERR_MEMORY);
-        empty->pts = empty->dts = endPosition_ - 1;
-        empty->duration = 1;
-        result = writePacket(empty.get());
-    }
-    if (result >= 0) result = av_write_trailer(format_);
-    if (result < 0) {
-        noteError(io_->error < 0 ? io_->error : result);
-        return fail(AVIERR_FILEWRITE);
-    }
-    avio_flush(io_);
-    if (io_->error < 0) {
-        noteError(io_->error);
-        return fail(AVIERR_FILEWRITE);
-    }
+    if (writeTrailer() != AVIERR_OK) return fail(AVIERR_FILEWRITE);
     closeOutput();
     const int closedFd = fd_;
     fd_ = -1;
@@ -238,6 +243,32 @@ int AviMuxer::finish() {
     }
     ForgetAviTemporary(temporary_);
     closed_ = true;
+    return AVIERR_OK;
+}
+
+int AviMuxer::writeTrailer() {
+    const PacketSink sink = [this](AVPacket* packet) { return writePacket(packet); };
+    int result = encoder_->flush(sink);
+    // The muxer fills the positions before an empty packet with empty chunks too.
+    if (result >= 0 && endPosition_ - 1 > lastDts_) {
+        AvPacketPtr empty(av_packet_alloc());
+        if (!empty) return AVIERR_MEMORY;
+        empty->pts = empty->dts = endPosition_ - 1;
+        empty->duration = 1;
+        result = writePacket(empty.get());
+    }
+    if (result >= 0) result = av_write_trailer(format_);
+    if (result < 0) {
+        noteError(io_->error < 0 ? io_->error : result);
+        return AVIERR_FILEWRITE;
+    }
+    avio_flush(io_);
+    // The muxer states a rate of its own guessing; the header gets the real one.
+    if (io_->error < 0 || (container_ == VideoContainer::Avi &&
+                           !PatchAviMaxBytesPerSecond(io_, dataRate_.maxBytesPerSecond()))) {
+        noteError(io_->error < 0 ? io_->error : AVERROR(EIO));
+        return AVIERR_FILEWRITE;
+    }
     return AVIERR_OK;
 }
 

@@ -4,16 +4,18 @@
 #include <memory>
 #include <optional>
 
+#include "platform/avifile/avidatarate.h"
 #include "platform/avifile/aviencoder.h"
 #include "platform/avifile/bitmapformat.h"
-#include "platform/avifile/compressoptions.h"
+#include "util/videooptions.h"
 
 struct AVFormatContext;
 struct AVIOContext;
 
-// One AVI file being written: libavformat's AVI muxer over a temporary file
-// beside the target, renamed over the target only by finish(). Holds one video
-// stream. Every method returns 0 or an AVIERR_* status.
+// One video file being written: libavformat's AVI, MP4 or Matroska muxer (by the
+// target's extension) over a temporary file beside the target, renamed over the
+// target only by finish(). Holds one video stream, at index 0. Every method
+// returns 0 or an AVIERR_* status.
 class AviMuxer {
   public:
     // `reason` says why when the target cannot be written.
@@ -26,10 +28,12 @@ class AviMuxer {
     int addVideoStream(quint32 rate, quint32 scale);
     // The frames' layout, and how to store them (no options: as they are).
     int setFormat(const void* block, qint64 size, const std::optional<CompressOptions>& options);
-    // One frame at `position` (-1: right after the last one); positions skipped
-    // become dropped frames. A frame refused for any reason fails the file: a
-    // video missing a frame it was given never replaces the target.
-    int write(qint64 position, const void* pixels, qint64 size, bool keyFrame);
+    // One frame at `position` (-1: right after the last one), shown for `duration`
+    // positions. In AVI, positions skipped become dropped frames; MP4 and Matroska
+    // keep each frame's time and length. A frame refused for any reason fails the
+    // file: a video missing a frame it was given never replaces the target.
+    int write(qint64 position, const void* pixels, qint64 size, bool keyFrame, qint64 duration = 1);
+    VideoContainer container() const { return container_; }
     // An empty sample at `position`: the stream lasts at least up to it.
     int writeEmpty(qint64 position);
     // Completes the file and puts it in place of the target. A file that never got
@@ -44,8 +48,11 @@ class AviMuxer {
 
   private:
     AviMuxer() = default;
-    int writeFrame(qint64 position, const void* pixels, qint64 size, bool keyFrame);
+    int writeFrame(qint64 position, const void* pixels, qint64 size, bool keyFrame,
+                   qint64 duration);
     int writePacket(AVPacket* packet);
+    int writeHeader(const BitmapFormat& layout);
+    int writeTrailer();
     void closeOutput();
     // Records the reason of a failed FFmpeg call (an I/O error carries errno).
     void noteError(int result);
@@ -67,4 +74,6 @@ class AviMuxer {
     qint64 packetsWritten_ = 0;
     qint64 lastDts_ = -1;
     qint64 endPosition_ = 0;
+    VideoContainer container_ = VideoContainer::Avi;
+    AviDataRate dataRate_;
 };

@@ -12,12 +12,13 @@
 #include "platform/avifile/codeclist.h"
 
 CompressionDialog::CompressionDialog(const CompressOptions& initial, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), container_(initial.container) {
     setWindowTitle(QStringLiteral("Video Compression"));
 
     codec_ = new QComboBox(this);
     codec_->setObjectName(QStringLiteral("codec"));
-    codec_->addItems(AvailableCodecNames());
+    codec_->addItems(AvailableCodecNames(initial.container));
+    // No choice yet for this container: its default (H.264 for MP4) is the first entry.
     const int chosen = codec_->findText(initial.codec);
     codec_->setCurrentIndex(chosen >= 0 ? chosen : 0);
 
@@ -42,7 +43,7 @@ CompressionDialog::CompressionDialog(const CompressOptions& initial, QWidget* pa
     dataRate_->setObjectName(QStringLiteral("dataRate"));
     dataRate_->setRange(0, 1000000);
     dataRate_->setSpecialValueText(QStringLiteral("No limit"));
-    dataRate_->setValue(initial.dataRateKbps);
+    dataRate_->setValue(int(DialogKilobytes(initial.dataRateBitsPerSecond)));
     dataRate_->setSuffix(QStringLiteral(" KB/s"));
 
     auto* form = new QFormLayout;
@@ -66,7 +67,7 @@ CompressionDialog::CompressionDialog(const CompressOptions& initial, QWidget* pa
 }
 
 void CompressionDialog::codecChanged() {
-    const CodecEntry* entry = FindCodec(codec_->currentText());
+    const CodecEntry* entry = FindCodec(codec_->currentText(), container_);
     quality_->setEnabled(entry != nullptr && entry->usesQuality);
     qualityValue_->setEnabled(quality_->isEnabled());
     keyFrameEvery_->setEnabled(entry != nullptr && entry->usesKeyFrames);
@@ -82,12 +83,13 @@ CompressOptions CompressionDialog::options() const {
     chosen.codec = codec_->currentText();
     chosen.quality = quality_->value();
     chosen.keyFrameEvery = keyFrameEvery_->value();
-    chosen.dataRateKbps = dataRate_->value();
+    chosen.dataRateBitsPerSecond = dataRate_->value() * BitsPerDialogKilobyte;
+    chosen.container = container_;
     return chosen;
 }
 
 int ShowCompressionDialog(QWidget* parent, CompressOptions& options) {
-    CompressionDialog dialog(LoadCompressOptions(), parent);
+    CompressionDialog dialog(LoadCompressOptions(options.container), parent);
     if (dialog.exec() != QDialog::Accepted) return 0;
     options = dialog.options();
     SaveCompressOptions(options);

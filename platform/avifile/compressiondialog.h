@@ -27,8 +27,10 @@ class CompressionDialog : public QDialog {
     QLabel* qualityValue_;
     QSpinBox* keyFrameEvery_;
     QSpinBox* dataRate_;
+    VideoContainer container_;
 };
 
-// Shows the dialog for one AVI file, starting from the last choice: 1 on OK (the
-// choice is in `options` and remembered), 0 on cancel (`options` untouched).
+// Shows the dialog for one video file of options.container, starting from the
+// last choice for that container: 1 on OK (the choice is in `options` and
+// remembered), 0 on cancel (`options` untouched).
 int ShowCompressionDialog(QWidget* parent, CompressOptions& options);

@@ -8,6 +8,19 @@ QString group() {
     return QLatin1String(CompressionSettingsGroup);
 }
 
+// AVI keeps the key it always had.
+QString codecKey(VideoContainer container) {
+    switch (container) {
+        case VideoContainer::Avi:
+            break;
+        case VideoContainer::Mp4:
+            return QStringLiteral("CodecMP4");
+        case VideoContainer::Matroska:
+            return QStringLiteral("CodecMatroska");
+    }
+    return QStringLiteral("Codec");
+}
+
 int loadNumber(const QString& key, int fallback, int lowest, int highest) {
     bool ok = false;
     const int value = GetSetting(QLatin1String(SettingsAppName), group(), key).trimmed().toInt(&ok);
@@ -15,27 +28,29 @@ int loadNumber(const QString& key, int fallback, int lowest, int highest) {
 }
 }  // namespace
 
-CompressOptions LoadCompressOptions() {
+CompressOptions LoadCompressOptions(VideoContainer container) {
     CompressOptions options;
-    const QString codec =
-        GetSetting(QLatin1String(SettingsAppName), group(), QStringLiteral("Codec"));
-    // A codec this build lacks falls back to uncompressed.
-    options.codec = FindCodec(codec) != nullptr ? codec : QString();
+    options.container = container;
+    const QString codec = GetSetting(QLatin1String(SettingsAppName), group(), codecKey(container));
+    // A codec this build or this container lacks falls back to the container's default.
+    options.codec = FindCodec(codec, container) != nullptr ? codec : QString();
     options.quality = loadNumber(QStringLiteral("Quality"), 0, 0, 100);
     options.keyFrameEvery = loadNumber(QStringLiteral("KeyFrameEvery"), 1, 1, 10000);
-    options.dataRateKbps = loadNumber(QStringLiteral("DataRate"), 0, 0, 1000000);
+    // Stored as the dialog shows it, in kilobytes a second.
+    options.dataRateBitsPerSecond =
+        loadNumber(QStringLiteral("DataRate"), 0, 0, 1000000) * BitsPerDialogKilobyte;
     return options;
 }
 
 void SaveCompressOptions(const CompressOptions& options) {
     const QString app = QLatin1String(SettingsAppName);
     try {
-        SaveSetting(app, group(), QStringLiteral("Codec"), options.codec);
+        SaveSetting(app, group(), codecKey(options.container), options.codec);
         SaveSetting(app, group(), QStringLiteral("Quality"), QString::number(options.quality));
         SaveSetting(app, group(), QStringLiteral("KeyFrameEvery"),
                     QString::number(options.keyFrameEvery));
         SaveSetting(app, group(), QStringLiteral("DataRate"),
-                    QString::number(options.dataRateKbps));
+                    QString::number(DialogKilobytes(options.dataRateBitsPerSecond)));
     } catch (...) {
     }
 }

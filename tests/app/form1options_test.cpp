@@ -1,5 +1,8 @@
 #include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -168,4 +171,31 @@ TEST_F(OutputOptions, TheJobListButtonsAndRowsWorkThroughTheWindow) {
     EXPECT_EQ(prompts.shown.last().kind, QStringLiteral("files"));
     click(control<QPushButton>("PushButton4"));
     EXPECT_EQ(form->rowCount(), 0);
+}
+
+TEST_F(OutputOptions, VideoSettingsAreRestoredAndStoredInTheirOwnGroup) {
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tervalko"),
+                    QStringLiteral("Tervalko"));
+    store.setValue(QStringLiteral("Video/Container"), QStringLiteral("mp4"));
+    store.setValue(QStringLiteral("Video/Height"), QStringLiteral("1080"));
+    store.setValue(QStringLiteral("Video/SecondsPerSlide"), QStringLiteral("2.5"));
+    store.sync();
+    start();
+    const VideoSettings restored = form->videoSettings();
+    EXPECT_EQ(restored.container, VideoContainer::Mp4);
+    EXPECT_EQ(restored.slideHeight, 1080);
+    EXPECT_EQ(restored.slideMilliseconds, 2500);
+    const QStringList before = storedKeys();
+
+    control<QComboBox>("Container")->setCurrentIndex(2);
+    control<QComboBox>("VideoHeight")->setCurrentIndex(0);
+    control<QDoubleSpinBox>("SecondsPerSlide")->setValue(0);
+    store.sync();
+    EXPECT_EQ(store.value(QStringLiteral("Video/Container")).toString(), QStringLiteral("mkv"));
+    EXPECT_EQ(store.value(QStringLiteral("Video/Height")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(form->videoSettings().slideMilliseconds, 0);
+    EXPECT_EQ(control<QDoubleSpinBox>("SecondsPerSlide")->text(), QStringLiteral("Frame rate"));
+    // The program's own group keeps its keys; the frame rate box is as it was.
+    EXPECT_EQ(storedKeys(), before);
+    EXPECT_EQ(control<QLabel>("Label1")->text(), QStringLiteral("Frames per second: "));
 }

@@ -35,7 +35,7 @@ TEST(ConvertArguments, ReadsTheFrameRunWithItsCompressionChoice) {
     EXPECT_EQ(request.compression.codec, QStringLiteral("MPEG-4 part 2"));
     EXPECT_EQ(request.compression.quality, 90);
     EXPECT_EQ(request.compression.keyFrameEvery, 4);
-    EXPECT_EQ(request.compression.dataRateKbps, 300);
+    EXPECT_EQ(request.compression.dataRateBitsPerSecond, 300 * 1000);  // kilobits
 
     const ConvertRequest plain = ParseConvertArguments(args("--frames f --fps 0 --output o.avi"));
     ASSERT_TRUE(plain.error.isEmpty());
@@ -65,7 +65,13 @@ TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
         {"--frames f --fps x --output o.avi", fps},
         {"--frames f --fps 40000 --output o.avi", fps},
         {"--frames f --fps 2 --output o.avi --codec indeo",
-         "Unknown codec \"indeo\"; these are on offer:\n  Full Frames (Uncompressed)\n  Motion JPEG"},
+         "Unknown codec \"indeo\" for avi; these are on offer:\n  Full Frames (Uncompressed)\n  Motion JPEG"},
+        {"--frames f --fps 2 --output o.mp4 --codec ffv1",
+         "Unknown codec \"ffv1\" for mp4; these are on offer:\n  H.264\n  MPEG-4 part 2"},
+        {"--frames f --fps 2 --output o.avi --container mp4",
+         "--container does not apply to --frames: the extension of --output chooses"},
+        {"--container mov a.pptx", "--container takes avi, mp4 or mkv"},
+        {"--container mp4 --codec cinepak a.pptx", "Unknown codec \"cinepak\" for mp4"},
         {"--frames f --fps 2 --output o.avi --quality 101",
          "--quality takes a whole number from 0 to 100"},
         {"--frames f --fps 2 --output o.avi --keyframe 0",
@@ -213,6 +219,26 @@ TEST(ConvertCommand, SaysWhatWentWrongAndEndsWithAFailureStatus) {
     const ConvertRun list = RunConvert({"--list-codecs"});
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_TRUE(list.out.startsWith(QStringLiteral("Full Frames (Uncompressed)\n")));
+    const ConvertRun mp4 = RunConvert({"--list-codecs", "--container", "mp4"});
+    EXPECT_TRUE(mp4.out.startsWith(QStringLiteral("H.264\nMPEG-4 part 2\n")));
+}
+
+TEST(ConvertArguments, TheContainerComesFromTheOptionOrTheOutputsExtension) {
+    const struct {
+        const char* line;
+        VideoContainer container;
+        const char* codec;
+    } cases[] = {
+        {"--frames f --fps 2 --output o.MP4", VideoContainer::Mp4, "H.264"},
+        {"--frames f --fps 2 --output o.mkv", VideoContainer::Matroska, UncompressedCodecName},
+        {"--frames f --fps 2 --output o", VideoContainer::Avi, UncompressedCodecName},
+        {"--container mkv --codec hevc a.pptx", VideoContainer::Matroska, "H.265"}};
+    for (const auto& c : cases) {
+        const ConvertRequest request = ParseConvertArguments(args(QString::fromLatin1(c.line)));
+        ASSERT_TRUE(request.error.isEmpty()) << c.line << request.error.toStdString();
+        EXPECT_EQ(request.container, c.container) << c.line;
+        EXPECT_EQ(request.compression.codec, QLatin1String(c.codec)) << c.line;
+    }
 }
 
 // Frames that cannot all go into the video never cost the earlier one.

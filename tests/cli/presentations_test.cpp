@@ -128,13 +128,14 @@ TEST(ConvertCommand, StoredOptionsThatSelectNoModeOrNoPlaceAreRefusedWithAReason
 }
 
 TEST(ConvertArguments, CompressionNumbersApplyOverTheRememberedCompressor) {
-    const CompressOptions remembered{QStringLiteral("Motion JPEG"), 40, 1, 500};
+    const CompressOptions remembered{QStringLiteral("Motion JPEG"), 40, 1,
+                                     500 * BitsPerDialogKilobyte};
     const ChosenCompression chosen =
         CompressionFor(parse({"--quality", "90", "--kbps", "0", "a.pptx"}), remembered);
     EXPECT_TRUE(chosen.error.isEmpty()) << chosen.error.toStdString();
     EXPECT_EQ(chosen.options.codec, QStringLiteral("Motion JPEG"));
     EXPECT_EQ(chosen.options.quality, 90);
-    EXPECT_EQ(chosen.options.dataRateKbps, 0);
+    EXPECT_EQ(chosen.options.dataRateBitsPerSecond, 0);
     // Motion JPEG makes every frame a key frame: a number it ignores is refused.
     EXPECT_TRUE(CompressionFor(parse({"--keyframe", "5", "a.pptx"}), remembered)
                     .error.startsWith(QStringLiteral("--keyframe has no effect on Motion JPEG")));
@@ -152,4 +153,21 @@ TEST(ConvertCommand, ConvertsTheShippedSamplesIntoTheCurrentFolder) {
     EXPECT_EQ(videos, (QStringList{"Field Guide.avi", "Quarterly Review.avi", "Travel Plan.avi"}));
     for (const QString& name : videos)
         EXPECT_TRUE(DecodeVideo(dir.filePath(name), false).ok()) << name.toStdString();
+}
+
+// The window's video settings decide what the command line is not told.
+TEST(ConvertCommand, TheStoredVideoSettingsChooseContainerAndSlideTime) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString deck = dir.filePath(QStringLiteral("three.fodp"));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("threeslides.fodp")), deck));
+    SaveVideoSettings(VideoSettings{VideoContainer::Mp4, 480, 2500});
+    const ConvertRun run = RunConvert({"--separate", "--beside", deck}, dir.path());
+    SaveVideoSettings(VideoSettings{});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedVideo video = DecodeVideo(dir.filePath(QStringLiteral("three.mp4")), false);
+    ASSERT_TRUE(video.ok()) << video.error.toStdString();
+    EXPECT_EQ(video.codecName, QStringLiteral("h264"));
+    EXPECT_EQ(video.height, 480);
+    EXPECT_EQ(video.packetSeconds, (QList<double>{0, 2.5, 5}));
 }

@@ -33,3 +33,22 @@ TEST(OutputNaming, ASecondVideoOfTheSameRunGetsANumber) {
     outputs.clear();
     EXPECT_EQ(outputs.free(QStringLiteral("/out/a.avi")), QStringLiteral("/out/a.avi"));
 }
+
+TEST(OutputNaming, EachContainerNamesItsVideosAndNumbersThemBeforeItsExtension) {
+    const struct {
+        VideoContainer container;
+        const char* name;
+        const char* second;
+    } cases[] = {{VideoContainer::Mp4, "/out/a.mp4", "/out/a (2).mp4"},
+                 {VideoContainer::Matroska, "/out/a.mkv", "/out/a (2).mkv"},
+                 {VideoContainer::Avi, "/out/a.avi", "/out/a (2).avi"}};
+    for (const auto& c : cases) {
+        const QString path =
+            VideoPath(QStringLiteral("/out"), QStringLiteral("/d/a.pptx"), c.container);
+        EXPECT_EQ(path, QLatin1String(c.name));
+        EXPECT_EQ(ContainerForPath(path), c.container);
+        RunOutputs outputs;
+        outputs.markWritten(path);
+        EXPECT_EQ(outputs.free(path), QLatin1String(c.second));
+    }
+}

@@ -51,7 +51,9 @@ int ScriptedPrompts::compressionOptions(CompressOptions& options) {
     if (compressionAnswers.empty()) return defaultCompressionResult;
     auto [result, chosen] = compressionAnswers.front();
     compressionAnswers.pop_front();
-    if (result == 1) options = chosen;
+    if (result == 1)
+        options = CompressOptions{chosen.codec, chosen.quality, chosen.keyFrameEvery,
+                                  chosen.dataRateBitsPerSecond, options.container};
     return result;
 }
 

@@ -148,10 +148,11 @@ TEST_F(AviFileTest, EveryOfferedCodecPlaysBackWithItsFramesCountAndRate) {
             ASSERT_EQ(video.frames.size(), 4);
             const CodecFacts facts = FactsOf(name);
             for (int i = 0; i < 4; ++i) {
-                // Encoders with block sizes get black padding right and below.
-                const QImage decoded = video.frames[i].copy(0, 0, size.width(), size.height());
-                ASSERT_LT(video.frames[i].width() - size.width(), facts.alignment);
-                ASSERT_LT(video.frames[i].height() - size.height(), facts.alignment);
+                // Encoders with block sizes get the picture at the nearest size they take.
+                const QImage decoded =
+                    video.frames[i].scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                ASSERT_LE(std::abs(video.frames[i].width() - size.width()), facts.alignment / 2);
+                ASSERT_LE(std::abs(video.frames[i].height() - size.height()), facts.alignment / 2);
                 if (facts.lossless)
                     EXPECT_EQ(MaxChannelDifference(decoded, images[i]), 0) << "frame " << i;
                 else
@@ -194,7 +195,7 @@ TEST_F(AviFileTest, ADataRateLimitMakesSmallerFramesThanTheBestQuality) {
         CompressOptions best = codec(name);
         best.quality = 100;
         CompressOptions limited = best;
-        limited.dataRateKbps = 2;
+        limited.dataRateBitsPerSecond = 2 * BitsPerDialogKilobyte;
         const QString a = path(QStringLiteral("best.avi")), b = path(QStringLiteral("limited.avi"));
         ASSERT_EQ(writeVideo(a, dibs, 1, best).status, 0);
         ASSERT_EQ(writeVideo(b, dibs, 1, limited).status, 0);

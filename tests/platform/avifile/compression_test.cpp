@@ -68,16 +68,16 @@ TEST(CompressOptionsStore, RemembersTheChoiceInItsOwnGroupAndFallsBackOnNonsense
     EXPECT_EQ(defaults.codec, QString());
     EXPECT_EQ(defaults.keyFrameEvery, 1);
     EXPECT_EQ(defaults.quality, 0);
-    EXPECT_EQ(defaults.dataRateKbps, 0);
+    EXPECT_EQ(defaults.dataRateBitsPerSecond, 0);
 
     SaveQuillmoorSetting(QStringLiteral("Fps"), QStringLiteral("5"));
-    CompressOptions chosen{QStringLiteral("Motion JPEG"), 80, 4, 900};
+    CompressOptions chosen{QStringLiteral("Motion JPEG"), 80, 4, 900 * BitsPerDialogKilobyte};
     SaveCompressOptions(chosen);
     const CompressOptions loaded = LoadCompressOptions();
     EXPECT_EQ(loaded.codec, chosen.codec);
     EXPECT_EQ(loaded.quality, 80);
     EXPECT_EQ(loaded.keyFrameEvery, 4);
-    EXPECT_EQ(loaded.dataRateKbps, 900);
+    EXPECT_EQ(loaded.dataRateBitsPerSecond, 900 * BitsPerDialogKilobyte);
     {
         QSettings s = store();
         s.beginGroup(QStringLiteral("Quillmoor"));
@@ -140,5 +140,23 @@ TEST(CompressionDialog, OkReturnsOneAndRemembersCancelReturnsZeroAndLeavesTheOpt
     });
     EXPECT_EQ(ShowCompressionDialog(nullptr, untouched), 0);
     EXPECT_EQ(untouched.codec, QStringLiteral("untouched"));
+    forgetChoice();
+}
+
+// Each container remembers its own compressor; MP4 starts on H.264.
+TEST(CompressionDialog, OffersTheContainersCompressorsAndRemembersEachOnesChoice) {
+    forgetChoice();
+    CompressOptions mp4;
+    mp4.container = VideoContainer::Mp4;
+    answerNextDialog(true, [](CompressionDialog& d) {
+        auto* codec = d.findChild<QComboBox*>(QStringLiteral("codec"));
+        EXPECT_EQ(codec->currentText(), QStringLiteral("H.264"));
+        EXPECT_EQ(codec->findText(QLatin1String(UncompressedCodecName)), -1);
+        codec->setCurrentText(QStringLiteral("MPEG-4 part 2"));
+    });
+    EXPECT_EQ(ShowCompressionDialog(nullptr, mp4), 1);
+    EXPECT_EQ(mp4.container, VideoContainer::Mp4);
+    EXPECT_EQ(LoadCompressOptions(VideoContainer::Mp4).codec, QStringLiteral("MPEG-4 part 2"));
+    EXPECT_EQ(LoadCompressOptions(VideoContainer::Avi).codec, QString());
     forgetChoice();
 }

@@ -63,6 +63,12 @@ DecodedVideo DecodeVideo(const QString& path, bool decodePictures) {
         return result;
     }
     std::unique_ptr<AVFormatContext, InputDeleter> input(raw);
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVCodecParameters* p = input->streams[i]->codecpar;
+        if (p->codec_type == AVMEDIA_TYPE_VIDEO)
+            result.containerColour = {p->color_space, p->color_range, p->color_primaries,
+                                      p->color_trc};
+    }
     if (avformat_find_stream_info(input.get(), nullptr) < 0) {
         result.error = QStringLiteral("no stream info");
         return result;
@@ -95,6 +101,9 @@ DecodedVideo DecodeVideo(const QString& path, bool decodePictures) {
     std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
     const auto receive = [&] {
         while (avcodec_receive_frame(context.get(), frame.get()) >= 0) {
+            if (result.frames.isEmpty())
+                result.frameColour = {frame->colorspace, frame->color_range, frame->color_primaries,
+                                      frame->color_trc};
             result.frames << toImage(frame.get());
             result.framePts << frame->best_effort_timestamp;
             av_frame_unref(frame.get());
@@ -106,6 +115,8 @@ DecodedVideo DecodeVideo(const QString& path, bool decodePictures) {
             result.packetSizes << packet->size;
             result.packetKeys << ((packet->flags & AV_PKT_FLAG_KEY) != 0);
             result.packetFirstBytes << (packet->size > 0 ? int(packet->data[0]) : -1);
+            result.packetSeconds << double(packet->pts) * av_q2d(stream->time_base);
+            result.packetDurations << double(packet->duration) * av_q2d(stream->time_base);
             if (decodePictures && packet->size > 0) {
                 if (avcodec_send_packet(context.get(), packet.get()) < 0) {
                     result.error = QStringLiteral("decoding failed");

@@ -4,7 +4,16 @@
 #include <QList>
 #include <QString>
 
-// What FFmpeg's own demuxer and decoder make of a written AVI file.
+// Colour as a container or a stream states it (FFmpeg's AVCOL_* numbers; 0 or 2: unstated).
+struct ColourTags {
+    int space = 2;
+    int range = 0;
+    int primaries = 2;
+    int transfer = 2;
+    bool operator==(const ColourTags&) const = default;
+};
+
+// What FFmpeg's own demuxer and decoder make of a written video file.
 struct DecodedVideo {
     QString error;  // empty when the file opened and decoded
     QString codecName;
@@ -20,6 +29,10 @@ struct DecodedVideo {
     QList<int> packetSizes;
     QList<bool> packetKeys;
     QList<int> packetFirstBytes;  // -1 for an empty packet
+    QList<double> packetSeconds;  // each packet's time and duration, in seconds
+    QList<double> packetDurations;
+    ColourTags containerColour;  // what the container says, before any decoding
+    ColourTags frameColour;      // what the decoder says of the first picture
     // The decoded pictures (RGB32) and their times, when asked for.
     QList<QImage> frames;
     QList<qint64> framePts;

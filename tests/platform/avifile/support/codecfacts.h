@@ -21,7 +21,7 @@ inline CodecFacts FactsOf(const QString& name) {
         {"MPEG-4 part 2", {true, true, true, 2, false}},
         {"H.264", {true, true, true, 2, false}},
         {"FFV1", {false, true, false, 1, true}},
-        {"HuffYUV", {false, false, false, 2, true}},
+        {"HuffYUV", {false, false, false, 1, true}},
         {"Cinepak", {false, true, false, 4, false}},
         {"Microsoft Video 1", {false, true, false, 4, false}},
         {"PNG", {false, false, false, 1, true}},

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+
+#include <QList>
+
+#include "util/videooptions.h"
+
+class QComboBox;
+class QDoubleSpinBox;
+class QGridLayout;
+class QLabel;
+class QWidget;
+
+// The window's video settings beside the frame rate: container, slide height and
+// seconds per slide. `changed` fires on every change the user makes.
+class VideoControls : public QObject {
+    Q_OBJECT
+  public:
+    explicit VideoControls(QWidget* frame);
+
+    VideoSettings settings() const;
+    // Shows `settings` without firing `changed`.
+    void show(const VideoSettings& settings);
+    // Label and control in a column of three rows.
+    void addTo(QGridLayout& grid, int column);
+
+    // The labels, which take the frame's look.
+    QList<QWidget*> labels() const;
+
+  signals:
+    void changed();
+
+  private:
+    QLabel* containerLabel_;
+    QComboBox* container_;
+    QLabel* heightLabel_;
+    QComboBox* height_;
+    QLabel* secondsLabel_;
+    QDoubleSpinBox* seconds_;
+};

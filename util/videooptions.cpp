@@ -1,0 +1,82 @@
+#include "util/videooptions.h"
+
+#include <QFileInfo>
+#include <cmath>
+
+#include "util/settingsstore.h"
+
+namespace {
+struct ContainerName {
+    VideoContainer container;
+    const char* key;
+    const char* extension;
+};
+constexpr ContainerName containers[] = {
+    {VideoContainer::Avi, "avi", ".avi"},
+    {VideoContainer::Mp4, "mp4", ".mp4"},
+    {VideoContainer::Matroska, "mkv", ".mkv"},
+};
+
+const ContainerName& entry(VideoContainer container) {
+    for (const ContainerName& named : containers)
+        if (named.container == container) return named;
+    return containers[0];
+}
+
+QString stored(const char* key) {
+    return GetSetting(QLatin1String(SettingsAppName), QLatin1String(VideoSettingsGroup),
+                      QLatin1String(key))
+        .trimmed();
+}
+
+bool offeredHeight(int height) {
+    for (int offered : OfferedSlideHeights)
+        if (offered == height) return true;
+    return false;
+}
+}  // namespace
+
+QString ContainerExtension(VideoContainer container) {
+    return QLatin1String(entry(container).extension);
+}
+
+QString ContainerKey(VideoContainer container) {
+    return QLatin1String(entry(container).key);
+}
+
+VideoContainer ContainerForPath(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    for (const ContainerName& named : containers)
+        if (name.endsWith(QLatin1String(named.extension), Qt::CaseInsensitive))
+            return named.container;
+    return VideoContainer::Avi;
+}
+
+std::optional<VideoContainer> ContainerNamed(const QString& text) {
+    for (const ContainerName& named : containers)
+        if (text.trimmed().compare(QLatin1String(named.key), Qt::CaseInsensitive) == 0)
+            return named.container;
+    return std::nullopt;
+}
+
+VideoSettings LoadVideoSettings() {
+    VideoSettings settings;
+    settings.container = ContainerNamed(stored("Container")).value_or(VideoContainer::Avi);
+    bool ok = false;
+    const int height = stored("Height").toInt(&ok);
+    if (ok && offeredHeight(height)) settings.slideHeight = height;
+    const double seconds = stored("SecondsPerSlide").toDouble(&ok);
+    const double milliseconds = std::round(seconds * 1000);
+    if (ok && milliseconds >= 100 && milliseconds <= LongestSlideMilliseconds)
+        settings.slideMilliseconds = int(milliseconds);
+    return settings;
+}
+
+void SaveVideoSettings(const VideoSettings& settings) {
+    const QString app = QLatin1String(SettingsAppName);
+    const QString group = QLatin1String(VideoSettingsGroup);
+    SaveSetting(app, group, QStringLiteral("Container"), ContainerKey(settings.container));
+    SaveSetting(app, group, QStringLiteral("Height"), QString::number(settings.slideHeight));
+    SaveSetting(app, group, QStringLiteral("SecondsPerSlide"),
+                QString::number(settings.slideMilliseconds / 1000.0));
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+// The file kinds a video can be written as; AVI unless the user chose another.
+enum class VideoContainer { Avi, Mp4, Matroska };
+
+// ".avi", ".mp4" or ".mkv".
+QString ContainerExtension(VideoContainer container);
+// The container a video path's extension names (any case); AVI for any other name.
+VideoContainer ContainerForPath(const QString& path);
+// "avi", "mp4" or "mkv" (any case), as the command line and the settings store write it.
+std::optional<VideoContainer> ContainerNamed(const QString& text);
+QString ContainerKey(VideoContainer container);
+
+// What the user chose in the compression dialog for one stream. All fields start
+// "empty"; the dialog fills them.
+struct CompressOptions {
+    QString codec;          // encoder name as offered by the dialog; "": the container's default
+    int quality = 0;        // 0..100, 0 = the encoder's default
+    int keyFrameEvery = 1;  // key frame every N frames
+    qint64 dataRateBitsPerSecond = 0;  // 0 = no data-rate limit
+    // Which container the compressor is for: the writer says, the dialog offers its compressors.
+    VideoContainer container = VideoContainer::Avi;
+};
+
+// The dialog counts data rates in kilobytes (1024 bytes) a second, the command
+// line in kilobits (1000 bits) a second.
+inline constexpr qint64 BitsPerDialogKilobyte = 8 * 1024;
+inline constexpr qint64 BitsPerKilobit = 1000;
+inline constexpr qint64 DialogKilobytes(qint64 bitsPerSecond) {
+    return (bitsPerSecond + BitsPerDialogKilobyte / 2) / BitsPerDialogKilobyte;
+}
+
+// The window's video settings, beside its frame rate.
+struct VideoSettings {
+    VideoContainer container = VideoContainer::Avi;
+    int slideHeight = 0;        // 0: 96 pixels per inch of the slide
+    int slideMilliseconds = 0;  // 0: the frame rate decides
+};
+
+// The settings group the window keeps them in; the program's own group keeps its nine keys.
+inline constexpr const char* VideoSettingsGroup = "Video";
+// The heights the window offers besides the slide's own size.
+inline constexpr int OfferedSlideHeights[] = {480, 720, 1080, 1440, 2160};
+
+// The stored settings; what is missing or unreadable falls back to the default.
+VideoSettings LoadVideoSettings();
+// Stores them; throws Failure when the store cannot be written.
+void SaveVideoSettings(const VideoSettings& settings);
+// The longest slide the window and the command line take, in milliseconds.
+inline constexpr int LongestSlideMilliseconds = 3'600'000;
