@@ -105,9 +105,9 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
         host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
     }
 
-    host.video = VideoSettings{container, slideHeight, slideMilliseconds};
+    // The window's ticks would leave no way to turn these off here: only the flags count.
+    host.video = VideoSettings{container, slideHeight, slideMilliseconds, request.slides};
     BatchConversion batch(host, prompts);
-    batch.setSlideOptions(request.slides);
     batch.PushButton2_Click();
     if (!batch.lastRunStarted()) return 1;
     for (const VideoResult& video : batch.videos()) ReportVideo(video.path, video.outcome);

@@ -76,7 +76,7 @@ HelperOptions BatchConversion::runEngineOptions() const {
     HelperOptions options = engineOptions_;
     if (video_.slideHeight > 0 && !options.arguments.contains(QStringLiteral("--height")))
         options.arguments << QStringLiteral("--height") << QString::number(video_.slideHeight);
-    options.slideFacts = slideOptions_.any();
+    options.slideFacts = video_.slides.any();
     return options;
 }
 
@@ -104,8 +104,8 @@ void BatchConversion::lookAhead(HelperPool& pool, const QString& t, int row, int
 }
 
 QList<SlideFact> BatchConversion::takeSlideFacts(const QString& folder) const {
-    if (!slideOptions_.any()) return {};
-    return TakeExportedSlideFacts(folder, slideOptions_.skipHidden);
+    if (!video_.slides.any()) return {};
+    return TakeExportedSlideFacts(folder, video_.slides.skipHidden);
 }
 
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
@@ -113,16 +113,18 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
     VideoResult video{outputs_.free(outputPath), AviOutcome()};
     trap.step(firstStep, [&] {
-        if (slideOptions_.any()) {
+        if (video_.slides.any()) {
             const FrameTiming otherwise =
                 runTiming_ ? *runTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
-            const SlidePlan plan = staged_.plan(otherwise, slideOptions_.useTimings);
+            const SlidePlan plan = staged_.plan(otherwise, video_.slides.useTimings);
             if (!plan.ok()) throw Failure(QStringLiteral("Cannot time the slides: ") + plan.error);
+            const QList<SubtitleCue> cues =
+                video_.slides.subtitles ? staged_.cues(plan) : QList<SubtitleCue>();
             video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
-                                                 video.path, plan);
-            if (video.outcome.kind != AviOutcome::Written || !slideOptions_.subtitles) return;
+                                                 video.path, plan, cues);
+            if (video.outcome.kind != AviOutcome::Written || !video_.slides.subtitles) return;
             const QString subtitles = SubtitlePath(video.path);
-            const QString error = WriteSrtFile(subtitles, staged_.cues(plan));
+            const QString error = WriteSrtFile(subtitles, cues);
             if (!error.isEmpty())
                 throw Failure(
                     QStringLiteral("Cannot write the subtitles %1: %2").arg(subtitles, error));

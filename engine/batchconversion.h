@@ -46,8 +46,6 @@ class BatchConversion {
     // Every frame of later runs lasting as `timing` says, instead of the frame rate box
     // and the host's seconds per slide.
     void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
-    // Slide timings, hidden slides and notes as subtitles in later runs.
-    void setSlideOptions(const SlideOptions& options) { slideOptions_ = options; }
 
     bool IsConverting() const { return isConverting_; }
     // Whether the last run got past validation (a refused run shows one message only).
@@ -83,7 +81,6 @@ class BatchConversion {
     RunOutputs outputs_;
     HelperOptions engineOptions_;
     std::optional<FrameTiming> frameTiming_;
-    SlideOptions slideOptions_;
     StagedSlides staged_;  // the current video's frames
     // The host's video settings as the run in hand started with them.
     VideoSettings video_;

@@ -5,17 +5,10 @@
 #include <QString>
 
 #include "engine/slidefacts.h"
+#include "util/videooptions.h"
 #include "video/frametiming.h"
 #include "video/slideplan.h"
 #include "video/srtwriter.h"
-
-// The author's own timing and words, each asked for or not.
-struct SlideOptions {
-    bool useTimings = false;  // a slide lasts its automatic advance time
-    bool skipHidden = false;  // hidden slides are left out
-    bool subtitles = false;   // the notes become subtitles
-    bool any() const { return useTimings || skipHidden || subtitles; }
-};
 
 // After an export into `folder` (Slide1.bmp ... and the facts file beside
 // them): reads and removes the facts file, leaves hidden slides out when

@@ -10,6 +10,7 @@
 #include "video/framedeleter.h"
 #include "video/frameloader.h"
 #include "video/slideplan.h"
+#include "video/srtwriter.h"
 
 namespace {
 const void* address(quintptr value) {
@@ -37,8 +38,8 @@ int frameNumber(const QString& name) {
 // leaves in `outcome` what became of the video if the file completes.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
                const QString& scratchBitmap, const QString& outputPath, FrameTiming timing,
-               FrameOwner owner, const SlidePlan* plan, AviFile& file, AviStream& stream,
-               AviStream& compressed, AviOutcome& outcome) {
+               FrameOwner owner, const SlidePlan* plan, const QList<SubtitleCue>& subtitles,
+               AviFile& file, AviStream& stream, AviStream& compressed, AviOutcome& outcome) {
     int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
     if (status != 0) return status;
 
@@ -60,6 +61,13 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
     SetRect(info.rcFrame, 0, 0, dib.Width(), dib.Height());
     status = AVIFileCreateStream(file, stream, info);
     if (status != 0) return status;
+    if (!subtitles.isEmpty()) {
+        QList<TimedText> texts;
+        for (const SubtitleCue& cue : subtitles)
+            texts << TimedText{cue.startMs, cue.endMs, CueLines(cue.text).toUtf8()};
+        status = AVIFileSetTexts(file, texts);
+        if (status != 0) return status;
+    }
 
     CompressOptions options;
     options.container = ContainerForPath(outputPath);
@@ -74,11 +82,9 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         AVIStreamSetFormat(compressed, 0, address(dib.PointerToBitmapInfo()), dib.SizeBitmapInfo());
     if (status != 0) return status;
 
-    QHash<int, qint64> planned;
+    QHash<int, PlannedSlide> planned;
     if (plan != nullptr)
-        for (const PlannedSlide& slide : plan->slides)
-            planned.insert(slide.frameNumber, slide.start);
-    qint64 reached = 0;
+        for (const PlannedSlide& slide : plan->slides) planned.insert(slide.frameNumber, slide);
     const FileList frames = GetFrameList(frameFolder, QStringLiteral("*.bmp"));
     FrameDeleter deleter;
     const int count = frames.upperIndex();
@@ -89,11 +95,11 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         host.setProgressValue(i);
         const QString name = frames.at(i);
         if (name.startsWith(QLatin1Char('~'))) continue;
-        qint64 position = i - 1;
+        PlannedSlide slide{0, i - 1, 1};
         if (plan != nullptr) {
             const auto found = planned.constFind(frameNumber(name));
             if (found == planned.constEnd()) continue;  // no slide of this video
-            position = *found;
+            slide = *found;
         }
         const QString path = frameFolder + QLatin1Char('/') + name;
         // A frame the reader refuses (it has said why) stays a dropped frame, so
@@ -103,28 +109,29 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
             outcome.missingFrames << name;
             continue;
         }
-        status = AVIStreamWrite(compressed, qint32(position), 1, address(dib.PointerToBits()),
-                                dib.SizeImage(), AVIIF_KEYFRAME);
+        status =
+            plan != nullptr
+                ? AVIStreamWriteHeld(compressed, qint32(slide.start), qint32(slide.frames),
+                                     address(dib.PointerToBits()), dib.SizeImage(), AVIIF_KEYFRAME)
+                : AVIStreamWrite(compressed, qint32(slide.start), 1, address(dib.PointerToBits()),
+                                 dib.SizeImage(), AVIIF_KEYFRAME);
         if (status != 0) break;
-        reached = position + 1;
         if (owner == FrameOwner::Program) deleteFrame(host, deleter, path);
     }
-    // The last slide's repeats: an empty sample at the end holds its picture.
-    if (status == 0 && plan != nullptr && plan->length > reached)
-        status = AVIStreamWrite(compressed, qint32(plan->length - 1), 1, nullptr, 0, 0);
     if (status == 0) outcome.kind = AviOutcome::Written;
     return status;
 }
 
 AviOutcome writeAndRelease(Host& host, Prompts& prompts, const QString& frameFolder,
                            const QString& scratchBitmap, const QString& outputPath,
-                           FrameTiming timing, FrameOwner owner, const SlidePlan* plan) {
+                           FrameTiming timing, FrameOwner owner, const SlidePlan* plan,
+                           const QList<SubtitleCue>& subtitles = {}) {
     AviFile file;
     AviStream stream;
     AviStream compressed;
     AviOutcome outcome;
     int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, owner,
-                            plan, file, stream, compressed, outcome);
+                            plan, subtitles, file, stream, compressed, outcome);
     AVIStreamRelease(stream);
     AVIStreamRelease(compressed);
     // Completing the file can still fail (the last data reaches the disk here).
@@ -159,7 +166,7 @@ AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& fra
 
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
-                                const SlidePlan& plan) {
+                                const SlidePlan& plan, const QList<SubtitleCue>& subtitles) {
     return writeAndRelease(host, prompts, frameFolder, scratchBitmap, outputPath, plan.timing,
-                           FrameOwner::Program, &plan);
+                           FrameOwner::Program, &plan, subtitles);
 }

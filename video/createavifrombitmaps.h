@@ -6,6 +6,10 @@
 
 #include "video/frametiming.h"
 
+#include <QList>
+
+#include "video/srtwriter.h"
+
 class Host;
 struct SlidePlan;
 class Prompts;
@@ -47,10 +51,10 @@ AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& fra
                                 const QString& scratchBitmap, const QString& outputPath,
                                 FrameTiming timing, FrameOwner owner = FrameOwner::Program);
 
-// The same, with each slide's frame at its planned position: the positions
-// between two slides, and after the last one up to the plan's length, are
-// empty samples, so each slide shows for its planned time. Frames the plan
-// does not name are left out.
+// The same, with each slide's picture at its planned position, held for its
+// planned time (in AVI as empty samples after it, in MP4 and Matroska as the
+// one frame's duration); frames the plan does not name are left out. MP4 and
+// Matroska also hold `subtitles` as a text stream.
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
-                                const SlidePlan& plan);
+                                const SlidePlan& plan, const QList<SubtitleCue>& subtitles = {});

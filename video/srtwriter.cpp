@@ -14,18 +14,22 @@ QString timestamp(qint64 ms) {
 }
 }  // namespace
 
+QString CueLines(const QString& text) {
+    QStringList lines;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty()) lines << line.trimmed();
+    return lines.join(QLatin1Char('\n'));
+}
+
 QByteArray SrtText(const QList<SubtitleCue>& cues) {
     QString text;
     int number = 0;
     for (const SubtitleCue& cue : cues) {
-        QStringList lines;
-        for (const QString& line : cue.text.split(QLatin1Char('\n')))
-            if (!line.trimmed().isEmpty()) lines << line.trimmed();
+        const QString lines = CueLines(cue.text);
         if (lines.isEmpty()) continue;
-        text +=
-            QStringLiteral("%1\n%2 --> %3\n%4\n\n")
-                .arg(++number)
-                .arg(timestamp(cue.startMs), timestamp(cue.endMs), lines.join(QLatin1Char('\n')));
+        text += QStringLiteral("%1\n%2 --> %3\n%4\n\n")
+                    .arg(++number)
+                    .arg(timestamp(cue.startMs), timestamp(cue.endMs), lines);
     }
     return text.toUtf8();
 }

@@ -18,6 +18,10 @@ struct SubtitleCue {
 // end a cue early, so the text keeps only its lines that hold something.
 QByteArray SrtText(const QList<SubtitleCue>& cues);
 
+// The text of a cue as subtitles show it: its lines trimmed, blank ones left out
+// (a blank line would end an SRT cue early).
+QString CueLines(const QString& text);
+
 // The subtitle file beside a video: its name with ".srt" for the extension.
 QString SubtitlePath(const QString& videoPath);
 

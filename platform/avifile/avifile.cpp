@@ -84,7 +84,6 @@ int AVIStreamWrite(AviStream& stream, qint32 start, qint32 samples, const void* 
     if (bytesWritten != nullptr) *bytesWritten = 0;
     if (!stream) return AVIERR_BADPARAM;
     if (samples != 1) return stream.muxer_->fail(AVIERR_BADPARAM);
-    if (buffer == nullptr && bufferSize == 0) return stream.muxer_->writeEmpty(start);
     const int status =
         stream.muxer_->write(start, buffer, bufferSize, (flags & AVIIF_KEYFRAME) != 0);
     if (status == AVIERR_OK) {
@@ -92,6 +91,19 @@ int AVIStreamWrite(AviStream& stream, qint32 start, qint32 samples, const void* 
         if (bytesWritten != nullptr) *bytesWritten = bufferSize;
     }
     return status;
+}
+
+int AVIStreamWriteHeld(AviStream& stream, qint32 start, qint32 positions, const void* buffer,
+                       qint32 bufferSize, quint32 flags) {
+    if (!stream) return AVIERR_BADPARAM;
+    if (positions < 1) return stream.muxer_->fail(AVIERR_BADPARAM);
+    return stream.muxer_->write(start, buffer, bufferSize, (flags & AVIIF_KEYFRAME) != 0,
+                                positions);
+}
+
+int AVIFileSetTexts(AviFile& file, const QList<TimedText>& texts) {
+    if (!file) return AVIERR_BADPARAM;
+    return file.muxer_->setTexts(texts);
 }
 
 int AVIStreamRelease(AviStream& stream) {

@@ -112,3 +112,35 @@ TEST_F(SlideTimings, CombinedCuesFollowTheCombinedTimeline) {
              << SubtitleCue{deckStart + 1500, deckStart + 2000, LastNote};
     EXPECT_EQ(readSrt(out.filePath(QStringLiteral("timed-odp.srt"))), cues);
 }
+
+// MP4 and Matroska hold one frame a slide lasting its time, and the notes also as
+// a text stream of their own.
+TEST_F(SlideTimings, Mp4AndMatroskaHoldOneFrameASlideAndTheNotesAsAStream) {
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    // Matroska keeps a video frame's length only as the time to the next one (and
+    // the file's duration for the last).
+    const struct {
+        const char* container;
+        const char* textCodec;
+        bool frameDurations;
+    } cases[] = {{"mp4", "mov_text", true}, {"mkv", "subrip", false}};
+    for (const auto& c : cases) {
+        const ConvertRun run = RunConvert({"--separate", "--output-dir", out.path(), "--container",
+                                           c.container, "--use-timings", "--skip-hidden",
+                                           "--subtitles", "--seconds-per-slide", "4", deck("odp")});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString base = out.filePath(QStringLiteral("timed-odp."));
+        const DecodedVideo video = DecodeVideo(base + QLatin1String(c.container), false);
+        ASSERT_TRUE(video.ok()) << c.container << video.error.toStdString();
+        EXPECT_EQ(video.packetSeconds, (QList<double>{0, 2, 6})) << c.container;
+        if (c.frameDurations) {
+            EXPECT_EQ(video.packetDurations, (QList<double>{2, 4, 1.5})) << c.container;
+        }
+        EXPECT_EQ(video.textCodec, QLatin1String(c.textCodec));
+        EXPECT_EQ(video.texts, (QStringList{FirstNote, LastNote})) << c.container;
+        EXPECT_EQ(video.textSeconds, (QList<double>{0, 6})) << c.container;
+        EXPECT_EQ(video.textDurations, (QList<double>{2, 1.5})) << c.container;
+        EXPECT_EQ(readSrt(base + QStringLiteral("srt")).size(), 2) << c.container;
+    }
+}
