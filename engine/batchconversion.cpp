@@ -103,8 +103,18 @@ void BatchConversion::lookAhead(HelperPool& pool, const QString& t, int row, int
     }
 }
 
-QList<SlideFact> BatchConversion::takeSlideFacts(const QString& folder) const {
-    if (!video_.slides.any()) return {};
+QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const QString& target,
+                                               const QString& folder) const {
+    if (!video_.slides.any()) {
+        presentation.SaveAs(target, ppSaveAsBMP, msoFalse);
+        return {};
+    }
+    try {
+        presentation.SaveAs(target, ppSaveAsBMP, msoFalse);
+    } catch (...) {
+        DropExportedSlides(folder);
+        throw;
+    }
     return TakeExportedSlideFacts(folder, video_.slides.skipHidden);
 }
 
@@ -175,10 +185,8 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         lookAhead(pool, t, row, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         QList<SlideFact> slides;
-        trap.step(136, [&] {
-            presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse);
-            slides = takeSlideFacts(ExportFolder(t));
-        });
+        trap.step(136,
+                  [&] { slides = exportSlides(presentation, ExportTarget(t), ExportFolder(t)); });
         trap.step(148, [&] { presentation.Close(); });
         trap.step(150, [&] { application.Quit(); });
         lookAhead(pool, t, row, rows);
@@ -228,8 +236,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         staged_.clear();
         trap.step(226, [&] {
-            presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse);
-            staged_.stage(1, takeSlideFacts(FrameFolder(t)));
+            staged_.stage(1, exportSlides(presentation, FrameTarget(t), FrameFolder(t)));
         });
 
         std::optional<VideoResult> video;

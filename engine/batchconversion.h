@@ -12,6 +12,7 @@
 #include "video/createavifrombitmaps.h"
 
 class HelperPool;
+class Presentation;
 class Host;
 class StepTrap;
 
@@ -67,8 +68,11 @@ class BatchConversion {
                    const std::optional<VideoResult>& video);
     // The engine's options for a run: with the slides' facts when they are needed.
     HelperOptions runEngineOptions() const;
-    // The export into `folder` becomes the slides of the row, hidden ones left out when asked.
-    QList<SlideFact> takeSlideFacts(const QString& folder) const;
+    // Exports the row's slides to `target` (into `folder`) and, when the run needs
+    // them, returns their facts, hidden slides left out when asked; an export that
+    // fails then leaves no slides behind.
+    QList<SlideFact> exportSlides(Presentation& presentation, const QString& target,
+                                  const QString& folder) const;
     // Starts the rows after `row` opening and exporting ahead on the pool's free helpers.
     void lookAhead(HelperPool& pool, const QString& t, int row, int rows);
 

@@ -11,8 +11,8 @@ QString slidePath(const QString& folder, int number) {
     return folder + QStringLiteral("/Slide%1.bmp").arg(number);
 }
 
-[[noreturn]] void refuse(const QString& folder, int slides, const QString& reason) {
-    for (int number = 1; number <= slides; ++number) QFile::remove(slidePath(folder, number));
+[[noreturn]] void refuse(const QString& folder, const QString& reason) {
+    DropExportedSlides(folder);
     throw Failure(QStringLiteral("The slides' timings, hidden flags and notes cannot be read: %1")
                       .arg(reason));
 }
@@ -25,35 +25,39 @@ int exportedSlides(const QString& folder) {
 }
 }  // namespace
 
+void DropExportedSlides(const QString& folder) {
+    for (int number = 1; QFile::remove(slidePath(folder, number)); ++number) {
+    }
+    QFile::remove(folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName));
+}
+
 QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden) {
     const int slides = exportedSlides(folder);
     QFile file(folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName));
     if (!file.open(QIODevice::ReadOnly))
-        refuse(folder, slides,
+        refuse(folder,
                QStringLiteral("the engine left no copy of them (%1)").arg(file.errorString()));
     const SlideFacts facts = ParseSlideFacts(file.readAll());
     file.close();
     file.remove();
-    if (!facts.ok()) refuse(folder, slides, facts.error);
+    if (!facts.ok()) refuse(folder, facts.error);
     if (facts.slides.size() != slides)
-        refuse(folder, slides,
-               QStringLiteral("they tell of %1 slides, the engine painted %2")
-                   .arg(facts.slides.size())
-                   .arg(slides));
+        refuse(folder, QStringLiteral("they tell of %1 slides, the engine painted %2")
+                           .arg(facts.slides.size())
+                           .arg(slides));
     if (!skipHidden) return facts.slides;
     QList<SlideFact> shown;
     for (int number = 1; number <= slides; ++number) {
         const SlideFact& slide = facts.slides[number - 1];
         const QString path = slidePath(folder, number);
         if (slide.hidden) {
-            if (!QFile::remove(path))
-                refuse(folder, slides, path + QStringLiteral(" cannot be removed"));
+            if (!QFile::remove(path)) refuse(folder, path + QStringLiteral(" cannot be removed"));
             continue;
         }
         shown << slide;
         const QString renumbered = slidePath(folder, int(shown.size()));
         if (renumbered != path && !QDir().rename(path, renumbered))
-            refuse(folder, slides, path + QStringLiteral(" cannot be renamed"));
+            refuse(folder, path + QStringLiteral(" cannot be renamed"));
     }
     return shown;
 }

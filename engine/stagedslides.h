@@ -16,6 +16,8 @@
 // slides left, in order. When the facts cannot be read the slides are removed
 // too, so no video claims to follow them, and Failure says why.
 QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden);
+// An export that failed part way: its slides go, so no video claims to follow facts never read.
+void DropExportedSlides(const QString& folder);
 
 // What each staged frame of one video shows, by its number in "Slide<n>.bmp".
 class StagedSlides {

@@ -216,7 +216,19 @@ int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
 void OfficeEngine::saveFacts(const std::string& folder) {
     const std::string file = folder + "/" + SlideFactsFileName;
     ::unlink(file.c_str());
-    const char* format = document_->getDocumentType() == LOK_DOCTYPE_DRAWING ? "fodg" : "fodp";
+    // A drawing (a PDF too) has no timings, hidden pages or notes, and LibreOffice
+    // cannot store one it imported: its pages alone say so.
+    if (document_->getDocumentType() == LOK_DOCTYPE_DRAWING) {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+               " xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\">"
+               "<office:body><office:drawing>";
+        for (int page = 0; page < document_->getParts(); ++page) out << "<draw:page/>";
+        out << "</office:drawing></office:body></office:document>\n";
+        if (!out.flush()) throw EngineError("Cannot write " + inQuotes(file));
+        return;
+    }
+    const char* format = "fodp";
     LokClock clock("facts");
     if (!document_->saveAs(FileUrl(file).c_str(), format))
         throw EngineError("Cannot save the slides' timings and notes of " + inQuotes(path_) + ": " +

@@ -16,7 +16,7 @@ class SlideTimings : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         decks_ = new QTemporaryDir;
-        for (const char* format : {"pptx", "ppt", "odp"}) {
+        for (const char* format : {"pptx", "ppt", "odp", "pdf"}) {
             QProcess helper;
             helper.start(binDir() + QStringLiteral("/quillmoor-office"),
                          {QStringLiteral("convert"), fixture(QStringLiteral("timednotes.fodp")),
@@ -143,4 +143,19 @@ TEST_F(SlideTimings, Mp4AndMatroskaHoldOneFrameASlideAndTheNotesAsAStream) {
         EXPECT_EQ(video.textDurations, (QList<double>{2, 1.5})) << c.container;
         EXPECT_EQ(readSrt(base + QStringLiteral("srt")).size(), 2) << c.container;
     }
+}
+
+// A PDF opens as a drawing: its pages (LibreOffice left the hidden slide out of
+// it), none hidden, none timed, no notes.
+TEST_F(SlideTimings, ADrawingHasItsPagesAndNothingElse) {
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    const ConvertRun run = RunConvert({"--separate", "--output-dir", out.path(), "--use-timings",
+                                       "--skip-hidden", "--subtitles", "--fps", "2", deck("pdf")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedVideo video = DecodeVideo(out.filePath(QStringLiteral("timed-pdf.avi")), false);
+    ASSERT_TRUE(video.ok()) << video.error.toStdString();
+    EXPECT_EQ(video.nonEmptyPackets(), 3);
+    EXPECT_DOUBLE_EQ(video.seconds, 1.5);
+    EXPECT_TRUE(readSrt(out.filePath(QStringLiteral("timed-pdf.srt"))).isEmpty());
 }
