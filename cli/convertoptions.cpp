@@ -38,6 +38,8 @@ constexpr Option options[] = {
     {"skip-hidden", nullptr, "Leave hidden slides out (else every slide is a frame)."},
     {"subtitles", nullptr,
      "Write the speaker notes as subtitles: an .srt beside each video, with the video's name, one cue a slide that has notes."},
+    {"jobs", "N",
+     "Presentations opened and exported at once, 1 to 64 (default: one for each core)."},
     {"output", "FILE.avi",
      "The video to write (.mp4 makes an MP4, .mkv a Matroska file, any other name an AVI); an earlier file of that name is replaced only when the new one is complete."},
     {"container", "avi|mp4|mkv",
@@ -98,8 +100,9 @@ bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
 QString ConvertUsage() {
     QString text = QStringLiteral(
         "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
-        "[--height N] [--use-timings] [--skip-hidden] [--subtitles] [--output-dir DIR | --beside] "
-        "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N] [--container avi|mp4|mkv] PATH...\n"
+        "[--height N] [--jobs N] [--use-timings] [--skip-hidden] [--subtitles] "
+        "[--output-dir DIR | --beside] [--codec NAME] [--quality Q] [--keyframe N] [--kbps N] "
+        "[--container avi|mp4|mkv] PATH...\n"
         "  or:  quillmoor-convert --samples [options]\n"
         "  or:  quillmoor-convert --frames DIR (--fps N | --seconds-per-slide S) --output FILE.avi "
         "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N]\n"
@@ -254,8 +257,8 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
         return request;
     }
     if (!refuseOthers(parser,
-                      {"combine", "separate", "output-dir", "beside", "samples", "use-timings",
-                       "skip-hidden", "subtitles"},
+                      {"combine", "separate", "output-dir", "beside", "samples", "jobs",
+                       "use-timings", "skip-hidden", "subtitles"},
                       "a --frames run", request.error))
         return request;
     request.action = ConvertRequest::Action::Frames;
@@ -290,7 +293,8 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
         return request;
     }
     if (!refuseOthers(parser, {"output"}, "presentations (videos are named after them)",
-                      request.error))
+                      request.error) ||
+        !readNumber(parser, "jobs", 1, 64, request.jobs, request.error))
         return request;
     // The samples lie beside the installed program, where videos cannot go.
     if (samples && parser.isSet(QStringLiteral("beside"))) {

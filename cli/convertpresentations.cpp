@@ -97,6 +97,13 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     }
     prompts.compression = compression.options;
 
+    // LibreOffice loads while the folders are scanned.
+    // The window's ticks would leave no way to turn these off here: only the flags count.
+    host.video = VideoSettings{container, slideHeight, slideMilliseconds, request.slides};
+    BatchConversion batch(host, prompts);
+    batch.setJobs(request.jobs);
+    batch.startEngine();
+
     host.rows.clear();
     for (const QString& path : effective.paths) {
         const QString absolute = QFileInfo(path).absoluteFilePath();
@@ -105,9 +112,6 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
         host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
     }
 
-    // The window's ticks would leave no way to turn these off here: only the flags count.
-    host.video = VideoSettings{container, slideHeight, slideMilliseconds, request.slides};
-    BatchConversion batch(host, prompts);
     batch.PushButton2_Click();
     if (!batch.lastRunStarted()) return 1;
     for (const VideoResult& video : batch.videos()) ReportVideo(video.path, video.outcome);

@@ -1,9 +1,14 @@
 #include "engine/batchconversion.h"
 
+#include <algorithm>
+
+#include <thread>
 #include "engine/powerpoint1.h"
 #include "engine/staging.h"
 #include "platform/avifile/avifile.h"
-#include "platform/office/helperpool.h"
+
+#include "platform/office/client/engineparent.h"
+#include "platform/office/client/enginerows.h"
 #include "util/host.h"
 #include "util/numbers.h"
 #include "util/paths.h"
@@ -14,7 +19,31 @@ namespace {
 const QString LocationTag = QStringLiteral("in Quorvide2021/08/31.Form1.PushButton2_Click ");
 }
 
-BatchConversion::BatchConversion(Host& host, Prompts& prompts) : host_(host), prompts_(prompts) {}
+BatchConversion::BatchConversion(Host& host, Prompts& prompts) : host_(host), prompts_(prompts) {
+    setJobs(0);
+}
+
+BatchConversion::~BatchConversion() = default;
+
+void BatchConversion::setJobs(int jobs) {
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    jobs_ = std::clamp(jobs > 0 ? jobs : cores, 1, 64);
+}
+
+void BatchConversion::startEngine() {
+    video_ = host_.videoSettings();
+    engineParent();
+}
+
+EngineParent& BatchConversion::engineParent() {
+    const HelperOptions options = runEngineOptions();
+    // Started for other settings than the run's: those engines paint other slides.
+    if (parent_ && (parent_->options().arguments != options.arguments ||
+                    parent_->options().slideFacts != options.slideFacts))
+        parent_.reset();
+    if (!parent_) parent_ = std::make_unique<EngineParent>(options);
+    return *parent_;
+}
 
 void BatchConversion::PushButton2_Click() {
     if (isConverting_) return;  // [100]
@@ -54,6 +83,8 @@ void BatchConversion::PushButton2_Click() {
         runTiming_ = FrameTimingForDuration(quint32(video_.slideMilliseconds));
     else
         runTiming_ = frameTiming_;
+    // LibreOffice loads while the run gets ready.
+    engineParent();
 
     trap.step(108, [&] { host_.setPointer(Host::Hourglass); });
     // Frames of a run that was cut off never enter this run's video. Emptying
@@ -64,6 +95,9 @@ void BatchConversion::PushButton2_Click() {
     } else if (trap.test(198, [&] { return host_.option(2); })) {
         runSeparate(trap, t);
     }
+    // No engine outlives the run, and no slide exported ahead stays.
+    parent_.reset();
+    EmptyAheadFolders(t);
 
     trap.step(278, [&] { host_.setPointer(Host::Default); });
     trap.step(280, [&] { host_.setProgressValue(0); });
@@ -93,14 +127,10 @@ void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, co
     });
 }
 
-void BatchConversion::lookAhead(HelperPool& pool, const QString& t, int row, int rows) {
-    for (int next = row + 1; next <= rows && next <= row + 2; ++next) {
-        try {
-            pool.startAhead(next, host_.rowText(next), AheadTarget(t, next));
-        } catch (...) {
-            return;  // the row is opened in its own turn
-        }
-    }
+void BatchConversion::lookAhead(EngineRows& engines, int row, int rows) {
+    for (int next = std::max(row, engines.lastStarted() + 1); next <= rows && !engines.full();
+         ++next)
+        engines.startAhead(next, host_.rowText(next));
 }
 
 QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const QString& target,
@@ -170,7 +200,10 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 
     int rows = 0;
     trap.step(118, [&] { rows = host_.rowCount(); });
-    HelperPool pool(runEngineOptions());
+    std::optional<EngineRows> rowEngines;
+    EngineRows& engines =
+        rowEngines.emplace(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
+    lookAhead(engines, 1, rows);
     QString path;
     for (int row = 1; row <= rows; ++row) {
         const int before = trap.failures();
@@ -181,21 +214,25 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 
         Application application;
         Presentation presentation;
-        trap.step(132, [&] { application = OpenInPowerPoint(pool, path); });
-        lookAhead(pool, t, row, rows);
+        lookAhead(engines, row, rows);
+        trap.step(132, [&] { application = OpenInPowerPoint(engines, row, path); });
+        lookAhead(engines, row + 1, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         QList<SlideFact> slides;
         trap.step(136,
                   [&] { slides = exportSlides(presentation, ExportTarget(t), ExportFolder(t)); });
         trap.step(148, [&] { presentation.Close(); });
         trap.step(150, [&] { application.Quit(); });
-        lookAhead(pool, t, row, rows);
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
         staged_.stage(runningSlideNumber, slides);
+        lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
         recordRow(trap, before, path, std::nullopt);
     }
+    // Every row is exported: no engine waits while the video is written.
+    rowEngines.reset();
+    parent_.reset();
 
     if (trap.test(174, [&] { return FirstFrameExists(t); })) {
         trap.step(176, [&] { AVIFileInit(); });
@@ -220,7 +257,8 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     int rows = 0;
     trap.step(200, [&] { rows = host_.rowCount(); });
-    HelperPool pool(runEngineOptions());
+    EngineRows engines(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
+    lookAhead(engines, 1, rows);
     QString path;
     for (int row = 1; row <= rows; ++row) {
         const int before = trap.failures();
@@ -231,8 +269,9 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
 
         Application application;
         Presentation presentation;
-        trap.step(222, [&] { application = OpenInPowerPoint(pool, path); });
-        lookAhead(pool, t, row, rows);
+        lookAhead(engines, row, rows);
+        trap.step(222, [&] { application = OpenInPowerPoint(engines, row, path); });
+        lookAhead(engines, row + 1, rows);
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         staged_.clear();
         trap.step(226, [&] {
@@ -257,9 +296,9 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
 
         trap.step(254, [&] { presentation.Close(); });
         trap.step(256, [&] { application.Quit(); });
-        lookAhead(pool, t, row, rows);
         trap.step(258, [&] { presentation = Presentation(); });
         trap.step(260, [&] { application = Application(); });
+        lookAhead(engines, row + 1, rows);
         trap.step(262, [&] { PurgeAfterRow(t); });
         recordRow(trap, before, path, video);
     }

@@ -3,15 +3,17 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 #include "engine/outputnaming.h"
 #include "engine/stagedslides.h"
-#include "platform/office/officeclient.h"
+#include "platform/office/client/officeclient.h"
 #include "util/prompts.h"
 #include "video/createavifrombitmaps.h"
 
-class HelperPool;
+class EngineParent;
+class EngineRows;
 class Presentation;
 class Host;
 class StepTrap;
@@ -40,10 +42,17 @@ struct RowResult {
 class BatchConversion {
   public:
     BatchConversion(Host& host, Prompts& prompts);
+    ~BatchConversion();
 
     void PushButton2_Click();
-    // How the engine helpers of later runs are started; the host's slide height is added.
+    // How the engines of later runs are started; the host's slide height is added.
     void setEngineOptions(const HelperOptions& options) { engineOptions_ = options; }
+    // Starts the engine parent now, for the host's video settings as they
+    // are, so the first row finds it ready; a run starts it otherwise. It
+    // ends with the run that used it.
+    void startEngine();
+    // Presentations opened and exported at once; below 1, one for each core.
+    void setJobs(int jobs);
     // Every frame of later runs lasting as `timing` says, instead of the frame rate box
     // and the host's seconds per slide.
     void setFrameTiming(std::optional<FrameTiming> timing) { frameTiming_ = timing; }
@@ -66,15 +75,16 @@ class BatchConversion {
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
                    const std::optional<VideoResult>& video);
-    // The engine's options for a run: with the slides' facts when they are needed.
+    // The engine's options for a run: its slide height, and the slides' facts when needed.
     HelperOptions runEngineOptions() const;
     // Exports the row's slides to `target` (into `folder`) and, when the run needs
     // them, returns their facts, hidden slides left out when asked; an export that
     // fails then leaves no slides behind.
     QList<SlideFact> exportSlides(Presentation& presentation, const QString& target,
                                   const QString& folder) const;
-    // Starts the rows after `row` opening and exporting ahead on the pool's free helpers.
-    void lookAhead(HelperPool& pool, const QString& t, int row, int rows);
+    // Starts rows from `row` on opening and exporting ahead, as many as may work at once.
+    void lookAhead(EngineRows& engines, int row, int rows);
+    EngineParent& engineParent();
 
     Host& host_;
     Prompts& prompts_;
@@ -84,6 +94,8 @@ class BatchConversion {
     QList<VideoResult> videos_;
     RunOutputs outputs_;
     HelperOptions engineOptions_;
+    std::unique_ptr<EngineParent> parent_;
+    int jobs_ = 0;
     std::optional<FrameTiming> frameTiming_;
     StagedSlides staged_;  // the current video's frames
     // The host's video settings as the run in hand started with them.

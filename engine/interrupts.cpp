@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "platform/avifile/avitemporary.h"
-#include "platform/office/helperprocess.h"
+#include "platform/office/client/helperprocess.h"
 
 void AbandonRun(int status) {
     KillRunningHelpers();

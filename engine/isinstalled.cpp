@@ -1,6 +1,6 @@
 #include "engine/isinstalled.h"
 
-#include "platform/office/officeclient.h"
+#include "platform/office/client/officeclient.h"
 #include "util/failure.h"
 
 bool CheckPowerPointInstalled(Prompts& prompts) {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-class HelperPool;
+class EngineRows;
 class OfficeHelper;
 struct RowEngine;
 
@@ -27,17 +27,17 @@ class Presentation {
   private:
     friend class Application;
     explicit Presentation(std::shared_ptr<RowEngine> row) : row_(std::move(row)) {}
-    // The helper holding the presentation; Failure naming `call` when none is open.
-    OfficeHelper& openHelper(const char* call) const;
+    // Failure naming `call` when no presentation is open.
+    void requireOpen(const char* call) const;
 
     std::shared_ptr<RowEngine> row_;
 };
 
-// One job-list row's hold on an engine helper of the run's pool, standing
-// where PowerPoint's application object stood. Copies share the hold; Quit,
-// or dropping the last copy and every Presentation from it, closes the
-// presentation and hands the helper back to the pool, which must outlive it.
-// A default one stands for "no engine": every call fails naming the call.
+// One job-list row's engine process, fresh for the row, standing where
+// PowerPoint's application object stood. Copies share it; Quit ends it, and
+// so does dropping the last copy and every Presentation from it. The run's
+// EngineRows must outlive it. A default one stands for "no engine": every
+// call fails naming the call.
 class Application {
   public:
     Application() = default;
@@ -49,13 +49,13 @@ class Application {
     void Quit();
 
   private:
-    friend Application OpenInPowerPoint(HelperPool& pool, const QString& path);
+    friend Application OpenInPowerPoint(EngineRows& rows, int row, const QString& path);
 
     std::shared_ptr<RowEngine> row_;
     bool visible_ = false;
 };
 
-// Takes a helper from `pool` for one row and opens the presentation, which
-// becomes the active one; a row the pool opened ahead is taken up as it is.
-// On failure Failure says why and the pool keeps the helper unless it failed.
-Application OpenInPowerPoint(HelperPool& pool, const QString& path);
+// Opens the presentation of row `row` in a fresh engine, where it becomes the
+// active one; a row opened ahead is taken up as it is, its failures included.
+// On failure Failure says why and the row's engine is ended.
+Application OpenInPowerPoint(EngineRows& rows, int row, const QString& path);

@@ -40,8 +40,9 @@ QString ExportFolder(const QString& t);  // T/temp2: one presentation's slides, 
 QString FrameTarget(
     const QString& t);  // T/temp.bmp: export target in separate mode, writer's scratch
 QString ExportTarget(const QString& t);  // T/temp2.bmp: export target in combined mode
-// T/ahead1.bmp or T/ahead2.bmp: a later row opened and exported ahead, by the
-// row's parity, so the two rows ahead at most never share a folder.
+// T/ahead<n>.bmp: a later row opened and exported ahead into a folder of its
+// own; numbers repeat only far beyond the rows that can be at work at once.
+inline constexpr int AheadFolders = 128;
 QString AheadTarget(const QString& t, int row);
 
 // Combined mode, once at the start: creates T/temp unless an entry of that name exists.
@@ -58,3 +59,5 @@ void PurgeAfterRow(const QString& t);
 void PurgeAfterCombinedRun(const QString& t);
 // At the start of every run: frames of a run that was cut off never enter a new video.
 void EmptyStagingFolders(const QString& t);
+// At the end of every run too: slides exported ahead that no row took up.
+void EmptyAheadFolders(const QString& t);

@@ -1,4 +1,8 @@
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <filesystem>
 
 #include "engine/staging.h"
 #include "util/folderscan.h"
@@ -17,7 +21,7 @@ QString ExportTarget(const QString& t) {
     return t + QStringLiteral("/temp2.bmp");
 }
 QString AheadTarget(const QString& t, int row) {
-    return t + QStringLiteral("/ahead%1.bmp").arg(row % 2 + 1);
+    return t + QStringLiteral("/ahead%1.bmp").arg((row - 1) % AheadFolders + 1);
 }
 
 static bool isTilde(const QString& name) {
@@ -28,16 +32,29 @@ void PrepareFrameFolder(const QString& t) {
     if (!PathExists(FrameFolder(t))) QDir().mkdir(FrameFolder(t));
 }
 
+// Moves a regular file over `destination` in one rename, when both lie on one
+// file system and the destination's folder exists.
+static bool moveFile(const QString& source, const QString& destination) {
+    std::error_code error;
+    const std::filesystem::path from(QFile::encodeName(source).toStdString());
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(from, error)))
+        return false;
+    return std::rename(from.c_str(), QFile::encodeName(destination).constData()) == 0;
+}
+
 void StageExportedSlides(const QString& t, int& runningSlideNumber) {
     const QString exported = ExportFolder(t) + QLatin1Char('/');
     const FileList names = GetFrameList(ExportFolder(t), QStringLiteral("*.bmp"));
     for (int i = 1; i <= names.upperIndex(); ++i) {
         const QString name = names.at(i);
         if (isTilde(name)) continue;
-        SafeCopyFile(exported + name, FrameFolder(t) + QStringLiteral("/Slide") +
-                                          QString::number(runningSlideNumber) +
-                                          QStringLiteral(".bmp"));
+        const QString frame = FrameFolder(t) + QStringLiteral("/Slide") +
+                              QString::number(runningSlideNumber) + QStringLiteral(".bmp");
         ++runningSlideNumber;
+        // A slide is moved into its place once; copying is left for what a
+        // rename cannot do, and the source goes either way.
+        if (moveFile(exported + name, frame)) continue;
+        SafeCopyFile(exported + name, frame);
         KillFile(exported + name);
     }
 }
@@ -60,13 +77,21 @@ void PurgeAfterCombinedRun(const QString& t) {
     KillFile(FrameFolder(t) + QStringLiteral("/*.*"));
 }
 
+void EmptyAheadFolders(const QString& t) {
+    const QDir slot(t);
+    const QStringList names =
+        slot.entryList({QStringLiteral("ahead*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QString path = t + QLatin1Char('/') + name;
+        if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+            KillFile(path + QStringLiteral("/*.*"));
+        else
+            KillFile(path);
+    }
+}
+
 void EmptyStagingFolders(const QString& t) {
     PurgeAfterCombinedRun(t);
     KillFile(ExportTarget(t));
-    for (const int parity : {1, 2}) {
-        const QString ahead = AheadTarget(t, parity);
-        KillFile(ahead);
-        // Slides of a row exported ahead stay there only when a run is cut off.
-        KillFile(ahead.chopped(4) + QStringLiteral("/*.*"));
-    }
+    EmptyAheadFolders(t);
 }

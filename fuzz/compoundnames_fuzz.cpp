@@ -4,7 +4,6 @@
 #include "fuzz/memoryfile.h"
 #include "platform/office/containernames.h"
 #include "platform/office/documentkind.h"
-#include "platform/office/embeddedpictures.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint64_t fileSize = 0;
@@ -16,11 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const std::string& name : *names)
             Check(name.size() <= 32 && name.find('\0') == std::string::npos);
     }
-    // The checks built on the reader scan a flat file whole: only small ones,
+    // The check built on the reader scans a flat file whole: only small ones,
     // or every input would be a scan of megabytes of hole.
-    if (fileSize <= (1 << 20)) {
-        OtherDocumentKind(PathOf(file));
-        MayHoldPictures(PathOf(file));
-    }
+    if (fileSize <= (1 << 20)) OtherDocumentKind(PathOf(file));
     return 0;
 }

@@ -4,8 +4,10 @@
 # uncompressed, by quillmoor-convert, against the shell pipeline a Linux user
 # would write (soffice --convert-to pdf, pdftoppm -r 96, ffmpeg -c:v rawvideo).
 # Both are warmed on every deck first. Prints seconds per deck and in total,
-# the ratios ours/pipeline, and the batch's wall time against LibreOfficeKit's
-# own load and paint time summed over every helper (below 1 when helpers overlap).
+# the ratios ours/pipeline, the batch's wall time against LibreOfficeKit's own
+# load and paint time summed over every engine (below 1 when engines overlap),
+# --jobs 1 against the default, and the peak memory of the program with all
+# its engines.
 # $1: the build/bin folder.
 set -euo pipefail
 bin=$(cd "${1:?usage: run.sh BUILD_BIN_FOLDER}" && pwd)
@@ -66,8 +68,16 @@ awk -v o="$ours_sum" -v p="$pipeline_sum" 'BEGIN { printf "%-22s %9.3f %9.3f %7.
 export QUILLMOOR_OFFICE_TIMINGS=$work/lok-times.txt
 : >"$QUILLMOOR_OFFICE_TIMINGS"
 batch=$(ours "${decks[@]}")
+batch_peak=$(peak_mb)
 awk -v o="$batch" -v p="$pipeline_sum" 'BEGIN { printf "%-22s %9.3f %9.3f %7.2f\n", "total, one batch", o, p, o / p }'
-awk -v total="$batch" '
-    { lok += $2 }
-    END { printf "wall / LibreOfficeKit load and paint over all helpers: %.3f s / %.3f s = %.2f\n", total, lok, total / lok }
-' "$QUILLMOOR_OFFICE_TIMINGS"
+awk -v total="$batch" -v lok="$(lok_seconds "$QUILLMOOR_OFFICE_TIMINGS")" \
+    'BEGIN { printf "wall / LibreOfficeKit load and paint over all engines: %.3f s / %.3f s = %.2f\n", total, lok, total / lok }'
+jobs=1
+if [ -n "$(jobs_option)" ]; then
+    one=$(ours "${decks[@]}")
+    awk -v a="$one" -v b="$batch" 'BEGIN { printf "one batch, --jobs 1 / default: %.3f s / %.3f s = %.2f\n", a, b, a / b }'
+    echo "peak memory of the program and all its engines: default $batch_peak MB, --jobs 1 $(peak_mb) MB"
+else
+    echo "peak memory of the program and all its engines: $batch_peak MB (this build has no --jobs)"
+fi
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"

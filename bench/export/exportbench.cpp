@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Times exporting presentations one after another on helpers of one pool,
-// as a run's rows take them.
+// Times exporting presentations one after another, each in a fresh engine
+// forked from one parent, as a run's rows in turn take them.
 // Usage: bench_export OUTPUT_FOLDER DECK...   prints "<seconds> <deck>" per deck
 // and "<seconds> total" for the whole sequence.
 #include <QDir>
@@ -8,7 +8,7 @@
 #include <QString>
 #include <cstdio>
 
-#include "platform/office/helperpool.h"
+#include "platform/office/client/engineparent.h"
 #include "util/failure.h"
 
 int main(int argc, char** argv) {
@@ -22,18 +22,17 @@ int main(int argc, char** argv) {
 
     QElapsedTimer total;
     total.start();
-    HelperPool pool;
+    EngineParent parent;
     int row = 0;
     for (const QString& deck : decks) {
         QElapsedTimer one;
         one.start();
         try {
-            auto helper = pool.take();
-            helper->open(deck);
+            OfficeHelper helper(parent);
+            helper.open(deck);
             const QString target = QStringLiteral("%1/row%2/temp.bmp").arg(output).arg(++row);
             QDir().mkpath(QStringLiteral("%1/row%2").arg(output).arg(row));
-            helper->saveAs(target);
-            pool.giveBack(std::move(helper));
+            helper.saveAs(target);
         } catch (const Failure& failure) {
             std::fprintf(stderr, "%s\n", failure.description().toLocal8Bit().constData());
             return 1;

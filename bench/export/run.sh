@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Export benchmark: the client exporting each good shared deck the way a run
-# does (the decks in turn on the helpers of one pool) against
+# does in turn (each deck in a fresh engine forked from one parent) against
 # soffice --convert-to pdf followed by pdftoppm -r 96 to PPM files. Both are
 # warmed on every deck first. Prints seconds per deck and ratios ours/theirs.
 # $1: the build/bin folder.

@@ -79,6 +79,19 @@ OfficeVersion ReadOfficeVersion(const std::string& programFolder) {
     return result;
 }
 
+OfficeSetup ReadOfficeSetup(const std::string& programFolder) {
+    OfficeSetup setup;
+    if (const auto bootstraprc = readText(programFolder + "/bootstraprc"))
+        setup.productVersion = productKeyVersion(*bootstraprc);
+    if (const auto versionrc = readText(programFolder + "/versionrc")) {
+        const std::string build = iniValue(*versionrc, "buildid");
+        // Written into an XML value: only what a build id is made of.
+        if (build.size() <= 64 && build.find_first_of("<>&\"'") == std::string::npos)
+            setup.buildId = build;
+    }
+    return setup;
+}
+
 std::string OfficeVersionLine(const std::string& programFolder) {
     const OfficeVersion office = ReadOfficeVersion(programFolder);
     if (!office.found) return "LibreOffice: none found in " + programFolder;

@@ -20,5 +20,13 @@ std::string OfficeProgramFolder();
 
 OfficeVersion ReadOfficeVersion(const std::string& programFolder);
 
+// What LibreOffice records in a profile once its first start is done: the
+// product version ("7.4") and the build id ("40(Build:2)"), each "" when unknown.
+struct OfficeSetup {
+    std::string productVersion;
+    std::string buildId;
+};
+OfficeSetup ReadOfficeSetup(const std::string& programFolder);
+
 // "LibreOffice 7.4.7.2 (vendor) in FOLDER" or "LibreOffice: none found in FOLDER".
 std::string OfficeVersionLine(const std::string& programFolder);

@@ -84,6 +84,10 @@ TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
         {"--frames f --fps 2 --output o.avi --separate",
          "--separate does not apply to a --frames run"},
         {"--frames f --fps 2 --output o.avi extra", "Unexpected argument: extra"},
+        {"--jobs 0 a.pptx", "--jobs takes a whole number from 1 to 64"},
+        {"--jobs 65 a.pptx", "--jobs takes a whole number from 1 to 64"},
+        {"--jobs x a.pptx", "--jobs takes a whole number from 1 to 64"},
+        {"--frames f --fps 2 --output o.avi --jobs 2", "--jobs does not apply to a --frames run"},
         {"--bogus", "Unknown option 'bogus'."},
         {"", nothing},
     };

@@ -35,6 +35,8 @@ TEST(ConvertArguments, ReadsAPresentationRunAndLeavesTheRestToTheStoredSettings)
     EXPECT_EQ(given.outputFolder, QStringLiteral("out"));
     EXPECT_EQ(given.frameRateText, QStringLiteral("12.5"));
     EXPECT_TRUE(given.codecGiven);
+    EXPECT_EQ(given.jobs, 0);
+    EXPECT_EQ(parse({"--jobs", "64", "a.pptx"}).jobs, 64);
 
     const ConvertRequest samples = parse({"--samples", "--combine"});
     ASSERT_TRUE(samples.error.isEmpty());

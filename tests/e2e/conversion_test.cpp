@@ -45,6 +45,8 @@ class Conversion : public ::testing::Test {
         EXPECT_TRUE(QDir(FrameFolder(t)).entryList(QDir::Files | QDir::Hidden).isEmpty());
         EXPECT_TRUE(QDir(ExportFolder(t)).entryList(QDir::Files | QDir::Hidden).isEmpty());
         EXPECT_FALSE(QFile::exists(FrameTarget(t)));
+        for (const QString& ahead : QDir(t).entryList({QStringLiteral("ahead*")}, QDir::Dirs))
+            EXPECT_TRUE(QDir(t + QLatin1Char('/') + ahead).isEmpty()) << ahead.toStdString();
         EXPECT_EQ(childProcessCount(), 0);
         EXPECT_FALSE(batch.IsConverting());
     }

@@ -7,7 +7,8 @@
 #include "engine/isinstalled.h"
 #include "engine/powerpoint1.h"
 #include "engine/staging.h"
-#include "platform/office/helperpool.h"
+#include "platform/office/client/engineparent.h"
+#include "platform/office/client/enginerows.h"
 #include "tests/platform/office/officetesting.h"
 #include "tests/support/scriptedprompts.h"
 
@@ -18,9 +19,11 @@ TEST(PowerPoint1, TwoRowsInCallOrderStageFramesOneToFive) {
     int running = 1;
     const QStringList rows{fixture(QStringLiteral("threeslides.fodp")),
                            fixture(QStringLiteral("widescreen.fodp"))};
-    HelperPool pool;
+    EngineParent parent;
+    EngineRows engines(parent, 1, [&](int row) { return AheadTarget(t.path(), row); });
+    int number = 0;
     for (const QString& row : rows) {
-        Application application = OpenInPowerPoint(pool, row);
+        Application application = OpenInPowerPoint(engines, ++number, row);
         application.Visible(true);
         Presentation presentation = application.ActivePresentation();
         presentation.SaveAs(ExportTarget(t.path()), ppSaveAsBMP, msoFalse);
@@ -49,7 +52,7 @@ TEST(PowerPoint1, TwoRowsInCallOrderStageFramesOneToFive) {
         EXPECT_EQ(bmp.pixel(bmp.width / 2, bmp.height * 3 / 4), colours[n - 1]) << n;
     }
     EXPECT_EQ(QDir(ExportFolder(t.path())).entryList(QDir::Files), QStringList());
-    // One helper served both rows and waits for the next.
+    // Each row's engine ended with it; the parent waits for the next row.
     EXPECT_EQ(childProcessCount(), 1);
 }
 
@@ -59,8 +62,9 @@ TEST(PowerPoint1, FailedOpenLeavesNothingRunningAndLaterCallsSaySo) {
     writeFile(empty, {});
     Application application;
     {
-        HelperPool pool;
-        EXPECT_EQ(failureOf([&] { application = OpenInPowerPoint(pool, empty); }),
+        EngineParent parent;
+        EngineRows engines(parent, 1, [&](int row) { return AheadTarget(dir.path(), row); });
+        EXPECT_EQ(failureOf([&] { application = OpenInPowerPoint(engines, 1, empty); }),
                   QStringLiteral("Cannot open \"%1\": the file is empty").arg(empty));
     }
     EXPECT_EQ(childProcessCount(), 0);
@@ -78,8 +82,10 @@ TEST(PowerPoint1, FailedOpenLeavesNothingRunningAndLaterCallsSaySo) {
 
 TEST(PowerPoint1, OnlyTheBitmapFormatIsSaved) {
     QTemporaryDir dir;
-    HelperPool pool;
-    Application application = OpenInPowerPoint(pool, fixture(QStringLiteral("threeslides.fodp")));
+    EngineParent parent;
+    EngineRows engines(parent, 1, [&](int row) { return AheadTarget(dir.path(), row); });
+    Application application =
+        OpenInPowerPoint(engines, 1, fixture(QStringLiteral("threeslides.fodp")));
     EXPECT_EQ(failureOf([&] {
                   application.ActivePresentation().SaveAs(dir.filePath(QStringLiteral("x.pdf")), 32,
                                                           msoFalse);

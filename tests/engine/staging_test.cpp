@@ -58,6 +58,18 @@ TEST_F(StagingTest, TwoPresentationsOfThreeAndTwoSlidesBecomeFramesOneToFive) {
     EXPECT_TRUE(FirstFrameExists(t));
 }
 
+TEST_F(StagingTest, ASlideIsMovedIntoItsFrameNotCopied) {
+    PrepareFrameFolder(t);
+    int running = 1;
+    exportSlides(QStringLiteral("slide "), 1);
+    struct stat exported {};
+    struct stat staged {};
+    ASSERT_EQ(::stat(QFile::encodeName(t + QStringLiteral("/temp2/Slide1.bmp")), &exported), 0);
+    StageExportedSlides(t, running);
+    ASSERT_EQ(::stat(QFile::encodeName(t + QStringLiteral("/temp/Slide1.bmp")), &staged), 0);
+    EXPECT_EQ(staged.st_ino, exported.st_ino);
+}
+
 TEST_F(StagingTest, SlidesAreStagedInNumericOrderSoSlideTenFollowsNine) {
     PrepareFrameFolder(t);
     exportSlides(QStringLiteral("slide "), 12);

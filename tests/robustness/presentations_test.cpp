@@ -184,9 +184,12 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
                 box.path(QStringLiteral("out/") + QFileInfo(deck).completeBaseName() + ".avi");
             if (err.contains(QStringLiteral("Failed: ") + deck + QLatin1Char('\n'))) {
                 ++failed;
-                // Killed after its video was complete (at Close or Quit), or no video at all.
+                // Killed after its video was complete (at Close or Quit), or
+                // part way through its slides, which still make a video as in
+                // turn, or no video at all.
                 if (QFileInfo::exists(video)) {
-                    EXPECT_EQ(FrameCount(video), GoodFrames);
+                    const int frames = FrameCount(video);
+                    EXPECT_TRUE(frames >= 1 && frames <= GoodFrames) << frames;
                 }
             } else {
                 EXPECT_EQ(FrameCount(video), GoodFrames) << err.toStdString();

@@ -6,7 +6,6 @@
 
 #include "platform/office/containernames.h"
 #include "platform/office/documentkind.h"
-#include "platform/office/embeddedpictures.h"
 
 namespace {
 void put(QByteArray& bytes, qsizetype at, quint32 value, int size) {
@@ -229,37 +228,4 @@ TEST(DocumentKind, FollowsTheAllocationTableListPastTheHeader) {
             EXPECT_EQ(*names, std::vector<std::string>{"Workbook"});
         }
     }
-}
-
-// A row whose presentation may hold pictures ends its helper: unknown counts as yes.
-TEST(DocumentKind, TellsWhetherAPresentationMayHoldPictures) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QByteArray longText(200'000, ' ');
-    const struct {
-        Pieces file;
-        bool pictures;
-    } cases[] = {
-        {zipArchive({"ppt/presentation.xml", "ppt/slides/slide1.xml"}), false},
-        {zipArchive({"ppt/presentation.xml", "ppt/media/image1.png"}), true},
-        {zipArchive({"content.xml", "Pictures/1.svm"}), true},
-        {compoundFile({"PowerPoint Document", "Current User"}), false},
-        {compoundFile({"PowerPoint Document", "Pictures"}), true},
-        {{{0, "<?xml version=\"1.0\"?><office:document>" + longText + "</office:document>"}},
-         false},
-        // the mark across the seam between two pieces read
-        {{{0, "<office:document>" + longText.left(65'514) + "<office:binary-data>"}}, true},
-        {{{0, "<office:document><draw:image xlink:href=\"a.png\"/></office:document>"}}, true},
-        {{{0, QByteArray("PK\x03\x04 no directory", 17)}}, true},
-        {{{0, "plain text"}}, true},
-    };
-    int number = 0;
-    for (const auto& [pieces, pictures] : cases) {
-        const QString path = written(dir, pieces);
-        ASSERT_FALSE(path.isEmpty());
-        ++number;
-        EXPECT_EQ(MayHoldPictures(QFile::encodeName(path).toStdString()), pictures) << number;
-    }
-    EXPECT_TRUE(
-        MayHoldPictures(QFile::encodeName(dir.filePath(QStringLiteral("gone"))).toStdString()));
 }

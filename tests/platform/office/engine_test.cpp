@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "officetesting.h"
-#include "platform/office/officeclient.h"
+#include "platform/office/client/officeclient.h"
 #include "util/failure.h"
 
 struct Finished {
@@ -210,5 +210,21 @@ TEST(Engine, ProbeGivesTheReasonTheEngineCannotStart) {
     EXPECT_EQ(failureOf([] { ProbeHelper(); }),
               QStringLiteral("LibreOffice was not found in /nowhere/program"));
     qunsetenv("QUILLMOOR_LO_PATH");
+    EXPECT_EQ(childProcessCount(), 0);
+}
+
+// The engine parent and the engines it forks keep to a profile of their own:
+// the user's LibreOffice profile is never made or touched, and the profile
+// holds LibreOffice's first-start record, so no engine repeats that start.
+TEST(Engine, ForkedEnginesKeepToACompleteProfileOfTheirOwn) {
+    ProbeHelper();
+    EXPECT_FALSE(QDir(QDir::homePath() + QStringLiteral("/.config/libreoffice")).exists());
+    const QString cache = qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/quillmoor");
+    bool recorded = false;
+    for (const QString& slot : QDir(cache).entryList({QStringLiteral("lo-profile-*")}, QDir::Dirs))
+        recorded = recorded || readFile(cache + QLatin1Char('/') + slot +
+                                        QStringLiteral("/user/registrymodifications.xcu"))
+                                   .contains("<prop oor:name=\"ooSetupLastVersion\"");
+    EXPECT_TRUE(recorded);
     EXPECT_EQ(childProcessCount(), 0);
 }

@@ -2,11 +2,14 @@
 // The client against a stand-in helper that hangs, crashes or babbles.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "officetesting.h"
-#include "platform/office/helperpool.h"
+#include "platform/office/client/engineparent.h"
+#include "platform/office/client/enginerows.h"
 #include "util/failure.h"
 
 static QString fakeHelper() {
@@ -118,80 +121,95 @@ TEST_F(FakeHelperTest, QuitEndsTheHelper) {
     EXPECT_EQ(childProcessCount(), 0);
 }
 
-// What a row does to the helper it took, and whether the next row gets the same one.
-TEST_F(FakeHelperTest, PoolKeepsAHelperForTheNextRowUnlessItFailedOrServedEnough) {
-    struct Case {
+// Engines forked by a stand-in parent, for the rows of a run.
+class FakeEngineTest : public FakeHelperTest {
+  protected:
+    HelperOptions engineOptions(const QString& mode) {
+        HelperOptions o = options(mode);
+        o.program = binDir() + QStringLiteral("/fake-engine");
+        return o;
+    }
+    QString ahead(int row) const { return dir.filePath(QStringLiteral("ahead%1.bmp").arg(row)); }
+};
+
+// Whatever became of a row, its engine ends with it and the next row gets another.
+TEST_F(FakeEngineTest, EveryRowGetsAFreshEngineWhateverBecameOfTheLast) {
+    const struct {
         const char* mode;
-        PoolLimits limits;
         bool exports;
-        bool kept;
-        const char* deck = "threeslides.fodp";
-    };
-    const PoolLimits usual;
-    const Case cases[] = {
-        {"normal", usual, true, true},
-        {"refuse", usual, false, true},  // a refused presentation is no fault of the helper
-        {"crash-saveas", usual, true, false},
-        {"babble", usual, false, false},
-        {"normal", {1, usual.residentBytes, 2}, true, false},
-        {"normal", {40, 0, 2}, true, false},              // grown past the memory limit
-        {"normal", usual, true, false, "pictures.fodp"},  // their caches outlive the row
-    };
-    QFile pictures(dir.filePath(QStringLiteral("pictures.fodp")));
-    ASSERT_TRUE(pictures.open(QIODevice::WriteOnly));
-    pictures.write("<office:document><draw:frame><draw:image/></draw:frame></office:document>");
-    pictures.close();
-    for (const Case& c : cases) {
+    } cases[] = {{"normal", true}, {"refuse", false}, {"crash-saveas", true}, {"babble", false}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
         {
-            HelperPool pool(options(QString::fromLatin1(c.mode)), c.limits);
-            auto helper = pool.take();
-            const pid_t first = helper->pid();
+            EngineParent parent(engineOptions(QString::fromLatin1(c.mode)));
+            EngineRows rows(parent, 2, [&](int row) { return ahead(row); });
+            auto first = rows.engine();
             try {
-                const QString deck = QLatin1String(c.deck);
-                helper->open(QFile::exists(dir.filePath(deck)) ? dir.filePath(deck)
-                                                               : fixture(deck));
-                if (c.exports) helper->saveAs(QStringLiteral("/t/temp.bmp"));
+                first->open(QStringLiteral("/decks/a.pptx"));
+                if (c.exports) first->saveAs(dir.filePath(QStringLiteral("temp.bmp")));
             } catch (const Failure&) {
             }
-            pool.giveBack(std::move(helper));
-            EXPECT_EQ(childProcessCount(), c.kept ? 1 : 0);
-            EXPECT_EQ(pool.take()->pid() == first, c.kept);
+            const pid_t used = starts().last();
+            rows.release(std::move(first));
+            EXPECT_TRUE(processGroupGone(used));
+            auto second = rows.engine();
+            second->ready();
+            EXPECT_NE(starts().last(), used);
+            EXPECT_EQ(childProcessCount(), 1);  // the parent; engines are its children
         }
         EXPECT_EQ(childProcessCount(), 0);
+        QFile::remove(log());
     }
 }
 
-TEST_F(FakeHelperTest, RowsAheadUseTheFreeHelpersAndTheirFailuresNameTheRowsTarget) {
+TEST_F(FakeEngineTest, RowsAheadWorkOnTheFreeEnginesAndTheirFailuresNameTheRowsTarget) {
+    const QString target = dir.filePath(QStringLiteral("temp.bmp"));
     {
-        HelperPool pool(options(QStringLiteral("normal")));
-        auto current = pool.take();
-        pool.startAhead(2, QStringLiteral("/decks/b.pptx"), dir.filePath(QStringLiteral("a1.bmp")));
-        pool.startAhead(3, QStringLiteral("/decks/c.pptx"), dir.filePath(QStringLiteral("a2.bmp")));
-        EXPECT_EQ(childProcessCount(), 2);  // row 3 waits: both helpers are at work
-        pool.giveBack(std::move(current));
-        pool.startAhead(2, QStringLiteral("/decks/b.pptx"), dir.filePath(QStringLiteral("a1.bmp")));
-        pool.startAhead(3, QStringLiteral("/decks/c.pptx"), dir.filePath(QStringLiteral("a2.bmp")));
-        auto second = pool.takeAhead(QStringLiteral("/decks/b.pptx"));
-        ASSERT_TRUE(second);
-        EXPECT_FALSE(second->openFailure || second->saveFailure);
-        EXPECT_EQ(second->saved, 3);
-        ASSERT_TRUE(second->helper && second->helper->hasPresentation());
-        // The fake wrote nothing to move: the slides are exported afresh.
-        EXPECT_EQ(DeliverAhead(*second, *second->helper, QStringLiteral("/t/temp.bmp")), 3);
-        pool.giveBack(std::move(second->helper));
-        EXPECT_TRUE(pool.takeAhead(QStringLiteral("/decks/c.pptx")));
-        EXPECT_FALSE(pool.takeAhead(QStringLiteral("/decks/d.pptx")));
+        EngineParent parent(engineOptions(QStringLiteral("normal")));
+        EngineRows rows(parent, 2, [&](int row) { return ahead(row); });
+        rows.startAhead(1, QStringLiteral("/decks/a.pptx"));
+        rows.startAhead(2, QStringLiteral("/decks/b.pptx"));
+        EXPECT_TRUE(rows.full());
+        auto first = rows.take(1, QStringLiteral("/decks/a.pptx"));
+        // Its export complete, its engine ended at once.
+        ASSERT_TRUE(first && first->ended && !first->helper);
+        EXPECT_FALSE(first->openFailure || first->saveFailure || first->closeFailure ||
+                     first->quitFailure);
+        EXPECT_EQ(first->saved, 3);
+        EXPECT_TRUE(DeliverAhead(*first, target));
+        EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("temp/Slide3.bmp"))));
+        EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("ahead1"))));
+        // A row dragged elsewhere meanwhile: its export is dropped.
+        EXPECT_FALSE(rows.take(2, QStringLiteral("/decks/c.pptx")));
+        EXPECT_FALSE(rows.take(3, QStringLiteral("/decks/c.pptx")));
     }
     EXPECT_EQ(childProcessCount(), 0);
 
-    HelperPool pool(options(QStringLiteral("crash-saveas")));
-    const QString ahead = dir.filePath(QStringLiteral("ahead1.bmp"));
-    pool.startAhead(1, QStringLiteral("/decks/a.pptx"), ahead);
-    auto row = pool.takeAhead(QStringLiteral("/decks/a.pptx"));
-    ASSERT_TRUE(row && row->saveFailure);
+    // Failing part way ahead: the slides written so far reach the row's
+    // folder, and the crash is named with the row's own target.
+    EngineParent parent(engineOptions(QStringLiteral("crash-saveas")));
+    EngineRows rows(parent, 1, [&](int row) { return ahead(row); });
+    rows.startAhead(1, QStringLiteral("/decks/a.pptx"));
+    auto row = rows.take(1, QStringLiteral("/decks/a.pptx"));
+    ASSERT_TRUE(row && row->saveFailure && row->helper);
     EXPECT_EQ(
-        failureOf([&] { DeliverAhead(*row, *row->helper, QStringLiteral("/t/temp.bmp")); }),
-        QStringLiteral(
-            "SaveAs: the presentation engine ended unexpectedly (exit code 3) (/t/temp.bmp)"));
+        failureOf([&] { DeliverAhead(*row, target); }),
+        QStringLiteral("SaveAs: the presentation engine ended unexpectedly (exit code 3) (%1)")
+            .arg(target));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("temp/Slide1.bmp"))));
+    rows.release(std::move(row->helper));
+}
+
+TEST_F(FakeEngineTest, ARowDraggedAwayIsStoppedWithoutWaitingForItsEngine) {
+    HelperOptions o = engineOptions(QStringLiteral("hang-open"));
+    o.limits.openMs = 120'000;
+    EngineParent parent(o);
+    EngineRows rows(parent, 1, [&](int row) { return ahead(row); });
+    rows.startAhead(1, QStringLiteral("/decks/a.pptx"));
+    while (starts().isEmpty()) QThread::msleep(10);
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_FALSE(rows.take(1, QStringLiteral("/decks/b.pptx")));
+    EXPECT_TRUE(processGroupGone(starts().first()));
+    EXPECT_LT(waited.elapsed(), o.limits.openMs / 2);
 }

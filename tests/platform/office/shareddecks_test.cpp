@@ -6,25 +6,25 @@
 #include <QTemporaryDir>
 
 #include "officetesting.h"
-#include "platform/office/helperpool.h"
+#include "platform/office/client/engineparent.h"
 #include "util/failure.h"
 
-// The decks in turn, as a run's pool serves them.
+// The decks in turn, each in a fresh engine as a run gives them.
 TEST(SharedDecks, EveryGoodDeckExportsItsSlideCountAsReadableEvenSizedBitmaps) {
     REQUIRE_SHARED_DECKS();
     const auto decks = sharedDecksWithCounts();
     ASSERT_FALSE(decks.empty());
     QTemporaryDir dir;
-    auto pool = std::make_unique<HelperPool>();
+    auto parent = std::make_unique<EngineParent>();
     int row = 0;
     for (const auto& [path, count] : decks) {
         SCOPED_TRACE(path.toStdString());
-        auto helper = pool->take();
+        auto helper = std::make_unique<OfficeHelper>(*parent);
         EXPECT_EQ(helper->open(path), count);
         const QString target = dir.filePath(QStringLiteral("row%1/temp.bmp").arg(++row));
         QDir().mkpath(dir.filePath(QStringLiteral("row%1").arg(row)));
         EXPECT_EQ(helper->saveAs(target), count);
-        pool->giveBack(std::move(helper));
+        helper.reset();
         const QString folder = target.chopped(4);
         for (int slide = 1; slide <= count; ++slide) {
             const BmpInfo bmp = readBmp(QStringLiteral("%1/Slide%2.bmp").arg(folder).arg(slide));
@@ -35,7 +35,7 @@ TEST(SharedDecks, EveryGoodDeckExportsItsSlideCountAsReadableEvenSizedBitmaps) {
         }
         EXPECT_FALSE(QFile::exists(QStringLiteral("%1/Slide%2.bmp").arg(folder).arg(count + 1)));
     }
-    pool.reset();
+    parent.reset();
     EXPECT_EQ(childProcessCount(), 0);
 }
 
@@ -43,9 +43,9 @@ TEST(SharedDecks, EveryBadDeckIsRefusedClearlyAndNothingStaysRunning) {
     REQUIRE_SHARED_DECKS();
     const QStringList bad = sharedBadDecks();
     ASSERT_FALSE(bad.isEmpty());
-    auto pool = std::make_unique<HelperPool>();
+    auto parent = std::make_unique<EngineParent>();
     for (const QString& path : bad) {
-        auto helper = pool->take();
+        auto helper = std::make_unique<OfficeHelper>(*parent);
         try {
             helper->open(path);
             ADD_FAILURE() << "opened " << path.toStdString();
@@ -54,8 +54,8 @@ TEST(SharedDecks, EveryBadDeckIsRefusedClearlyAndNothingStaysRunning) {
                 failure.description().startsWith(QStringLiteral("Cannot open \"%1\": ").arg(path)))
                 << failure.description().toStdString();
         }
-        pool->giveBack(std::move(helper));
+        helper.reset();
     }
-    pool.reset();
+    parent.reset();
     EXPECT_EQ(childProcessCount(), 0);
 }

@@ -1,4 +1,4 @@
-#include "platform/office/helperprocess.h"
+#include "platform/office/client/helperprocess.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -15,6 +15,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
@@ -24,7 +25,8 @@ namespace {
 // of the markers below.
 constexpr pid_t FreeSlot = 0;
 constexpr pid_t Spawning = -1;
-constexpr int HelperSlots = 64;
+// Up to 64 engines at work, their parent, and one that replaces it.
+constexpr int HelperSlots = 128;
 std::atomic<pid_t> liveHelpers[HelperSlots];
 static_assert(std::atomic<pid_t>::is_always_lock_free);
 
@@ -68,6 +70,11 @@ void KillRunningHelpers() {
         }
         if (pid > 0) ::kill(-pid, SIGKILL);
     }
+}
+
+void InterruptHelper(int listing, pid_t pid) {
+    if (listing < 0 || listing >= HelperSlots || pid <= 0) return;
+    if (liveHelpers[listing].load() == pid) ::kill(-pid, SIGKILL);
 }
 
 // posix_spawn attributes and file actions, destroyed on every path.
@@ -131,21 +138,57 @@ HelperProcess::HelperProcess(const std::string& program,
     slot_ = slot;
 }
 
+HelperProcess::HelperProcess(pid_t pid, OwnedFd socket, Reaper reaper)
+    : socket_(std::move(socket)), reaper_(std::move(reaper)) {
+    const SignalsHeld held;
+    const int slot = reserveSlot();
+    if (slot < 0) {
+        ::kill(-pid, SIGKILL);
+        if (reaper_) reaper_(pid);
+        throw std::runtime_error("too many helper processes at once");
+    }
+    liveHelpers[slot].store(pid);
+    pid_ = pid;
+    slot_ = slot;
+}
+
 HelperProcess::~HelperProcess() {
     if (running()) kill();
 }
 
 bool HelperProcess::sendLine(const std::string& line) {
+    return send(line + "\n", -1);
+}
+
+bool HelperProcess::sendLineWithFd(const std::string& line, int fd) {
+    return send(line + "\n", fd);
+}
+
+bool HelperProcess::send(const std::string& text, int fd) {
     if (!running() || !socket_.valid()) return false;
-    const std::string text = line + "\n";
     size_t done = 0;
     while (done < text.size()) {
-        const ssize_t n =
-            ::send(socket_.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL);
+        iovec io{const_cast<char*>(text.data() + done), text.size() - done};
+        msghdr message{};
+        message.msg_iov = &io;
+        message.msg_iovlen = 1;
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
+        if (fd >= 0) {
+            // The descriptor travels with the first byte sent.
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            cmsghdr* part = CMSG_FIRSTHDR(&message);
+            part->cmsg_level = SOL_SOCKET;
+            part->cmsg_type = SCM_RIGHTS;
+            part->cmsg_len = CMSG_LEN(sizeof(int));
+            std::memcpy(CMSG_DATA(part), &fd, sizeof fd);
+        }
+        const ssize_t n = ::sendmsg(socket_.get(), &message, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
         }
+        if (n > 0) fd = -1;
         done += static_cast<size_t>(n);
     }
     return true;
@@ -184,7 +227,7 @@ HelperProcess::Read HelperProcess::readLine(std::string& line, int timeoutMs) {
     }
 }
 
-static std::string describeStatus(int status) {
+std::string DescribeWaitStatus(int status) {
     if (WIFSIGNALED(status)) {
         const int signal = WTERMSIG(status);
         const char* name = ::sigabbrev_np(signal);
@@ -195,7 +238,20 @@ static std::string describeStatus(int status) {
     return "ended";
 }
 
+// A process started elsewhere: unlisted while it cannot yet be reused (its
+// collector holds it as a zombie), then collected.
+std::string HelperProcess::collect() {
+    ::kill(-pid_, SIGKILL);
+    if (slot_ >= 0) liveHelpers[slot_].store(FreeSlot);
+    slot_ = -1;
+    ending_ = reaper_ ? reaper_(pid_) : std::string("ended");
+    pid_ = -1;
+    socket_.reset();
+    return ending_;
+}
+
 std::string HelperProcess::reap(bool block) {
+    if (reaper_) return block ? collect() : std::string();
     // Look without reaping first: while the helper is an unreaped zombie its
     // group id cannot be reused, so whatever it left in its group can be
     // killed without hitting a stranger.
@@ -215,7 +271,7 @@ std::string HelperProcess::reap(bool block) {
     do {
         done = ::waitpid(pid_, &status, 0);
     } while (done < 0 && errno == EINTR);
-    ending_ = done == pid_ ? describeStatus(status) : std::string("ended");
+    ending_ = done == pid_ ? DescribeWaitStatus(status) : std::string("ended");
     pid_ = -1;
     socket_.reset();
     return ending_;
@@ -231,6 +287,16 @@ std::string HelperProcess::waitForExit(int timeoutMs) {
     if (!running()) return ending_;
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (reaper_) {
+        // Not this program's child: its end shows as the end of its socket.
+        std::string line;
+        while (socket_.valid() && Clock::now() < deadline) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (readLine(line, static_cast<int>(left.count())) == Read::Ended) break;
+        }
+        return collect();
+    }
     for (;;) {
         const std::string ending = reap(false);
         if (!running()) return ending;

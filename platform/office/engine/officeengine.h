@@ -11,10 +11,25 @@ class EngineError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Throws EngineError when `programFolder` holds no LibreOffice.
+void RequireOffice(const std::string& programFolder);
+// Makes `profileFolder` ready for LibreOffice: a half-created one is started
+// afresh, and the settings and first-start record the engine needs are
+// stored. Throws EngineError.
+void PrepareProfile(const std::string& programFolder, const std::string& profileFolder);
+// Points this process's temporary files into `profileFolder`/tmp, emptied.
+void UseTemporaryFolderIn(const std::string& profileFolder);
+// Whether LibreOffice once started completely with the profile.
+bool ProfileComplete(const std::string& profileFolder);
+void MarkProfileComplete(const std::string& profileFolder);
+std::string ProfileUrl(const std::string& profileFolder);
+
 // LibreOfficeKit in this process, initialised once, holding at most one
 // presentation. Every failure is an EngineError naming the file and reason.
 class OfficeEngine {
   public:
+    // Starts LibreOffice on a prepared profile; in a process forked after
+    // lok_preinit this only completes the start (a few milliseconds).
     OfficeEngine(const std::string& programFolder, const std::string& profileFolder);
     ~OfficeEngine();
 

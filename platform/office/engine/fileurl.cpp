@@ -1,4 +1,4 @@
-#include "platform/office/fileurl.h"
+#include "platform/office/engine/fileurl.h"
 
 #include <filesystem>
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/office/helperprocess.h"
+#include "platform/office/client/helperprocess.h"
 
 // How long each call to the helper may take before it is killed, in
 // milliseconds. Open and save-as are generous; save-as grows with the slides.
@@ -30,15 +30,20 @@ struct HelperOptions {
 // The helper beside the running program.
 QString DefaultHelperProgram();
 
-// One quillmoor-office process holding at most one presentation. Calls block
+class EngineParent;
+
+// One engine process holding at most one presentation. Calls block
 // until the answer comes or the call's time limit passes; a time-out or a
 // crash kills the helper and throws Failure saying so. Failures the engine
 // reports (a file that is no presentation...) throw Failure with its
 // description and leave the helper running.
 class OfficeHelper {
   public:
-    // Starts the process; its start-up is awaited by the first call.
+    // Starts a process of its own; its start-up is awaited by the first call.
     explicit OfficeHelper(const HelperOptions& options = {});
+    // Has `parent` fork one, warmed before it answers; its start-up is
+    // awaited by the first call. Throws Failure when none can be had.
+    explicit OfficeHelper(EngineParent& parent);
     ~OfficeHelper();
     OfficeHelper(const OfficeHelper&) = delete;
     OfficeHelper& operator=(const OfficeHelper&) = delete;
@@ -66,6 +71,8 @@ class OfficeHelper {
     // Presentations it was asked to open, refused ones included.
     int opens() const { return opens_; }
     pid_t pid() const { return process_ ? process_->pid() : -1; }
+    // Its place in the table of live processes, for InterruptHelper.
+    int listing() const { return process_ ? process_->listing() : -1; }
 
   private:
     struct Pending {
@@ -90,6 +97,7 @@ class OfficeHelper {
     int opens_ = 0;
 };
 
-// Starts a helper, loads the built-in presentation and quits: throws Failure
-// with the reason when the engine cannot be used.
+// Starts the engine parent, has it fork an engine that loads and paints the
+// built-in presentation, and ends both: throws Failure with the reason when
+// the engine cannot be used.
 void ProbeHelper(const HelperOptions& options = {});

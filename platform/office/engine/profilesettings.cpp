@@ -1,4 +1,4 @@
-#include "platform/office/profilesettings.h"
+#include "platform/office/engine/profilesettings.h"
 
 #include <sys/stat.h>
 
@@ -7,10 +7,30 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
-static const char* const Items[] = {
-    R"(<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseLocking" oor:op="fuse"><value>false</value></prop></item>)",
-};
+static std::string item(const char* path, const char* name, const std::string& value) {
+    return std::string("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name +
+           "\" oor:op=\"fuse\"><value>" + value + "</value></prop></item>";
+}
+
+// LibreOffice stores its first start only when it flushes its configuration,
+// which an engine ending with _Exit never does; without these every start
+// repeats the first one (half a second, a quarter of a million page faults).
+static std::vector<std::string> items(const OfficeSetup& setup) {
+    std::vector<std::string> wanted{
+        item("/org.openoffice.Office.Common/Misc", "UseLocking", "false"),
+        item("/org.openoffice.Office.Common/Misc", "FirstRun", "false"),
+        item("/org.openoffice.Setup/Office", "ooSetupInstCompleted", "true"),
+    };
+    if (!setup.productVersion.empty())
+        wanted.push_back(
+            item("/org.openoffice.Setup/Product", "ooSetupLastVersion", setup.productVersion));
+    if (!setup.buildId.empty())
+        wanted.push_back(
+            item("/org.openoffice.Setup/Office", "LastCompatibilityCheckID", setup.buildId));
+    return wanted;
+}
 
 static const char* const Header =
     R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -18,7 +38,7 @@ static const char* const Header =
 )";
 static const char* const Closing = "</oor:items>";
 
-std::string PrepareProfileSettings(const std::string& profileFolder) {
+std::string PrepareProfileSettings(const std::string& profileFolder, const OfficeSetup& setup) {
     const std::string userFolder = profileFolder + "/user";
     for (const std::string& folder : {profileFolder, userFolder})
         if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
@@ -40,8 +60,8 @@ std::string PrepareProfileSettings(const std::string& profileFolder) {
         closing = text.rfind(Closing);
     }
     std::string missing;
-    for (const char* item : Items)
-        if (text.find(item) == std::string::npos) missing += std::string(item) + "\n";
+    for (const std::string& wanted : items(setup))
+        if (text.find(wanted) == std::string::npos) missing += wanted + "\n";
     if (missing.empty()) return {};
     text.insert(closing, missing);
 

@@ -14,42 +14,23 @@
 #include <string>
 #include <vector>
 
-#include "platform/office/officeengine.h"
-#include "platform/office/profileslot.h"
+#include "platform/office/engine/commandloop.h"
+#include "platform/office/engine/forkparent.h"
+#include "platform/office/engine/officeengine.h"
+#include "platform/office/engine/profileslot.h"
 #include "platform/office/protocol.h"
 #include "platform/office/slideheight.h"
 #include "platform/office/versionreport.h"
-
-static int protocolOut = 1;
-static int messageOut = 2;
-
-static void writeAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        done += static_cast<size_t>(n);
-    }
-}
-
-static void reply(const std::vector<std::string>& fields) {
-    writeAll(protocolOut, EncodeLine(fields) + "\n");
-}
-
-static void say(const std::string& text) {
-    writeAll(messageOut, text + "\n");
-}
 
 // LibreOffice writes warnings to both standard streams; the answers and our
 // own messages keep private copies and its chatter goes to /dev/null (unless
 // QUILLMOOR_OFFICE_VERBOSE is set, when it goes to standard error).
 static void isolateOutput() {
-    protocolOut = ::fcntl(1, F_DUPFD_CLOEXEC, 3);
-    messageOut = ::fcntl(2, F_DUPFD_CLOEXEC, 3);
-    if (protocolOut < 0 || messageOut < 0) std::_Exit(3);
+    const int answers = ::fcntl(1, F_DUPFD_CLOEXEC, 3);
+    const int messages = ::fcntl(2, F_DUPFD_CLOEXEC, 3);
+    if (answers < 0 || messages < 0) std::_Exit(3);
+    SetAnswerOutput(answers);
+    SetMessageOutput(messages);
     const char* verbose = std::getenv("QUILLMOOR_OFFICE_VERBOSE");
     if (verbose && *verbose) {
         ::dup2(2, 1);
@@ -64,11 +45,6 @@ static void isolateOutput() {
     }
 }
 
-static std::string programFolder() {
-    const char* folder = std::getenv("QUILLMOOR_LO_PATH");
-    return folder && *folder ? std::string(folder) : std::string("/usr/lib/libreoffice/program");
-}
-
 // The profile slot must outlive the engine: it is held until _Exit.
 struct Started {
     std::optional<ProfileSlot> slot;
@@ -81,70 +57,28 @@ static void start(Started& started, int slideHeight) {
     } catch (const std::exception& error) {
         throw EngineError(std::string("No LibreOffice profile can be used: ") + error.what());
     }
-    // LibreOffice keeps a temporary folder that only its own teardown removes,
-    // and the helper ends without it: give it one inside the held profile slot,
-    // emptied here of whatever an earlier helper on this slot left.
-    const std::filesystem::path temporary = std::filesystem::path(started.slot->folder()) / "tmp";
-    std::error_code ignored;
-    std::filesystem::remove_all(temporary, ignored);
-    std::filesystem::create_directories(temporary, ignored);
-    for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
-    started.engine.emplace(programFolder(), started.slot->folder());
+    const std::string program = OfficeProgramFolder();
+    const std::string& profile = started.slot->folder();
+    RequireOffice(program);
+    PrepareProfile(program, profile);
+    UseTemporaryFolderIn(profile);
+    started.engine.emplace(program, profile);
     started.engine->setSlideHeight(slideHeight);
-}
-
-static std::string describe(const std::exception& error) {
-    const std::string text = error.what();
-    return text.empty() ? std::string("unexpected failure in the presentation engine") : text;
+    MarkProfileComplete(profile);
 }
 
 static int serve(int slideHeight) {
-    // The helper belongs to the program that started it: gone with it.
+    // The engine belongs to the program that started it: gone with it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     Started started;
     try {
         start(started, slideHeight);
     } catch (const std::exception& error) {
-        reply({"error", describe(error)});
+        Reply({"error", Describe(error)});
         std::_Exit(1);
     }
-    OfficeEngine& engine = *started.engine;
-    reply({"ready"});
-
-    std::string line;
-    std::vector<std::string> fields;
-    while (std::getline(std::cin, line)) {
-        if (!DecodeLine(line, fields) || fields.empty()) {
-            reply({"error", "unreadable command"});
-            continue;
-        }
-        const std::string& command = fields[0];
-        const std::string argument = fields.size() > 1 ? fields[1] : std::string();
-        try {
-            if (command == "open") {
-                reply({"ok", std::to_string(engine.open(argument))});
-            } else if (command == "count") {
-                reply({"ok", std::to_string(engine.slideCount())});
-            } else if (command == "saveas") {
-                const bool facts = fields.size() > 2 && fields[2] == "facts";
-                reply({"ok", std::to_string(engine.saveBitmaps(argument, facts))});
-            } else if (command == "close") {
-                engine.close();
-                reply({"ok"});
-            } else if (command == "warm") {
-                engine.warm();
-                reply({"ok"});
-            } else if (command == "quit") {
-                reply({"ok"});
-                std::_Exit(0);
-            } else {
-                reply({"error", "unknown command " + command});
-            }
-        } catch (const std::exception& error) {
-            reply({"error", describe(error)});
-        }
-    }
-    std::_Exit(0);
+    Reply({"ready"});
+    ServeCommands(*started.engine);
 }
 
 static int oneShot(const std::vector<std::string>& args, int slideHeight) {
@@ -158,12 +92,12 @@ static int oneShot(const std::vector<std::string>& args, int slideHeight) {
         } else if (mode == "export") {
             engine.open(args[1]);
             const int written = engine.saveBitmaps(args[2]);
-            writeAll(protocolOut, std::to_string(written) + "\n");
+            WriteAll(AnswerOutput(), std::to_string(written) + "\n");
         } else {
             engine.convert(args[1], args[2]);
         }
     } catch (const std::exception& error) {
-        say(describe(error));
+        Say(Describe(error));
         std::_Exit(1);
     }
     std::_Exit(0);
@@ -171,6 +105,7 @@ static int oneShot(const std::vector<std::string>& args, int slideHeight) {
 
 static const char* const Usage =
     "usage: quillmoor-office [--height N]           answer commands on standard input\n"
+    "       quillmoor-office parent [--height N]    fork an engine for each presentation\n"
     "       quillmoor-office export PRESENTATION TARGET.bmp [--height N]\n"
     "       quillmoor-office probe\n"
     "       quillmoor-office convert INPUT OUTPUT   (format from OUTPUT's extension: pptx, ppt, odp, pdf)\n"
@@ -203,27 +138,28 @@ int main(int argc, char** argv) {
     isolateOutput();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-        writeAll(protocolOut, Usage);
+        WriteAll(AnswerOutput(), Usage);
         std::_Exit(0);
     }
     if (!args.empty() && args[0] == "--version") {
-        writeAll(protocolOut,
-                 VersionReport("quillmoor-office", {OfficeVersionLine(programFolder())}));
+        WriteAll(AnswerOutput(),
+                 VersionReport("quillmoor-office", {OfficeVersionLine(OfficeProgramFolder())}));
         std::_Exit(0);
     }
     const int slideHeight = takeSlideHeight(args);
     if (slideHeight < 0) {
-        say("--height takes an even number from " + std::to_string(LowestSlideHeight) + " to " +
+        Say("--height takes an even number from " + std::to_string(LowestSlideHeight) + " to " +
             std::to_string(HighestSlideHeight));
         std::_Exit(2);
     }
     if (args.empty()) return serve(slideHeight);
     const std::string& mode = args[0];
+    if (mode == "parent" && args.size() == 1) ServeAsParent(slideHeight);
     const bool known = (mode == "probe" && args.size() == 1) ||
                        (mode == "export" && args.size() == 3) ||
                        (mode == "convert" && args.size() == 3 && slideHeight == 0);
     if (!known) {
-        writeAll(messageOut, Usage);
+        Say(Usage);
         std::_Exit(2);
     }
     return oneShot(args, slideHeight);

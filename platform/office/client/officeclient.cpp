@@ -1,9 +1,10 @@
-#include "platform/office/officeclient.h"
+#include "platform/office/client/officeclient.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <vector>
 
+#include "platform/office/client/engineparent.h"
 #include "platform/office/protocol.h"
 #include "util/failure.h"
 #include "util/programfolder.h"
@@ -39,6 +40,11 @@ OfficeHelper::OfficeHelper(const HelperOptions& options) : options_(options) {
         throw Failure(QStringLiteral("The presentation engine helper %1 cannot be started: %2")
                           .arg(options_.program, QString::fromLocal8Bit(error.what())));
     }
+    pending_.push_back({"Start", options_.limits.startMs});
+}
+
+OfficeHelper::OfficeHelper(EngineParent& parent) : options_(parent.options()) {
+    process_ = parent.fork();
     pending_.push_back({"Start", options_.limits.startMs});
 }
 
@@ -194,8 +200,8 @@ void OfficeHelper::kill() {
 }
 
 void ProbeHelper(const HelperOptions& options) {
-    OfficeHelper helper(options);
-    helper.warm();
+    EngineParent parent(options);
+    OfficeHelper helper(parent);
     helper.ready();
     helper.quit();
 }

@@ -1,4 +1,4 @@
-#include "platform/office/officeengine.h"
+#include "platform/office/engine/officeengine.h"
 
 #include <LibreOfficeKit/LibreOfficeKitInit.h>
 #include <fcntl.h>
@@ -7,20 +7,24 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <utility>
 #include <vector>
 
-#include "platform/office/bmpwriter.h"
-#include "platform/office/builtindeck.h"
 #include "platform/office/documentkind.h"
-#include "platform/office/fileurl.h"
-#include "platform/office/lokclock.h"
-#include "platform/office/profilesettings.h"
+#include "platform/office/engine/bmpwriter.h"
+#include "platform/office/engine/builtindeck.h"
+#include "platform/office/engine/fileurl.h"
+#include "platform/office/engine/lokclock.h"
+#include "platform/office/engine/profilesettings.h"
 #include "platform/office/slidefactsfile.h"
+#include "platform/office/versionreport.h"
 #include "util/ownedfd.h"
+
+static const char* const CompleteMark = "quillmoor-complete";
 
 static std::string inQuotes(const std::string& path) {
     return "\"" + path + "\"";
@@ -70,26 +74,59 @@ static void hidePageBorder(std::vector<unsigned char>& pixels, int width, int he
     for (int y = 0; y < height; ++y) std::memcpy(&pixels[y * stride], &pixels[y * stride + 4], 4);
 }
 
-OfficeEngine::OfficeEngine(const std::string& programFolder, const std::string& profileFolder) {
+void RequireOffice(const std::string& programFolder) {
     struct stat info {};
     if (::stat((programFolder + "/libmergedlo.so").c_str(), &info) != 0 &&
         ::stat((programFolder + "/libsofficeapp.so").c_str(), &info) != 0)
         throw EngineError("LibreOffice was not found in " + programFolder);
-    // The profile is handed over as a path URL, so no escaping is needed.
-    // A helper killed while LibreOffice created the profile leaves half of
+}
+
+void PrepareProfile(const std::string& programFolder, const std::string& profileFolder) {
+    // An engine killed while LibreOffice created the profile leaves half of
     // one; only a profile that once started completely is reused.
-    const std::string complete = profileFolder + "/quillmoor-complete";
     std::error_code ignored;
-    if (!std::filesystem::exists(complete, ignored))
+    if (!std::filesystem::exists(profileFolder + "/" + CompleteMark, ignored))
         std::filesystem::remove_all(profileFolder, ignored);
-    const std::string prepared = PrepareProfileSettings(profileFolder);
+    const std::string prepared =
+        PrepareProfileSettings(profileFolder, ReadOfficeSetup(programFolder));
     if (!prepared.empty())
         throw EngineError("The LibreOffice profile cannot be prepared: " + prepared);
-    const std::string profileUrl = "vnd.sun.star.pathname:" + profileFolder;
-    office_.reset(lok::lok_cpp_init(programFolder.c_str(), profileUrl.c_str()));
+}
+
+void UseTemporaryFolderIn(const std::string& profileFolder) {
+    // LibreOffice keeps a temporary folder that only its own teardown
+    // removes, and engines end without it: give it one inside the held
+    // profile, emptied here of whatever an earlier engine left.
+    const std::filesystem::path temporary = std::filesystem::path(profileFolder) / "tmp";
+    std::error_code ignored;
+    std::filesystem::remove_all(temporary, ignored);
+    std::filesystem::create_directories(temporary, ignored);
+    for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
+}
+
+bool ProfileComplete(const std::string& profileFolder) {
+    std::error_code ignored;
+    return std::filesystem::exists(profileFolder + "/" + CompleteMark, ignored);
+}
+
+void MarkProfileComplete(const std::string& profileFolder) {
+    std::ofstream(profileFolder + "/" + CompleteMark) << "LibreOffice started with this profile\n";
+}
+
+std::string ProfileUrl(const std::string& profileFolder) {
+    // A path URL, so no escaping is needed.
+    return "vnd.sun.star.pathname:" + profileFolder;
+}
+
+OfficeEngine::OfficeEngine(const std::string& programFolder, const std::string& profileFolder) {
+    RequireOffice(programFolder);
+    {
+        LokClock clock("start");
+        office_.reset(lok::lok_cpp_init(programFolder.c_str(), ProfileUrl(profileFolder).c_str()));
+    }
     if (!office_) throw EngineError("LibreOffice in " + programFolder + " could not be started");
-    std::ofstream(complete) << "LibreOffice started with this profile\n";
-    warmPath_ = profileFolder + "/quillmoor-warm.fodp";
+    // Engines forked from one parent share the profile: each warms with a file of its own.
+    warmPath_ = profileFolder + "/tmp/quillmoor-warm-" + std::to_string(::getpid()) + ".fodp";
 }
 
 // LibreOffice's own teardown is slow and saves nothing we need; the helper
@@ -241,12 +278,14 @@ void OfficeEngine::close() {
 }
 
 void OfficeEngine::warm() {
+    LokClock clock("warm");
     {
         std::ofstream out(warmPath_, std::ios::binary | std::ios::trunc);
         out << BuiltinDeck;
         if (!out.flush()) throw EngineError("Cannot write " + inQuotes(warmPath_));
     }
     std::unique_ptr<lok::Document> document(office_->documentLoad(FileUrl(warmPath_).c_str()));
+    std::remove(warmPath_.c_str());
     if (!document)
         throw EngineError("LibreOffice cannot load a presentation (" + lastError() + ")");
     if (document->getDocumentType() != LOK_DOCTYPE_PRESENTATION)

@@ -1,4 +1,4 @@
-#include "platform/office/builtindeck.h"
+#include "platform/office/engine/builtindeck.h"
 
 const char* const BuiltinDeck = R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"

@@ -1,4 +1,4 @@
-#include "platform/office/profileslot.h"
+#include "platform/office/engine/profileslot.h"
 
 #include <fcntl.h>
 #include <pwd.h>

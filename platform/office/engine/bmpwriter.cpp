@@ -1,4 +1,4 @@
-#include "platform/office/bmpwriter.h"
+#include "platform/office/engine/bmpwriter.h"
 
 #include <fcntl.h>
 

@@ -1,4 +1,4 @@
-#include "platform/office/lokclock.h"
+#include "platform/office/engine/lokclock.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,0 +1,167 @@
+#include "platform/office/client/enginerows.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+#include "platform/office/client/engineparent.h"
+#include "util/failure.h"
+
+// The folder a ".bmp" export target names; empty for any other target.
+static QString folderOf(const QString& target) {
+    if (!target.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive) || target.size() < 5)
+        return {};
+    return QFileInfo(target).absoluteFilePath().chopped(4);
+}
+
+static bool renamed(const QString& from, const QString& to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// Moves every file of `from` into `to`: the folder itself when `to` is
+// missing or empty (one rename for all), else file by file.
+static bool moveSlides(const QString& from, const QString& to) {
+    if (from.isEmpty() || to.isEmpty() || !QFileInfo(from).isDir()) return false;
+    if (renamed(from, to)) return true;
+    if (!QDir(to).exists() && !QDir().mkdir(to)) return false;
+    bool moved = true;
+    for (const QString& name : QDir(from).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        moved = renamed(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name) && moved;
+    return moved;
+}
+
+bool DeliverAhead(AheadRow& ahead, const QString& target) {
+    const QString from = folderOf(ahead.target);
+    const QString to = folderOf(target);
+    const bool moved = moveSlides(from, to);
+    if (ahead.saveFailure) {
+        try {
+            std::rethrow_exception(ahead.saveFailure);
+        } catch (const Failure& failure) {
+            QString description = failure.description();
+            if (!from.isEmpty() && !to.isEmpty()) description.replace(from, to);
+            throw Failure(description);
+        }
+    }
+    return moved;
+}
+
+EngineRows::EngineRows(EngineParent& parent, int jobs, std::function<QString(int)> aheadTarget)
+    : parent_(parent), jobs_(jobs < 1 ? 1 : jobs), aheadTarget_(std::move(aheadTarget)) {}
+
+EngineRows::~EngineRows() {
+    while (!ahead_.empty()) {
+        stop(std::move(ahead_.front()));
+        ahead_.pop_front();
+    }
+    collectStopped(true);
+}
+
+void EngineRows::collectStopped(bool all) {
+    for (auto it = stopped_.begin(); it != stopped_.end();) {
+        if (!all && !(*it)->done) {
+            ++it;
+            continue;
+        }
+        if ((*it)->thread.joinable()) (*it)->thread.join();
+        it = stopped_.erase(it);
+    }
+}
+
+bool EngineRows::full() {
+    collectStopped(false);
+    return held_ + static_cast<int>(ahead_.size() + stopped_.size()) >= jobs_;
+}
+
+// On a thread of its own, which owns the row until it is done.
+void EngineRows::run(Work& work) {
+    AheadRow& row = *work.row;
+    try {
+        row.helper = std::make_unique<OfficeHelper>(parent_);
+        work.listing = row.helper->listing();
+        work.pid = row.helper->pid();
+        if (work.stopped) throw Failure(QStringLiteral("Open: stopped"));
+        row.slides = row.helper->open(row.path);
+    } catch (...) {
+        row.openFailure = std::current_exception();
+        // A presentation it refused leaves it idle: no engine outlives its row.
+        row.helper.reset();
+        work.done = true;
+        return;
+    }
+    try {
+        if (work.stopped) throw Failure(QStringLiteral("SaveAs: stopped"));
+        row.saved = row.helper->saveAs(row.target);
+    } catch (...) {
+        row.saveFailure = std::current_exception();
+        work.done = true;
+        return;
+    }
+    try {
+        row.helper->close();
+    } catch (...) {
+        row.closeFailure = std::current_exception();
+    }
+    try {
+        row.helper->quit();
+    } catch (...) {
+        row.quitFailure = std::current_exception();
+    }
+    row.helper.reset();
+    row.ended = true;
+    work.done = true;
+}
+
+void EngineRows::startAhead(int row, const QString& path) {
+    if (row <= lastStarted_) return;
+    lastStarted_ = row;
+    auto work = std::make_unique<Work>();
+    work->row = std::make_unique<AheadRow>();
+    work->row->row = row;
+    work->row->path = path;
+    work->row->target = aheadTarget_(row);
+    Work* const working = work.get();
+    try {
+        work->thread = std::thread([this, working] { run(*working); });
+    } catch (const std::system_error&) {
+        return;  // the row is opened in its own turn instead
+    }
+    ahead_.push_back(std::move(work));
+}
+
+void EngineRows::stop(std::unique_ptr<Work> work) {
+    work->stopped = true;
+    InterruptHelper(work->listing, work->pid);
+    stopped_.push_back(std::move(work));
+}
+
+std::unique_ptr<AheadRow> EngineRows::take(int row, const QString& path) {
+    while (!ahead_.empty() && ahead_.front()->row->row < row) {
+        stop(std::move(ahead_.front()));
+        ahead_.pop_front();
+    }
+    if (ahead_.empty() || ahead_.front()->row->row != row) return nullptr;
+    std::unique_ptr<Work> work = std::move(ahead_.front());
+    ahead_.pop_front();
+    // Rows dragged during the run: nobody waits for an export of another file.
+    if (work->row->path != path) {
+        stop(std::move(work));
+        return nullptr;
+    }
+    work->thread.join();
+    if (work->row->helper) ++held_;
+    return std::move(work->row);
+}
+
+std::unique_ptr<OfficeHelper> EngineRows::engine() {
+    auto helper = std::make_unique<OfficeHelper>(parent_);
+    ++held_;
+    return helper;
+}
+
+void EngineRows::release(std::unique_ptr<OfficeHelper> helper) {
+    if (!helper) return;
+    --held_;
+    helper->kill();
+}

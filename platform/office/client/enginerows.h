@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "platform/office/client/officeclient.h"
+
+class EngineParent;
+
+// One row opened and exported ahead on an engine of its own, and what
+// became of the open, of the export into `target`, and of closing and
+// quitting: an engine whose export was complete is ended at once, so it
+// holds no memory while the row waits; otherwise `helper` keeps it (when
+// the open worked), as the failure left it.
+struct AheadRow {
+    int row = 0;
+    QString path;
+    QString target;
+    std::unique_ptr<OfficeHelper> helper;
+    std::exception_ptr openFailure;
+    std::exception_ptr saveFailure;
+    int slides = 0;  // as counted at open
+    int saved = 0;
+    bool ended = false;  // closed and quit after a complete export
+    std::exception_ptr closeFailure;
+    std::exception_ptr quitFailure;
+};
+
+// Gives the slides exported ahead to `target` as if the row's engine had
+// exported them there just now: they are renamed into place, whole or as far
+// as the export got, and a failure met ahead is thrown naming `target`.
+// False when they could not be moved, so they must be exported afresh.
+bool DeliverAhead(AheadRow& ahead, const QString& target);
+
+// The engines of one run's rows: each row gets a fresh engine forked from
+// `parent`, and up to `jobs` of them work at once, rows ahead of the one in
+// hand each opened and exported on a thread of their own into the folder
+// `aheadTarget(row)` names. Rows are taken up in list order.
+class EngineRows {
+  public:
+    EngineRows(EngineParent& parent, int jobs, std::function<QString(int row)> aheadTarget);
+    // Engines of rows nobody took up are stopped, not waited for.
+    ~EngineRows();
+    EngineRows(const EngineRows&) = delete;
+    EngineRows& operator=(const EngineRows&) = delete;
+
+    // Whether another row may start now.
+    bool full();
+    // The last row started ahead, or 0.
+    int lastStarted() const { return lastStarted_; }
+    // Starts opening and exporting row `row` (after lastStarted()) ahead.
+    void startAhead(int row, const QString& path);
+    // Row `row`'s work when it was started for `path`, finished; null when
+    // it was not started, or was started for another path (that one is
+    // stopped and dropped without waiting).
+    std::unique_ptr<AheadRow> take(int row, const QString& path);
+    // A fresh engine for a row done in turn. Throws Failure.
+    std::unique_ptr<OfficeHelper> engine();
+    // The row is done with `helper`: it is ended.
+    void release(std::unique_ptr<OfficeHelper> helper);
+
+  private:
+    struct Work {
+        std::unique_ptr<AheadRow> row;
+        std::thread thread;
+        std::atomic<bool> done{false};
+        std::atomic<bool> stopped{false};
+        std::atomic<int> listing{-1};
+        std::atomic<pid_t> pid{0};
+    };
+    void run(Work& work);
+    void stop(std::unique_ptr<Work> work);
+    void collectStopped(bool all);
+
+    EngineParent& parent_;
+    int jobs_;
+    std::function<QString(int)> aheadTarget_;
+    std::deque<std::unique_ptr<Work>> ahead_;
+    std::vector<std::unique_ptr<Work>> stopped_;
+    int held_ = 0;  // engines given to rows and not yet released
+    int lastStarted_ = 0;
+};

@@ -1,0 +1,89 @@
+#include "platform/office/engine/commandloop.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <iostream>
+
+#include "platform/office/engine/officeengine.h"
+#include "platform/office/protocol.h"
+
+namespace {
+int answerOut = 1;
+int messageOut = 2;
+}  // namespace
+
+void SetAnswerOutput(int fd) {
+    answerOut = fd;
+}
+
+int AnswerOutput() {
+    return answerOut;
+}
+
+void SetMessageOutput(int fd) {
+    messageOut = fd;
+}
+
+void WriteAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+void Reply(const std::vector<std::string>& fields) {
+    WriteAll(answerOut, EncodeLine(fields) + "\n");
+}
+
+void Say(const std::string& text) {
+    WriteAll(messageOut, text + "\n");
+}
+
+std::string Describe(const std::exception& error) {
+    const std::string text = error.what();
+    return text.empty() ? std::string("unexpected failure in the presentation engine") : text;
+}
+
+void ServeCommands(OfficeEngine& engine) {
+    std::string line;
+    std::vector<std::string> fields;
+    while (std::getline(std::cin, line)) {
+        if (!DecodeLine(line, fields) || fields.empty()) {
+            Reply({"error", "unreadable command"});
+            continue;
+        }
+        const std::string& command = fields[0];
+        const std::string argument = fields.size() > 1 ? fields[1] : std::string();
+        try {
+            if (command == "open") {
+                Reply({"ok", std::to_string(engine.open(argument))});
+            } else if (command == "count") {
+                Reply({"ok", std::to_string(engine.slideCount())});
+            } else if (command == "saveas") {
+                const bool facts = fields.size() > 2 && fields[2] == "facts";
+                Reply({"ok", std::to_string(engine.saveBitmaps(argument, facts))});
+            } else if (command == "close") {
+                engine.close();
+                Reply({"ok"});
+            } else if (command == "warm") {
+                engine.warm();
+                Reply({"ok"});
+            } else if (command == "quit") {
+                Reply({"ok"});
+                std::_Exit(0);
+            } else {
+                Reply({"error", "unknown command " + command});
+            }
+        } catch (const std::exception& error) {
+            Reply({"error", Describe(error)});
+        }
+    }
+    std::_Exit(0);
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+// The pre-initialised parent of engine processes: prepares a profile of its
+// own, loads LibreOffice with lok_preinit (no threads started, so it can
+// fork) and answers on standard input, a Unix socket:
+//   "fork" with a socket passed alongside: forks an engine that completes
+//       LibreOffice's start, warms with the built-in presentation, says
+//       "ready" on that socket and serves one presentation there; answers
+//       "ok" and the engine's process id;
+//   "reap" PID: kills that engine's process group, collects it and answers
+//       "ok" and its wait status;
+//   "quit", or the end of input: kills every engine and ends.
+// Engines end with the parent, and the parent with the program.
+[[noreturn]] void ServeAsParent(int slideHeight);
