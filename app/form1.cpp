@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -77,6 +80,7 @@ Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
     openWebPage = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     engineCheck = [](Prompts& prompts) { return CheckPowerPointInstalled(prompts); };
     endProgram = [] { EndProgram(); };
+    openVideo = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 
     createControls();
     jobList_ = new JobList(*listView1_, *prompts_, *this, this);
@@ -86,6 +90,7 @@ Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
     connectPushButtons();
     connectOptions();
     watchPointerAndFocus();
+    connectRowOutcomes();
 }
 
 Form1::~Form1() = default;
@@ -142,6 +147,9 @@ void Form1::createControls() {
     progressBar1_->setRange(0, 100);
     progressBar1_->setValue(0);
     progressBar1_->setText(QStringLiteral("Progress Bar"));
+    pushButton8_ = newButton(QStringLiteral("PushButton8"),
+                             QStringLiteral("Stop After This Presentation"), this);
+    pushButton8_->hide();
 
     for (QWidget* widget : {static_cast<QWidget*>(frame1_), static_cast<QWidget*>(frame3_),
                             static_cast<QWidget*>(frame4_), static_cast<QWidget*>(option1_),
@@ -156,8 +164,20 @@ void Form1::createControls() {
 }
 
 void Form1::layOutControls() {
-    auto* window = new QVBoxLayout(this);
-    window->setContentsMargins(twips(120), twips(120), twips(120), twips(125));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(twips(120), twips(120), twips(120), twips(125));
+    outer->setSpacing(0);
+    // On a screen too small for the whole window (a large scale factor) the
+    // controls above "Start Converting" scroll, so it and the progress bar stay in sight.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("Form1Scroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget(scroll);
+    auto* window = new QVBoxLayout(content);
+    window->setContentsMargins(0, 0, 0, 0);
     window->setSpacing(0);
     window->addWidget(listView1_, 1);
     window->addSpacing(twips(95));
@@ -223,15 +243,24 @@ void Form1::layOutControls() {
     pushButton7_->setFixedWidth(twips(600));
     folder->addWidget(pushButton7_);
     window->addWidget(frame3_);
-    window->addSpacing(twips(135));
+    scroll->setWidget(content);
+    // setWidget paints the content's background; the window's own shows through instead.
+    content->setAutoFillBackground(false);
+    outer->addWidget(scroll, 1);
+    outer->addSpacing(twips(135));
 
-    window->addWidget(pushButton2_);
-    window->addSpacing(twips(115));
-    window->addWidget(progressBar1_);
+    outer->addWidget(pushButton2_);
+    outer->addSpacing(twips(115));
+    auto* progressRow = new QHBoxLayout;
+    progressRow->setSpacing(twips(120));
+    progressRow->addWidget(progressBar1_, 1);
+    progressRow->addWidget(pushButton8_);
+    outer->addLayout(progressRow);
 
     for (QWidget* row : {static_cast<QWidget*>(pushButton1_), static_cast<QWidget*>(pushButton2_),
                          static_cast<QWidget*>(pushButton3_), static_cast<QWidget*>(pushButton4_),
-                         static_cast<QWidget*>(pushButton5_), static_cast<QWidget*>(progressBar1_)})
+                         static_cast<QWidget*>(pushButton5_), static_cast<QWidget*>(progressBar1_),
+                         static_cast<QWidget*>(pushButton8_)})
         row->setMinimumHeight(twips(405));
     option1_->setMinimumHeight(twips(255));
     option2_->setMinimumHeight(twips(255));
@@ -252,14 +281,7 @@ void Form1::connectPushButtons() {
     connect(pushButton4_, &QPushButton::clicked, jobList_, &JobList::PushButton4_Click);
     connect(pushButton5_, &QPushButton::clicked, jobList_, &JobList::PushButton5_Click);
     connect(pushButton7_, &QPushButton::clicked, this, &Form1::PushButton7_Click);
-}
-
-void Form1::PushButton2_Click() {
-    batch_->PushButton2_Click();
-}
-
-bool Form1::IsConverting() const {
-    return batch_->IsConverting();
+    connect(pushButton8_, &QPushButton::clicked, this, &Form1::PushButton8_Click);
 }
 
 void Form1::setProgramFolder(const QString& folder) {
@@ -269,6 +291,19 @@ void Form1::setProgramFolder(const QString& folder) {
 
 void Form1::setOpenFolder(std::function<void(const QString&)> openFolder) {
     jobList_->setOpenFolder(std::move(openFolder));
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (fitted_ || screen() == nullptr) return;
+    fitted_ = true;
+    // The window manager's title bar is not known before the window is mapped.
+    const QRect room = screen()->availableGeometry().adjusted(
+        0, 0, 0, -2 * style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    if (width() > room.width() || height() > room.height()) {
+        resize(qMin(width(), room.width()), qMin(height(), room.height()));
+        move(room.topLeft());
+    }
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -19,6 +19,7 @@ class JobList;
 class JobListView;
 class OptionButton;
 class TextProgressBar;
+class WidgetPrompts;
 class VideoControls;
 
 // The address the one-in-a-hundred start opens.
@@ -56,6 +57,7 @@ class Form1 : public QWidget, public Host {
     void setProgressMaximum(int maximum) override;
     void setProgressValue(int value) override;
     void setProgressText(const QString& text) override;
+    bool stopRequested() const override { return stopRequested_; }
 
     // Where the skin, the cursors and the samples are looked for.
     const QString& programFolder() const { return programFolder_; }
@@ -64,10 +66,11 @@ class Form1 : public QWidget, public Host {
     void setOpenFolder(std::function<void(const QString&)> openFolder);
 
     // What start-up and shut-down reach outside the window; tests replace them.
-    std::function<int()> randomNumber;             // 1..100
-    std::function<void(const QUrl&)> openWebPage;  // never waits
-    std::function<bool(Prompts&)> engineCheck;     // shows its own message when false
-    std::function<void()> endProgram;              // closing the window ends the program
+    std::function<int()> randomNumber;              // 1..100
+    std::function<void(const QUrl&)> openWebPage;   // never waits
+    std::function<bool(Prompts&)> engineCheck;      // shows its own message when false
+    std::function<void()> endProgram;               // closing the window ends the program
+    std::function<void(const QString&)> openVideo;  // a written row's video, in the user's player
 
     // Output options.
     void Option1_Click();
@@ -84,10 +87,15 @@ class Form1 : public QWidget, public Host {
     // "Start Converting".
     void PushButton2_Click();
     bool IsConverting() const;
+    // Ends the run once the row in hand is done; later rows stay unconverted.
+    void PushButton8_Click();
+    // What became of the row's presentation: its video opened, or its reports shown.
+    void showRowOutcome(int row);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     enum class PointerRole { Hand, Default, None };
@@ -97,6 +105,8 @@ class Form1 : public QWidget, public Host {
     void connectPushButtons();
     void connectOptions();
     void watchPointerAndFocus();
+    void connectRowOutcomes();
+    void runStarted();
     int twips(int value) const;
 
     void setOption(OptionButton* button, bool value);
@@ -104,12 +114,14 @@ class Form1 : public QWidget, public Host {
     void mouseMovedOver(QWidget* widget);
     void applyPointer();
 
-    std::unique_ptr<Prompts> ownPrompts_;
+    std::unique_ptr<WidgetPrompts> ownPrompts_;
     Prompts* prompts_ = nullptr;
     QString programFolder_;
     JobList* jobList_ = nullptr;
     std::unique_ptr<BatchConversion> batch_;
     int pointer_ = Default;
+    bool stopRequested_ = false;
+    bool fitted_ = false;  // to the screen, once, as it first shows
     std::optional<QCursor> handCursor_;
     QHash<QWidget*, PointerRole> pointerRoles_;
 
@@ -120,6 +132,7 @@ class Form1 : public QWidget, public Host {
     QPushButton* pushButton4_ = nullptr;
     QPushButton* pushButton5_ = nullptr;
     QPushButton* pushButton7_ = nullptr;
+    QPushButton* pushButton8_ = nullptr;  // stop after the row in hand; shown only during a run
     QGroupBox* frame1_ = nullptr;
     QGroupBox* frame3_ = nullptr;
     QGroupBox* frame4_ = nullptr;

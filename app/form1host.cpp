@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include "joblist/joblistview.h"
 
 #include "app/form1.h"
@@ -47,6 +48,11 @@ QString Form1::text2() const {
 void Form1::setPointer(int state) {
     pointer_ = state;
     applyPointer();
+    // A run shows the hourglass once it is past validation: from then on
+    // it may be stopped, and the rows forget the run before.
+    const bool running = state == Hourglass && IsConverting();
+    if (running && pushButton8_->isHidden()) runStarted();
+    pushButton8_->setVisible(running);
 }
 
 void Form1::applyPointer() {

@@ -14,8 +14,9 @@
 #include "app/textprogressbar.h"
 
 void Form1::watchPointerAndFocus() {
-    for (QWidget* w : std::initializer_list<QWidget*>{pushButton1_, pushButton2_, pushButton3_,
-                                                      pushButton4_, pushButton5_, pushButton7_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{pushButton1_, pushButton2_, pushButton3_, pushButton4_,
+                                         pushButton5_, pushButton7_, pushButton8_})
         pointerRoles_.insert(w, PointerRole::Hand);
     for (QWidget* w : std::initializer_list<QWidget*>{this, frame1_, frame3_, frame4_, label1_,
                                                       option1_, option2_, text1_, listView1_})

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Quillmoor: the window program. It takes no command line; the settings store
-// is its only configuration.
+// Quillmoor: the window program. It takes no command line but --version and
+// --help; the settings store is its only configuration.
 
 #include <QApplication>
 
+#include "app/commandline.h"
 #include "app/form1.h"
 #include "engine/interrupts.h"
 
 int main(int argc, char** argv) {
+    // Before QApplication, which needs a display.
+    if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmoor"));
     QApplication::setDesktopFileName(QStringLiteral("com.tervalko.Quillmoor"));

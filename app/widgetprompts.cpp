@@ -1,5 +1,6 @@
 #include "app/widgetprompts.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -78,4 +79,43 @@ QStringList WidgetPrompts::openFiles(const QString& title, const QStringList& fi
 
 int WidgetPrompts::compressionOptions(CompressOptions& options) {
     return ShowCompressionDialog(owner(), options);
+}
+
+int WidgetPrompts::compressionOptionsFor(const QString& videoPath, CompressOptions& options) {
+    if (runCompression_) {
+        options = *runCompression_;
+        return 1;
+    }
+    bool everyVideo = false;
+    const int result =
+        ShowCompressionDialogFor(owner(), videoPath, options, inRun_ ? &everyVideo : nullptr);
+    if (result == 1 && everyVideo) runCompression_ = options;
+    return result;
+}
+
+void WidgetPrompts::errorReport(const QString& text) {
+    if (reportsHidden_) return;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), DisplayText(text),
+                    QMessageBox::Ok, owner());
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (inRun_) {
+        // Owned by the box.
+        box.setCheckBox(
+            new QCheckBox(QStringLiteral("Don't show further reports during this run")));
+    }
+    box.exec();
+    reportsHidden_ = inRun_ && box.checkBox()->isChecked();
+}
+
+void WidgetPrompts::beginRun() {
+    inRun_ = true;
+    reportsHidden_ = false;
+    runCompression_.reset();
+}
+
+void WidgetPrompts::endRun() {
+    inRun_ = false;
+    reportsHidden_ = false;
+    runCompression_.reset();
 }

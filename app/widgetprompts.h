@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <optional>
 
 #include "util/prompts.h"
 
@@ -20,10 +21,20 @@ class WidgetPrompts : public Prompts {
     QString browseForFolder(const QString& prompt, const QString& start) override;
     QStringList openFiles(const QString& title, const QStringList& filters) override;
     int compressionOptions(CompressOptions& options) override;
+    int compressionOptionsFor(const QString& videoPath, CompressOptions& options) override;
+    void errorReport(const QString& text) override;
+
+    // Between these, the compression dialog and the error report offer to
+    // answer once for the rest of the run; a new run asks afresh.
+    void beginRun();
+    void endRun();
 
   private:
     // Dialogs centre on the window once it shows; before that they stand alone.
     QWidget* owner() const;
 
     QPointer<QWidget> owner_;
+    bool inRun_ = false;
+    bool reportsHidden_ = false;
+    std::optional<CompressOptions> runCompression_;
 };

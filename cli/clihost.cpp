@@ -1,14 +1,11 @@
 #include "cli/clihost.h"
 
-#include <unistd.h>
-
+#include "cli/progressline.h"
 #include "util/failure.h"
 #include "util/folderscan.h"
 
-CliHost::CliHost(FILE* out) : out_(out), live_(::isatty(::fileno(out)) != 0) {}
-
-CliHost::~CliHost() {
-    if (shown_) std::fputc('\n', out_);
+CliHost::CliHost(ProgressLine* line) : line_(line) {
+    clock_.start();
 }
 
 void CliHost::yield() {
@@ -26,24 +23,45 @@ bool CliHost::option(int number) const {
 }
 
 void CliHost::setProgressMaximum(int maximum) {
-    maximum_ = maximum;
-    show();
+    pendingMaximum_ = maximum;
 }
 
 void CliHost::setProgressValue(int value) {
-    value_ = value;
-    show();
+    if (pendingMaximum_ >= 0 && value == 0) {
+        frames_ = pendingMaximum_;
+        frame_ = 0;
+    } else if (frames_ > 0 && pendingMaximum_ < 0) {
+        frame_ = value;
+    }
+    pendingMaximum_ = -1;
+    // Frames come fast: a few redraws a second are enough.
+    if (frame_ > 0 && (frame_ == frames_ || clock_.elapsed() - shownAt_ >= 100)) show();
 }
 
 void CliHost::setProgressText(const QString& text) {
-    text_ = text;
+    static const QString processing = QStringLiteral("Processing: ");
+    frames_ = 0;
+    frame_ = 0;
+    if (!text.startsWith(processing)) {
+        // The run is over: the window's resting text is not progress.
+        if (line_ != nullptr) line_->clear();
+        return;
+    }
+    ++row_;
+    name_ = text.mid(processing.size());
     show();
 }
 
 void CliHost::show() {
-    if (!live_) return;
-    const QString label = text_.isEmpty() ? QStringLiteral("Frames") : text_;
-    std::fprintf(out_, "\r\033[K%s %d/%d", label.toLocal8Bit().constData(), value_, maximum_);
-    std::fflush(out_);
-    shown_ = true;
+    if (line_ == nullptr || !line_->live()) return;
+    shownAt_ = clock_.elapsed();
+    const qint64 seconds = shownAt_ / 1000;
+    QString text;
+    if (row_ > 0) text = QStringLiteral("[%1/%2] %3").arg(row_).arg(rows.size()).arg(name_);
+    if (frames_ > 0) {
+        if (!text.isEmpty()) text += QStringLiteral("  ");
+        text += QStringLiteral("frame %1/%2").arg(frame_).arg(frames_);
+    }
+    text += QStringLiteral("  %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    line_->show(text);
 }

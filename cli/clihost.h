@@ -1,17 +1,19 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
-#include <cstdio>
 
 #include "util/host.h"
 
-// The window's part without a window: rows and options as given, progress
-// printed to stderr when it is a terminal.
+class ProgressLine;
+
+// The window's part without a window: rows and options as given, progress on
+// the terminal's progress line (when there is one): the row in hand of all,
+// its file name, the frames written of its video and the time so far.
 class CliHost : public Host {
   public:
-    explicit CliHost(FILE* out = stderr);
-    ~CliHost() override;
+    explicit CliHost(ProgressLine* line = nullptr);
 
     void yield() override;
     int rowCount() const override { return int(rows.size()); }
@@ -35,11 +37,15 @@ class CliHost : public Host {
   private:
     void show();
 
-    FILE* out_;
-    bool live_;
-    bool shown_ = false;
+    ProgressLine* line_;
+    QElapsedTimer clock_;
+    qint64 shownAt_ = -1;
     int pointer_ = Default;
-    int maximum_ = 100;
-    int value_ = 0;
-    QString text_;
+    int row_ = 0;
+    QString name_;
+    // The writer announces its frame count with a maximum followed by 0; the
+    // window's row percentages are not frames and are not shown.
+    int pendingMaximum_ = -1;
+    int frames_ = 0;
+    int frame_ = 0;
 };

@@ -1,6 +1,11 @@
 #include "cli/cliprompts.h"
 
+#include <utility>
+
+#include "cli/progressline.h"
+
 void CliPrompts::print(const QString& text) {
+    if (line != nullptr) line->clear();
     // Message texts break lines the Windows way; a terminal wants "\n".
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
@@ -11,7 +16,20 @@ void CliPrompts::print(const QString& text) {
 
 void CliPrompts::message(const QString& text, Icon, const QString& title) {
     messages_ << text;
-    print(title.isEmpty() ? text : title + QStringLiteral(": ") + text);
+    const QString shown = title.isEmpty() ? text : title + QStringLiteral(": ") + text;
+    if (holding && !verbose)
+        held_ << shown;
+    else
+        print(shown);
+}
+
+void CliPrompts::errorReport(const QString& text) {
+    messages_ << text;
+    if (verbose) print(QStringLiteral("Application Error: ") + text);
+}
+
+QStringList CliPrompts::takeHeld() {
+    return std::exchange(held_, {});
 }
 
 bool CliPrompts::askYesNo(const QString& text, Icon, const QString&) {

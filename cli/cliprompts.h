@@ -5,8 +5,11 @@
 
 #include "util/prompts.h"
 
+class ProgressLine;
+
 // Prompts without a window: messages go to stderr, questions get the answers
-// given on the command line (or "cancel" when none was given).
+// given on the command line (or "cancel" when none was given). Error reports
+// are printed only when verbose: the run keeps them with their rows.
 class CliPrompts : public Prompts {
   public:
     explicit CliPrompts(FILE* out = stderr) : out_(out) {}
@@ -18,6 +21,17 @@ class CliPrompts : public Prompts {
     QString browseForFolder(const QString& prompt, const QString& start) override;
     QStringList openFiles(const QString& title, const QStringList& filters) override;
     int compressionOptions(CompressOptions& options) override;
+    void errorReport(const QString& text) override;
+
+    // The window's full report format, as each failure happens.
+    bool verbose = false;
+    // While holding, messages wait (see takeHeld) instead of printing: a
+    // failed row is told in one line, by its first reason.
+    bool holding = false;
+    // Cleared before anything is printed.
+    ProgressLine* line = nullptr;
+    // The messages held since the last call, in order.
+    QStringList takeHeld();
 
     // The compression dialog's answer: these options, confirmed.
     CompressOptions compression;
@@ -32,4 +46,5 @@ class CliPrompts : public Prompts {
 
     FILE* out_;
     QStringList messages_;
+    QStringList held_;
 };

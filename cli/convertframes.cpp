@@ -9,6 +9,7 @@
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
+#include "cli/progressline.h"
 #include "cli/reportvideo.h"
 #include "engine/staging.h"
 #include "platform/avifile/avifile.h"
@@ -74,6 +75,7 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
     }
     AVIFileExit();
     KillFile(scratch);
+    if (prompts.line != nullptr) prompts.line->clear();
     ReportVideo(output, outcome);
     return outcome.complete() ? 0 : 1;
 }

@@ -49,15 +49,21 @@ constexpr Option options[] = {
     {"quality", "Q", "Compression quality 1 to 100 (0: the compressor's default)."},
     {"keyframe", "N", "A key frame every N frames (default 1: every frame)."},
     {"kbps", "N", "Data rate limit in kilobits per second (0: none)."},
+    {"verbose", nullptr,
+     "Print every failure in the window's full report format as it happens, besides the one line for each failed presentation."},
+    {"report", "FILE.json",
+     "Write the run as JSON: each presentation's outcome, videos, reasons, slides and seconds, and the totals."},
     {"list-codecs", nullptr,
      "Print the compressors on offer, one a line (for --container, default avi)."},
-    {"help", nullptr, "Print this help."},
+    {"help", nullptr, "Print this help (also -h)."},
     {"version", nullptr, "Print the version and those of the FFmpeg libraries and LibreOffice."},
 };
 
 void addOptions(QCommandLineParser& parser) {
     for (const Option& option : options) {
-        QCommandLineOption added(QLatin1String(option.name), QString::fromUtf8(option.help));
+        QStringList names{QLatin1String(option.name)};
+        if (names.first() == QLatin1String("help")) names.prepend(QStringLiteral("h"));
+        QCommandLineOption added(names, QString::fromUtf8(option.help));
         if (option.valueName != nullptr) added.setValueName(QLatin1String(option.valueName));
         parser.addOption(added);
     }
@@ -111,11 +117,18 @@ QString ConvertUsage() {
         "the settings the window stored; no dialog is ever shown.\n\nOptions:\n");
     for (const Option& option : options) {
         QString left = QStringLiteral("  --") + QLatin1String(option.name);
+        if (qstrcmp(option.name, "help") == 0) left = QStringLiteral("  -h, --help");
         if (option.valueName != nullptr) left += QLatin1Char(' ') + QLatin1String(option.valueName);
         text += left.leftJustified(24) + QLatin1Char(' ') + QString::fromUtf8(option.help) +
                 QLatin1Char('\n');
     }
     return text;
+}
+
+QString UsageErrorText(const QString& problem) {
+    QString line = problem;
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return QStringLiteral("quillmoor-convert: %1\nTry 'quillmoor-convert --help'.\n").arg(line);
 }
 
 QString CodecNameFor(const QString& text, VideoContainer container) {
@@ -172,9 +185,9 @@ bool readCompression(const QCommandLineParser& parser, ConvertRequest& request) 
     if (request.codecGiven) {
         compression.codec = CodecNameFor(parser.value(QStringLiteral("codec")), container);
         if (compression.codec.isEmpty()) {
-            request.error = QStringLiteral("Unknown codec \"%1\" for %2; these are on offer:\n  %3")
+            request.error = QStringLiteral("Unknown codec \"%1\" for %2 (on offer: %3)")
                                 .arg(parser.value(QStringLiteral("codec")), ContainerKey(container),
-                                     AvailableCodecNames(container).join(QStringLiteral("\n  ")));
+                                     AvailableCodecNames(container).join(QStringLiteral(", ")));
             return false;
         }
     } else if (const CodecEntry* fallback = FindCodec(QString(), compression.container)) {
@@ -257,7 +270,7 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
         return request;
     }
     if (!refuseOthers(parser,
-                      {"combine", "separate", "output-dir", "beside", "samples", "jobs",
+                      {"combine", "separate", "output-dir", "beside", "samples", "jobs", "report",
                        "use-timings", "skip-hidden", "subtitles"},
                       "a --frames run", request.error))
         return request;
@@ -308,6 +321,11 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     }
     request.action =
         samples ? ConvertRequest::Action::Samples : ConvertRequest::Action::Presentations;
+    request.reportFile = parser.value(QStringLiteral("report"));
+    if (parser.isSet(QStringLiteral("report")) && request.reportFile.isEmpty()) {
+        request.error = QStringLiteral("--report needs a file name");
+        return request;
+    }
     if (parser.isSet(QStringLiteral("combine"))) request.mode = ConvertRequest::Mode::Combine;
     if (parser.isSet(QStringLiteral("separate"))) request.mode = ConvertRequest::Mode::Separate;
     if (parser.isSet(QStringLiteral("beside")))
@@ -376,6 +394,7 @@ ConvertRequest ParseConvertArguments(const QStringList& arguments) {
         if (readContainer(parser, request)) request.action = ConvertRequest::Action::ListCodecs;
         return request;
     }
+    request.verbose = parser.isSet(QStringLiteral("verbose"));
     if (!readContainer(parser, request) || !readCompression(parser, request) ||
         !readSlideOptions(parser, request))
         return request;

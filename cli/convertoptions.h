@@ -40,6 +40,9 @@ struct ConvertRequest {
     QString outputFolder;   // with Destination::Folder
     QString frameRateText;  // --fps as given (checked); empty: the stored "Delay"
     SlideOptions slides;    // --use-timings, --skip-hidden, --subtitles
+
+    bool verbose = false;  // every failure in the window's full report format
+    QString reportFile;    // not empty: the run as JSON, written there
 };
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments);
@@ -55,6 +58,9 @@ struct ChosenCompression {
 ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOptions& remembered);
 
 QString ConvertUsage();
+
+// What a usage error prints: the problem on one line, then where help is.
+QString UsageErrorText(const QString& problem);
 
 // The dialog's name for what a user typed: a name `container` offers, in any
 // case, or the encoder's own name ("mjpeg", "libx264", ...); "" when nothing matches.

@@ -1,14 +1,20 @@
 #include "cli/convertpresentations.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
 #include <cstdio>
 #include <functional>
 
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
+#include "cli/progressline.h"
 #include "cli/reportvideo.h"
+#include "cli/runreport.h"
 #include "engine/batchconversion.h"
 #include "joblist/droppedfiles.h"
 #include "platform/avifile/compressoptions.h"
@@ -31,6 +37,102 @@ OptionButtons storedOptions() {
                          describeCurrentException().toLocal8Bit().constData());
         }
     });
+}
+
+RowAccount accountOf(const RowResult& row, const QStringList& messages) {
+    RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds};
+    const bool written = !row.keptVideo().isEmpty();
+    // A video lacking frames is kept, though its row failed.
+    if (written) account.videos << row.video->path;
+    QList<StepReport> reports = row.reports;
+    if (row.video && !row.stepFailed) reports << row.video->reports;
+    for (const StepReport& report : reports) account.reasons << OneLine(report.description);
+    for (const QString& message : messages) account.reasons << OneLine(message);
+    if (account.reasons.isEmpty() && account.outcome != RowResult::Outcome::Written)
+        account.reasons << (account.outcome == RowResult::Outcome::NotConverted
+                                ? QStringLiteral("no slides were exported")
+                            : written ? QStringLiteral("written without the frames %1")
+                                            .arg(row.video->outcome.missingFrames.join(", "))
+                                      : QStringLiteral("the video was not written"));
+    return account;
+}
+
+void printLine(CliPrompts& prompts, const QString& path, const QString& text) {
+    if (prompts.line != nullptr) prompts.line->clear();
+    std::fprintf(stderr, "quillmoor-convert: %s: %s\n", path.toLocal8Bit().constData(),
+                 text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// A failed row is told once, by its first reason: what follows from it (a
+// presentation that never opened cannot be saved or closed) is left out.
+// Other rows pass on what they were told, one line each.
+void tell(CliPrompts& prompts, const RowAccount& account) {
+    if (account.outcome == RowResult::Outcome::Written) {
+        for (const QString& reason : account.reasons) printLine(prompts, account.input, reason);
+    } else {
+        printLine(prompts, account.input, account.reasons.value(0));
+    }
+}
+
+bool writeReport(const QString& file, const QList<RowAccount>& rows, double seconds) {
+    QSaveFile out(file);
+    if (out.open(QIODevice::WriteOnly) && out.write(RunReportJson(rows, seconds)) >= 0 &&
+        out.commit())
+        return true;
+    std::fprintf(stderr, "quillmoor-convert: %s: the report cannot be written: %s\n",
+                 file.toLocal8Bit().constData(), out.errorString().toLocal8Bit().constData());
+    return false;
+}
+
+// Runs the batch, telling each video as it is complete and each failed row as
+// it is done (a combined video's rows when it is), then the report.
+int RunAndTell(BatchConversion& batch, CliHost& host, CliPrompts& prompts,
+               const QString& reportFile) {
+    QElapsedTimer clock;
+    clock.start();
+    QHash<int, QStringList> rowMessages;
+    QSet<int> told;
+    batch.rowFinished = [&](const RowResult& row) {
+        rowMessages[row.row] = prompts.takeHeld();
+        // A combined video is still to come for the rows that did not fail.
+        if (!row.stepFailed && !row.video) return;
+        tell(prompts, accountOf(row, rowMessages[row.row]));
+        told.insert(row.row);
+    };
+    batch.videoFinished = [&](const VideoResult& video) {
+        if (prompts.line != nullptr) prompts.line->clear();
+        ReportVideo(video.path, video.outcome);
+    };
+    prompts.holding = true;
+    batch.PushButton2_Click();
+    prompts.holding = false;
+
+    QStringList left = prompts.takeHeld();
+    left.removeAll(QStringLiteral("Done."));
+    QList<RowAccount> accounts;
+    for (const RowResult& row : batch.rowResults()) {
+        // What the combined video's writer said belongs to every row in it.
+        const QStringList messages =
+            rowMessages.value(row.row) + (told.contains(row.row) ? QStringList() : left);
+        accounts << accountOf(row, messages);
+        if (!told.contains(row.row)) tell(prompts, accounts.last());
+    }
+    if (batch.rowResults().isEmpty() || !batch.lastRunStarted())
+        for (const QString& message : left) prompts.message(message);
+    for (int row = int(accounts.size()) + 1; row <= host.rowCount(); ++row)
+        accounts << RowAccount{host.rows.at(row - 1),
+                               RowResult::Outcome::NotConverted,
+                               {},
+                               {QStringLiteral("the run did not reach it")},
+                               0,
+                               0};
+
+    bool reported = true;
+    if (!reportFile.isEmpty())
+        reported = writeReport(reportFile, accounts, clock.elapsed() / 1000.0);
+    if (!batch.lastRunStarted()) return 1;
+    return batch.failures().isEmpty() && reported ? 0 : 1;
 }
 
 // Fills the window's controls from the request and the store; says why the run
@@ -112,11 +214,5 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
         host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
     }
 
-    batch.PushButton2_Click();
-    if (!batch.lastRunStarted()) return 1;
-    for (const VideoResult& video : batch.videos()) ReportVideo(video.path, video.outcome);
-    const QStringList failures = batch.failures();
-    for (const QString& failed : failures)
-        std::fprintf(stderr, "Failed: %s\n", failed.toLocal8Bit().constData());
-    return failures.isEmpty() ? 0 : 1;
+    return RunAndTell(batch, host, prompts, request.reportFile);
 }

@@ -6,6 +6,7 @@
 #include "cli/convertframes.h"
 #include "cli/convertoptions.h"
 #include "cli/convertpresentations.h"
+#include "cli/progressline.h"
 #include "cli/versioninfo.h"
 #include "engine/interrupts.h"
 #include "platform/avifile/codeclist.h"
@@ -16,8 +17,7 @@ int main(int argc, char** argv) {
 
     const ConvertRequest request = ParseConvertArguments(app.arguments());
     if (!request.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n\n%s", request.error.toLocal8Bit().constData(),
-                     ConvertUsage().toLocal8Bit().constData());
+        std::fputs(UsageErrorText(request.error).toLocal8Bit().constData(), stderr);
         return 2;
     }
     switch (request.action) {
@@ -33,15 +33,21 @@ int main(int argc, char** argv) {
                 std::printf("%s\n", name.toLocal8Bit().constData());
             return 0;
         case ConvertRequest::Action::Frames: {
-            CliHost host;
+            ProgressLine line(stderr);
+            CliHost host(&line);
             CliPrompts prompts;
+            prompts.line = &line;
+            prompts.verbose = request.verbose;
             prompts.compression = request.compression;
             return ConvertFrames(request, host, prompts);
         }
         case ConvertRequest::Action::Presentations:
         case ConvertRequest::Action::Samples: {
-            CliHost host;
+            ProgressLine line(stderr);
+            CliHost host(&line);
             CliPrompts prompts;
+            prompts.line = &line;
+            prompts.verbose = request.verbose;
             return ConvertPresentations(request, host, prompts);
         }
     }

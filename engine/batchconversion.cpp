@@ -115,6 +115,7 @@ HelperOptions BatchConversion::runEngineOptions() const {
 }
 
 void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path) {
+    rowClock_.start();
     trap.step(firstStep, [&] {
         const int rows = host_.rowCount();
         if (rows <= 0) throw Failure(QStringLiteral("Division by zero"));
@@ -151,7 +152,8 @@ QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
                                         const QString& outputPath) {
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
-    VideoResult video{outputs_.free(outputPath), AviOutcome()};
+    VideoResult video{outputs_.free(outputPath), AviOutcome(), {}};
+    const int before = trap.failures();
     trap.step(firstStep, [&] {
         if (video_.slides.any()) {
             const FrameTiming otherwise =
@@ -177,13 +179,39 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
                                                    video.path, TextToInteger16(host_.text1()));
     });
     if (video.outcome.kind == AviOutcome::Written) outputs_.markWritten(video.path);
+    video.reports = trap.reports().mid(before);
     videos_ << video;
+    if (videoFinished) videoFinished(video);
     return video;
 }
 
-void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
+void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int row,
+                                const QString& path, int slides,
                                 const std::optional<VideoResult>& video) {
-    rows_ << RowResult{path, trap.failures() != failuresBefore, video};
+    RowResult result{path,
+                     trap.failures() != failuresBefore,
+                     video,
+                     row,
+                     slides,
+                     rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
+                     trap.reports().mid(failuresBefore)};
+    rows_ << result;
+    if (rowFinished) rowFinished(result);
+}
+
+RowResult::Outcome RowResult::outcome() const {
+    if (succeeded()) return Outcome::Written;
+    if (stepFailed || (video && video->outcome.kind != AviOutcome::Cancelled))
+        return Outcome::Failed;
+    return Outcome::NotConverted;
+}
+
+int SlidesOf(const Presentation& presentation) {
+    try {
+        return presentation.SlideCount();
+    } catch (...) {
+        return 0;
+    }
 }
 
 QStringList BatchConversion::failures() const {
@@ -205,7 +233,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         rowEngines.emplace(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
     lookAhead(engines, 1, rows);
     QString path;
-    for (int row = 1; row <= rows; ++row) {
+    for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
         trap.step(120, [&] { host_.yield(); });
         trap.step(122, [&] { path = host_.rowText(row); });
@@ -218,17 +246,18 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         trap.step(132, [&] { application = OpenInPowerPoint(engines, row, path); });
         lookAhead(engines, row + 1, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
-        QList<SlideFact> slides;
+        QList<SlideFact> facts;
         trap.step(136,
-                  [&] { slides = exportSlides(presentation, ExportTarget(t), ExportFolder(t)); });
+                  [&] { facts = exportSlides(presentation, ExportTarget(t), ExportFolder(t)); });
+        const int slides = SlidesOf(presentation);
         trap.step(148, [&] { presentation.Close(); });
         trap.step(150, [&] { application.Quit(); });
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
-        staged_.stage(runningSlideNumber, slides);
+        staged_.stage(runningSlideNumber, facts);
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
-        recordRow(trap, before, path, std::nullopt);
+        recordRow(trap, before, row, path, slides, std::nullopt);
     }
     // Every row is exported: no engine waits while the video is written.
     rowEngines.reset();
@@ -248,6 +277,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
             });
         }
         const VideoResult video = writeVideo(trap, 188, t, outputPath);
+        // Every row's slides are in the one video: it is each row's outcome.
         for (RowResult& row : rows_) row.video = video;
         trap.step(190, [&] { AVIFileExit(); });
     }
@@ -260,7 +290,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     EngineRows engines(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
     lookAhead(engines, 1, rows);
     QString path;
-    for (int row = 1; row <= rows; ++row) {
+    for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
         trap.step(202, [&] { host_.yield(); });
         trap.step(204, [&] { path = host_.rowText(row); });
@@ -277,6 +307,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(226, [&] {
             staged_.stage(1, exportSlides(presentation, FrameTarget(t), FrameFolder(t)));
         });
+        const int slides = SlidesOf(presentation);
 
         std::optional<VideoResult> video;
         if (trap.test(238, [&] { return FirstFrameExists(t); })) {
@@ -300,6 +331,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(260, [&] { application = Application(); });
         lookAhead(engines, row + 1, rows);
         trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, path, video);
+        recordRow(trap, before, row, path, slides, video);
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -10,18 +12,21 @@
 #include "engine/stagedslides.h"
 #include "platform/office/client/officeclient.h"
 #include "util/prompts.h"
+#include "util/steptrap.h"
 #include "video/createavifrombitmaps.h"
 
 class EngineParent;
 class EngineRows;
 class Presentation;
 class Host;
-class StepTrap;
+class Presentation;
 
 // What became of one video of a run: its final path (" (2)" included) and the writer's outcome.
 struct VideoResult {
     QString path;
     AviOutcome outcome;
+    // Failures reported at the writer's own step.
+    QList<StepReport> reports;
 };
 
 // What became of one row: whether a step of its own work failed (and was
@@ -30,8 +35,24 @@ struct RowResult {
     QString path;
     bool stepFailed = false;
     std::optional<VideoResult> video;
+    int row = 0;     // its place in the list when its turn came
+    int slides = 0;  // as the engine counted them; 0 when it never opened
+    double seconds = 0;
+    // Its failures in the order they were reported, the first one the cause.
+    QList<StepReport> reports;
     // A presentation succeeded when its video was written with all its frames.
     bool succeeded() const { return !stepFailed && video && video->outcome.complete(); }
+    // The video holding this row's slides, kept also when it lacks frames; ""
+    // when nothing was written or a step of the row failed (its slides are not in it).
+    QString keptVideo() const {
+        return !stepFailed && video && video->outcome.kind == AviOutcome::Written ? video->path
+                                                                                  : QString();
+    }
+    enum class Outcome { Written, Failed, NotConverted };
+    // Failed when a step failed or its video failed or lacks frames; not
+    // converted when nothing was written and nothing failed (no slides, or the
+    // dialog was cancelled).
+    Outcome outcome() const;
 };
 
 // What "Start Converting" does: every job-list row in list order becomes
@@ -66,6 +87,10 @@ class BatchConversion {
     // Presentations of the last run that did not end in a written video.
     QStringList failures() const;
 
+    // Told as each row is done and as each video is done, while the run goes on.
+    std::function<void(const RowResult&)> rowFinished;
+    std::function<void(const VideoResult&)> videoFinished;
+
   private:
     void runCombined(StepTrap& trap, const QString& t);
     void runSeparate(StepTrap& trap, const QString& t);
@@ -73,8 +98,8 @@ class BatchConversion {
     VideoResult writeVideo(StepTrap& trap, int firstStep, const QString& t,
                            const QString& outputPath);
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
-    void recordRow(const StepTrap& trap, int failuresBefore, const QString& path,
-                   const std::optional<VideoResult>& video);
+    void recordRow(const StepTrap& trap, int failuresBefore, int row, const QString& path,
+                   int slides, const std::optional<VideoResult>& video);
     // The engine's options for a run: its slide height, and the slides' facts when needed.
     HelperOptions runEngineOptions() const;
     // Exports the row's slides to `target` (into `folder`) and, when the run needs
@@ -101,4 +126,8 @@ class BatchConversion {
     // The host's video settings as the run in hand started with them.
     VideoSettings video_;
     std::optional<FrameTiming> runTiming_;
+    QElapsedTimer rowClock_;
 };
+
+// The slides of an open presentation, 0 when none is open.
+int SlidesOf(const Presentation& presentation);

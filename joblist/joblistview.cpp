@@ -144,6 +144,11 @@ void JobListView::ListView1_MouseMove(const QPoint& position) {
     const QString draggedText = dragged->text(0);
     dragged->setText(0, under->text(0));
     under->setText(0, draggedText);
+    for (int role : OutcomeRoles) {
+        const QVariant draggedData = dragged->data(0, role);
+        dragged->setData(0, role, under->data(0, role));
+        under->setData(0, role, draggedData);
+    }
     setCurrentItem(under);
     draggedItem_ = QPersistentModelIndex(indexFromItem(under));
     scrollAlong(indexOfTopLevelItem(under), position.y());

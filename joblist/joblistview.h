@@ -20,6 +20,9 @@ class JobListView : public QTreeWidget, public RowSource {
   public:
     explicit JobListView(QWidget* parent = nullptr);
 
+    // Item data that says what became of a row's path; it moves with the text.
+    static constexpr int OutcomeRoles[] = {Qt::UserRole, Qt::DecorationRole, Qt::ToolTipRole};
+
     // The window whose pointer doubles as the busy flag. Without one the list
     // never counts as busy.
     void setHost(Host* host) { host_ = host; }

@@ -30,4 +30,7 @@ class Host : public RowSource {
     virtual void setProgressMaximum(int maximum) = 0;
     virtual void setProgressValue(int value) = 0;
     virtual void setProgressText(const QString& text) = 0;
+
+    // Whether the user asked the run to stop once the row in hand is done.
+    virtual bool stopRequested() const { return false; }
 };

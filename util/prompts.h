@@ -30,4 +30,14 @@ class Prompts {
     // Compression dialog for one video file, offering the compressors of
     // options.container: 1 on OK (options filled, container kept), 0 on cancel.
     virtual int compressionOptions(CompressOptions& options) = 0;
+    // The same for the video about to be written at `videoPath`, which the window names.
+    virtual int compressionOptionsFor(const QString& videoPath, CompressOptions& options) {
+        (void)videoPath;
+        return compressionOptions(options);
+    }
+    // The error report of a failed step, in its one format. The window may
+    // leave later reports of a run unshown at the user's wish; callers keep them.
+    virtual void errorReport(const QString& text) {
+        message(text, Icon::Exclamation, QStringLiteral("Application Error"));
+    }
 };

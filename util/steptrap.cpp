@@ -26,11 +26,10 @@ QString ErrorReportText(const QString& description, const QString& locationTag, 
 
 void ShowErrorReport(Prompts& prompts, const QString& description, const QString& locationTag,
                      int step) {
-    prompts.message(ErrorReportText(description, locationTag, step), Prompts::Icon::Exclamation,
-                    QStringLiteral("Application Error"));
+    prompts.errorReport(ErrorReportText(description, locationTag, step));
 }
 
 void StepTrap::report() {
-    ++failures_;
-    ShowErrorReport(prompts_, describeCurrentException(), locationTag_, current_);
+    reports_.append({current_, describeCurrentException()});
+    ShowErrorReport(prompts_, reports_.last().description, locationTag_, current_);
 }

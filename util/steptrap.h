@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <utility>
 
@@ -13,6 +14,12 @@ inline constexpr const char* SupportEmail = "support@quillmoor.invalid";
 QString ErrorReportText(const QString& description, const QString& locationTag, int step);
 void ShowErrorReport(Prompts& prompts, const QString& description, const QString& locationTag,
                      int step);
+
+// One trapped failure: the step that failed and what the failure said.
+struct StepReport {
+    int step = 0;
+    QString description;
+};
 
 // Runs the numbered steps of one reporting operation. A step that fails is
 // reported and skipped; a test that fails is reported and counts as passed, so
@@ -45,7 +52,9 @@ class StepTrap {
 
     int current() const { return current_; }
     // How many failures this operation has reported so far.
-    int failures() const { return failures_; }
+    int failures() const { return int(reports_.size()); }
+    // Every failure reported so far, in order, kept whether or not the user saw it.
+    const QList<StepReport>& reports() const { return reports_; }
     const QString& locationTag() const { return locationTag_; }
     Prompts& prompts() { return prompts_; }
 
@@ -55,5 +64,5 @@ class StepTrap {
     Prompts& prompts_;
     QString locationTag_;
     int current_ = 0;
-    int failures_ = 0;
+    QList<StepReport> reports_;
 };

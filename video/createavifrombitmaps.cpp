@@ -71,7 +71,7 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
 
     CompressOptions options;
     options.container = ContainerForPath(outputPath);
-    status = prompts.compressionOptions(options);
+    status = prompts.compressionOptionsFor(outputPath, options);
     if (status == 0) outcome.kind = AviOutcome::Cancelled;
     if (status != 1) return status;
     // A planned slide is one picture and its repeats: the picture is a key frame.

@@ -1,7 +1,10 @@
 #include "platform/avifile/compressiondialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -56,8 +59,19 @@ CompressionDialog::CompressionDialog(const CompressOptions& initial, QWidget* pa
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    video_ = new QLabel(this);
+    video_->setObjectName(QStringLiteral("video"));
+    video_->setTextFormat(Qt::PlainText);
+    video_->hide();
+    forEveryVideo_ =
+        new QCheckBox(QStringLiteral("Use these settings for every video of this run"), this);
+    forEveryVideo_->setObjectName(QStringLiteral("forEveryVideo"));
+    forEveryVideo_->hide();
+
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(video_);
     layout->addLayout(form);
+    layout->addWidget(forEveryVideo_);
     layout->addWidget(buttons);
 
     connect(codec_, &QComboBox::currentIndexChanged, this, [this] { codecChanged(); });
@@ -88,10 +102,36 @@ CompressOptions CompressionDialog::options() const {
     return chosen;
 }
 
-int ShowCompressionDialog(QWidget* parent, CompressOptions& options) {
+void CompressionDialog::setVideoPath(const QString& path) {
+    const QFileInfo file(path);
+    // The name first: a long folder must not push it out of sight.
+    video_->setText(QStringLiteral("Video: %1\nIn: %2")
+                        .arg(file.fileName(), QDir::toNativeSeparators(file.path())));
+    video_->setToolTip(path);
+    video_->show();
+}
+
+void CompressionDialog::offerForEveryVideo() {
+    forEveryVideo_->setChecked(false);
+    forEveryVideo_->show();
+}
+
+bool CompressionDialog::forEveryVideo() const {
+    return !forEveryVideo_->isHidden() && forEveryVideo_->isChecked();
+}
+
+int ShowCompressionDialogFor(QWidget* parent, const QString& videoPath, CompressOptions& options,
+                             bool* everyVideo) {
     CompressionDialog dialog(LoadCompressOptions(options.container), parent);
+    if (!videoPath.isEmpty()) dialog.setVideoPath(videoPath);
+    if (everyVideo != nullptr) dialog.offerForEveryVideo();
     if (dialog.exec() != QDialog::Accepted) return 0;
     options = dialog.options();
     SaveCompressOptions(options);
+    if (everyVideo != nullptr) *everyVideo = dialog.forEveryVideo();
     return 1;
+}
+
+int ShowCompressionDialog(QWidget* parent, CompressOptions& options) {
+    return ShowCompressionDialogFor(parent, QString(), options, nullptr);
 }

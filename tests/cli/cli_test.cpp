@@ -65,9 +65,9 @@ TEST(ConvertArguments, RefusesWhatItCannotDoWithAReason) {
         {"--frames f --fps x --output o.avi", fps},
         {"--frames f --fps 40000 --output o.avi", fps},
         {"--frames f --fps 2 --output o.avi --codec indeo",
-         "Unknown codec \"indeo\" for avi; these are on offer:\n  Full Frames (Uncompressed)\n  Motion JPEG"},
+         "Unknown codec \"indeo\" for avi (on offer: Full Frames (Uncompressed), Motion JPEG"},
         {"--frames f --fps 2 --output o.mp4 --codec ffv1",
-         "Unknown codec \"ffv1\" for mp4; these are on offer:\n  H.264\n  MPEG-4 part 2"},
+         "Unknown codec \"ffv1\" for mp4 (on offer: H.264, MPEG-4 part 2"},
         {"--frames f --fps 2 --output o.avi --container mp4",
          "--container does not apply to --frames: the extension of --output chooses"},
         {"--container mov a.pptx", "--container takes avi, mp4 or mkv"},
@@ -218,7 +218,7 @@ TEST(ConvertCommand, SaysWhatWentWrongAndEndsWithAFailureStatus) {
 
     const ConvertRun usage = RunConvert({"--fps", "1"});
     EXPECT_EQ(usage.exitCode, 2);
-    EXPECT_TRUE(usage.err.contains(QStringLiteral("Usage: quillmoor-convert")));
+    EXPECT_TRUE(usage.err.endsWith(QStringLiteral("\nTry 'quillmoor-convert --help'.\n")));
 
     const ConvertRun list = RunConvert({"--list-codecs"});
     EXPECT_EQ(list.exitCode, 0);

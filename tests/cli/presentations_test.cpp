@@ -96,8 +96,10 @@ TEST(ConvertCommand, ConvertsPresentationsWithTheStoredOptionsAndNamesFailures) 
 
     const ConvertRun run = RunConvert({dir.filePath(QStringLiteral("decks")), missing}, dir.path());
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Failed: ") + missing)) << run.err.toStdString();
-    EXPECT_FALSE(run.err.contains(QStringLiteral("Failed: ") + inner));
+    EXPECT_TRUE(
+        run.err.contains(QStringLiteral("quillmoor-convert: ") + missing + QStringLiteral(": ")))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(QStringLiteral("quillmoor-convert: ") + inner));
     EXPECT_EQ(run.out, QStringLiteral("Written: ") + inner + QStringLiteral("three.avi\n") +
                            QStringLiteral("Written: ") + inner + QStringLiteral("wide.avi\n"));
     const DecodedVideo video = DecodeVideo(inner + QStringLiteral("three.avi"), false);

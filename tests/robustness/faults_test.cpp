@@ -98,7 +98,9 @@ TEST(DiskFaults, ShowTheErrorOnceAndKeepTheEarlierVideo) {
         }));
         const QString err = run.err();
         EXPECT_EQ(run.exitCode(), 1) << err.toStdString();
-        EXPECT_TRUE(err.contains(QStringLiteral("Failed: ") + decks.last())) << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("quillmoor-convert: ") + decks.last() +
+                                 QStringLiteral(": ")))
+            << err.toStdString();
         EXPECT_EQ(repeatedLines(err), QStringList{}) << err.toStdString();
         if (fault != Fault::OutputRemoved) {
             EXPECT_EQ(readFile(box.path(QStringLiteral("out/deck.avi"))), EarlierVideo);

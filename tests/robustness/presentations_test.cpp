@@ -45,11 +45,13 @@ void expectOutcome(const Sandbox& box, const Child& run, const QStringList& good
         const QList<QImage> frames = DecodeVideo(video).frames;
         EXPECT_EQ(frames.size(), GoodFrames) << name.toStdString() << "\n" << err.toStdString();
         EXPECT_TRUE(frames == reference) << name.toStdString() << ": other pictures than alone";
-        EXPECT_FALSE(err.contains(QStringLiteral("Failed: ") + box.path(name)));
+        EXPECT_FALSE(err.contains(QStringLiteral("quillmoor-convert: ") + box.path(name) +
+                                  QStringLiteral(": ")));
     }
     for (const Bad& entry : bad) {
         const QString path = box.path(entry.name);
-        EXPECT_TRUE(err.contains(QStringLiteral("Failed: ") + path + QLatin1Char('\n')))
+        EXPECT_TRUE(
+            err.contains(QStringLiteral("quillmoor-convert: ") + path + QStringLiteral(": ")))
             << entry.name.toStdString() << "\n"
             << err.toStdString();
         EXPECT_TRUE(err.contains(QStringLiteral("Cannot open \"%1\": %2").arg(path, entry.reason)))
@@ -113,8 +115,9 @@ TEST(BadPresentations, EachIsReportedAmongGoodDecksThatStillConvertExactly) {
     })) << "the batch did not end";
     expectOutcome(box, run, good, bad, reference);
     EXPECT_FALSE(QFileInfo::exists(box.path(QStringLiteral("out/folder.avi"))));
-    EXPECT_FALSE(
-        run.err().contains(QStringLiteral("Failed: ") + box.path(QStringLiteral("in/folder.ppt"))));
+    EXPECT_FALSE(run.err().contains(QStringLiteral("quillmoor-convert: ") +
+                                    box.path(QStringLiteral("in/folder.ppt")) +
+                                    QStringLiteral(": ")));
     EXPECT_EQ(Leftovers(), QList<pid_t>{});
     std::printf("bad inputs tried: %lld, among %lld good decks\n", qint64(bad.size() + 1),
                 qint64(good.size()));
@@ -182,7 +185,7 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
         for (const QString& deck : good) {
             const QString video =
                 box.path(QStringLiteral("out/") + QFileInfo(deck).completeBaseName() + ".avi");
-            if (err.contains(QStringLiteral("Failed: ") + deck + QLatin1Char('\n'))) {
+            if (err.contains(QStringLiteral("quillmoor-convert: ") + deck + QStringLiteral(": "))) {
                 ++failed;
                 // Killed after its video was complete (at Close or Quit), or
                 // part way through its slides, which still make a video as in
@@ -221,7 +224,8 @@ TEST(EngineFaults, AKilledHungOrMissingEngineCostsItsRowsAndNothingElse) {
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), 1);
         for (const QString& deck : decks)
-            EXPECT_TRUE(run.err().contains(QStringLiteral("Failed: ") + deck))
+            EXPECT_TRUE(run.err().contains(QStringLiteral("quillmoor-convert: ") + deck +
+                                           QStringLiteral(": ")))
                 << run.err().toStdString();
         if (run.err().contains(QStringLiteral("LibreOffice was not found in ") +
                                box.path("nolibreoffice")))

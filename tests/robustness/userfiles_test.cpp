@@ -114,7 +114,8 @@ TEST(Targets, WhatIsNoRegularFileIsRefusedAndLeftAsItWasALinkIsWrittenThrough) {
     EXPECT_EQ(run.exitCode(), 1);
     EXPECT_EQ(FrameCount(box.path("in/a/x.avi")), 3);
     EXPECT_EQ(FrameCount(box.path("in/a/x (2).avi")), 3) << run.err().toStdString();
-    EXPECT_TRUE(run.err().contains(QStringLiteral("Failed: ") + box.path("in/c/talk.fodp")));
+    EXPECT_TRUE(run.err().contains(QStringLiteral("quillmoor-convert: ") +
+                                   box.path("in/c/talk.fodp") + QStringLiteral(": ")));
     EXPECT_FALSE(QFileInfo(box.path("in/c/talk.avi")).isFile());
 }
 
@@ -232,7 +233,8 @@ TEST(CommandLineNumbers, AreReadAlikeInEveryRunAndRefusedBeforeAnythingStarts) {
         Child run(options);
         ASSERT_TRUE(run.waitFor(RunLimitMs));
         EXPECT_EQ(run.exitCode(), r.exitCode) << run.err().toStdString();
-        EXPECT_EQ(r.firstLine.isEmpty() ? QString() : run.err().section('\n', 0, 0), r.firstLine);
+        EXPECT_EQ(r.firstLine.isEmpty() ? QString() : run.err().section('\n', 0, 0),
+                  r.firstLine.isEmpty() ? QString() : "quillmoor-convert: " + r.firstLine);
     }
     EXPECT_EQ(DecodeVideo(box.path("out/v.avi"), false).rateNum, 8);
 

@@ -1,0 +1,104 @@
+#include "app/rowoutcomes.h"
+
+#include <QApplication>
+#include <QSet>
+#include <QStyle>
+#include <QTreeWidgetItem>
+
+#include "engine/batchconversion.h"
+#include "joblist/joblistview.h"
+
+namespace {
+// The roles a row's outcome travels in; the job list trades them with the text.
+constexpr int VideoRole = JobListView::OutcomeRoles[0];
+
+QString reportLines(const QList<StepReport>& reports) {
+    QStringList lines;
+    for (const StepReport& report : reports) {
+        QString description = report.description;
+        description.replace(QLatin1String("\r\n"), QLatin1String(" "))
+            .replace(QLatin1Char('\r'), QLatin1Char(' '));
+        lines << QStringLiteral("%1 (at line %2)").arg(description).arg(report.step);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString outcomeText(const RowResult& result) {
+    switch (result.outcome()) {
+        case RowResult::Outcome::Written:
+            return QStringLiteral("Written: ") + result.video->path;
+        case RowResult::Outcome::Failed: {
+            QList<StepReport> reports = result.reports;
+            if (result.video && !result.stepFailed) reports << result.video->reports;
+            QString lines = reportLines(reports);
+            if (!result.keptVideo().isEmpty())
+                lines += (lines.isEmpty() ? QString() : QStringLiteral("\n")) +
+                         QStringLiteral("Written without the frames %1: %2")
+                             .arg(result.video->outcome.missingFrames.join(QStringLiteral(", ")),
+                                  result.video->path);
+            return QStringLiteral("Failed") + (lines.isEmpty()
+                                                   ? QStringLiteral(": the video was not written")
+                                                   : QStringLiteral(":\n") + lines);
+        }
+        case RowResult::Outcome::NotConverted:
+            break;
+    }
+    if (result.video && result.video->outcome.kind == AviOutcome::Cancelled)
+        return QStringLiteral("Not converted: the compression dialog was cancelled");
+    return QStringLiteral("Not converted: no slides were exported");
+}
+
+void mark(QTreeWidgetItem* item, QStyle::StandardPixmap icon, const QString& text,
+          const QString& video) {
+    item->setData(0, Qt::DecorationRole, QApplication::style()->standardIcon(icon));
+    item->setData(0, Qt::ToolTipRole, text);
+    item->setData(0, VideoRole, video);
+}
+
+// The row the result was made from: its own place, unless rows moved meanwhile.
+QTreeWidgetItem* itemFor(JobListView& list, const RowResult& result, QSet<QTreeWidgetItem*>& used) {
+    QTreeWidgetItem* item = list.topLevelItem(result.row - 1);
+    if (item != nullptr && item->text(0) == result.path && !used.contains(item)) return item;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        item = list.topLevelItem(i);
+        if (item->text(0) == result.path && !used.contains(item)) return item;
+    }
+    return nullptr;
+}
+}  // namespace
+
+void ClearRowOutcomes(JobListView& list) {
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        for (int role : JobListView::OutcomeRoles) list.topLevelItem(i)->setData(0, role, {});
+}
+
+void ShowRowOutcomes(JobListView& list, const QList<RowResult>& results, bool othersNotConverted) {
+    QSet<QTreeWidgetItem*> used;
+    for (const RowResult& result : results) {
+        QTreeWidgetItem* item = itemFor(list, result, used);
+        if (item == nullptr) continue;  // removed since
+        used.insert(item);
+        const RowResult::Outcome outcome = result.outcome();
+        mark(item,
+             outcome == RowResult::Outcome::Written  ? QStyle::SP_DialogApplyButton
+             : outcome == RowResult::Outcome::Failed ? QStyle::SP_MessageBoxCritical
+                                                     : QStyle::SP_DialogCancelButton,
+             outcomeText(result),
+             // A video lacking frames opens too: it was kept.
+             result.keptVideo());
+    }
+    for (int i = 0; othersNotConverted && i < list.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = list.topLevelItem(i);
+        if (!used.contains(item))
+            mark(item, QStyle::SP_DialogCancelButton,
+                 QStringLiteral("Not converted: the run did not reach this row"), QString());
+    }
+}
+
+QString WrittenVideo(const QTreeWidgetItem* item) {
+    return item == nullptr ? QString() : item->data(0, VideoRole).toString();
+}
+
+QString OutcomeText(const QTreeWidgetItem* item) {
+    return item == nullptr ? QString() : item->data(0, Qt::ToolTipRole).toString();
+}

@@ -1,0 +1,51 @@
+#include "cli/runreport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+QString OneLine(const QString& text) {
+    static const QRegularExpression breaks(QStringLiteral("[\\r\\n]+"));
+    return text.trimmed().replace(breaks, QStringLiteral(": "));
+}
+
+QString OutcomeName(RowResult::Outcome outcome) {
+    switch (outcome) {
+        case RowResult::Outcome::Written:
+            return QStringLiteral("written");
+        case RowResult::Outcome::Failed:
+            return QStringLiteral("failed");
+        case RowResult::Outcome::NotConverted:
+            break;
+    }
+    return QStringLiteral("not converted");
+}
+
+QByteArray RunReportJson(const QList<RowAccount>& rows, double seconds) {
+    QJsonArray list;
+    int counts[3] = {0, 0, 0};
+    QStringList videos;
+    for (const RowAccount& row : rows) {
+        ++counts[int(row.outcome)];
+        for (const QString& video : row.videos)
+            if (!videos.contains(video)) videos << video;
+        list.append(
+            QJsonObject{{QStringLiteral("input"), row.input},
+                        {QStringLiteral("outcome"), OutcomeName(row.outcome)},
+                        {QStringLiteral("videos"), QJsonArray::fromStringList(row.videos)},
+                        {QStringLiteral("reasons"), QJsonArray::fromStringList(row.reasons)},
+                        {QStringLiteral("slides"), row.slides},
+                        {QStringLiteral("seconds"), row.seconds}});
+    }
+    const QJsonObject totals{
+        {QStringLiteral("rows"), int(rows.size())},
+        {QStringLiteral("written"), counts[int(RowResult::Outcome::Written)]},
+        {QStringLiteral("failed"), counts[int(RowResult::Outcome::Failed)]},
+        {QStringLiteral("notConverted"), counts[int(RowResult::Outcome::NotConverted)]},
+        {QStringLiteral("videos"), int(videos.size())},
+        {QStringLiteral("seconds"), seconds}};
+    return QJsonDocument(
+               QJsonObject{{QStringLiteral("rows"), list}, {QStringLiteral("totals"), totals}})
+        .toJson();
+}
