@@ -1,5 +1,6 @@
 #include "app/videocontrols.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -11,6 +12,12 @@ QLabel* newLabel(const QString& text, const char* name, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     return label;
+}
+
+QCheckBox* newTick(const QString& text, const char* name, QWidget* parent) {
+    auto* tick = new QCheckBox(text, parent);
+    tick->setObjectName(QLatin1String(name));
+    return tick;
 }
 }  // namespace
 
@@ -37,7 +44,13 @@ VideoControls::VideoControls(QWidget* frame) : QObject(frame) {
     seconds_->setSingleStep(1);
     seconds_->setSpecialValueText(QStringLiteral("Frame rate"));
 
+    useTimings_ = newTick(QStringLiteral("Use the slides' own timings"), "UseTimings", frame);
+    skipHidden_ = newTick(QStringLiteral("Leave hidden slides out"), "SkipHidden", frame);
+    subtitles_ = newTick(QStringLiteral("Notes as subtitles"), "Subtitles", frame);
+
     connect(container_, &QComboBox::currentIndexChanged, this, &VideoControls::changed);
+    for (QCheckBox* tick : {useTimings_, skipHidden_, subtitles_})
+        connect(tick, &QCheckBox::toggled, this, &VideoControls::changed);
     connect(height_, &QComboBox::currentIndexChanged, this, &VideoControls::changed);
     connect(seconds_, &QDoubleSpinBox::valueChanged, this, &VideoControls::changed);
 }
@@ -49,6 +62,7 @@ VideoSettings VideoControls::settings() const {
     const int milliseconds = qRound(seconds_->value() * 1000);
     // Below a tenth of a second the box has only the special value.
     settings.slideMilliseconds = milliseconds >= 100 ? milliseconds : 0;
+    settings.slides = {useTimings_->isChecked(), skipHidden_->isChecked(), subtitles_->isChecked()};
     return settings;
 }
 
@@ -59,6 +73,12 @@ void VideoControls::show(const VideoSettings& settings) {
     container_->setCurrentIndex(std::max(0, container_->findData(int(settings.container))));
     height_->setCurrentIndex(std::max(0, height_->findData(settings.slideHeight)));
     seconds_->setValue(settings.slideMilliseconds / 1000.0);
+    const QSignalBlocker d(useTimings_);
+    const QSignalBlocker e(skipHidden_);
+    const QSignalBlocker f(subtitles_);
+    useTimings_->setChecked(settings.slides.useTimings);
+    skipHidden_->setChecked(settings.slides.skipHidden);
+    subtitles_->setChecked(settings.slides.subtitles);
 }
 
 void VideoControls::addTo(QGridLayout& grid, int column) {
@@ -68,8 +88,11 @@ void VideoControls::addTo(QGridLayout& grid, int column) {
         grid.addWidget(controls[row][0], row, column);
         grid.addWidget(controls[row][1], row, column + 1);
     }
+    int row = 3;
+    for (QCheckBox* tick : {useTimings_, skipHidden_, subtitles_})
+        grid.addWidget(tick, row++, column, 1, 2);
 }
 
 QList<QWidget*> VideoControls::labels() const {
-    return {containerLabel_, heightLabel_, secondsLabel_};
+    return {containerLabel_, heightLabel_, secondsLabel_, useTimings_, skipHidden_, subtitles_};
 }

@@ -6,14 +6,16 @@
 
 #include "util/videooptions.h"
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QGridLayout;
 class QLabel;
 class QWidget;
 
-// The window's video settings beside the frame rate: container, slide height and
-// seconds per slide. `changed` fires on every change the user makes.
+// The window's video settings beside the frame rate: container, slide height,
+// seconds per slide, and the author's timings, hidden slides and notes. `changed`
+// fires on every change the user makes.
 class VideoControls : public QObject {
     Q_OBJECT
   public:
@@ -22,10 +24,10 @@ class VideoControls : public QObject {
     VideoSettings settings() const;
     // Shows `settings` without firing `changed`.
     void show(const VideoSettings& settings);
-    // Label and control in a column of three rows.
+    // Label and control in a column of three rows, the three ticks below them.
     void addTo(QGridLayout& grid, int column);
 
-    // The labels, which take the frame's look.
+    // The labels and ticks, which take the frame's look.
     QList<QWidget*> labels() const;
 
   signals:
@@ -38,4 +40,7 @@ class VideoControls : public QObject {
     QComboBox* height_;
     QLabel* secondsLabel_;
     QDoubleSpinBox* seconds_;
+    QCheckBox* useTimings_;
+    QCheckBox* skipHidden_;
+    QCheckBox* subtitles_;
 };

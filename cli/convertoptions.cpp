@@ -33,6 +33,11 @@ constexpr Option options[] = {
      "Instead of --fps: each slide one frame lasting S seconds, 0.1 to 3600 with at most three decimals (2.5: two slides in five seconds)."},
     {"height", "N",
      "Paint the slides N pixels high (even, 240 to 4320; 1080: 1440 x 1080 for 4:3, 1920 x 1080 for 16:9) instead of 96 pixels per inch of the slide."},
+    {"use-timings", nullptr,
+     "Each slide lasts its automatic advance time (\"advance after\") where the presentation sets one; the others last --seconds-per-slide, or one frame at --fps."},
+    {"skip-hidden", nullptr, "Leave hidden slides out (else every slide is a frame)."},
+    {"subtitles", nullptr,
+     "Write the speaker notes as subtitles: an .srt beside each video, with the video's name, one cue a slide that has notes."},
     {"jobs", "N",
      "Presentations opened and exported at once, 1 to 64 (default: one for each core)."},
     {"output", "FILE.avi",
@@ -101,8 +106,9 @@ bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
 QString ConvertUsage() {
     QString text = QStringLiteral(
         "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
-        "[--height N] [--jobs N] [--output-dir DIR | --beside] [--codec NAME] [--quality Q] "
-        "[--keyframe N] [--kbps N] [--container avi|mp4|mkv] PATH...\n"
+        "[--height N] [--jobs N] [--use-timings] [--skip-hidden] [--subtitles] "
+        "[--output-dir DIR | --beside] [--codec NAME] [--quality Q] [--keyframe N] [--kbps N] "
+        "[--container avi|mp4|mkv] PATH...\n"
         "  or:  quillmoor-convert --samples [options]\n"
         "  or:  quillmoor-convert --frames DIR (--fps N | --seconds-per-slide S) --output FILE.avi "
         "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N]\n"
@@ -264,7 +270,8 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
         return request;
     }
     if (!refuseOthers(parser,
-                      {"combine", "separate", "output-dir", "beside", "samples", "jobs", "report"},
+                      {"combine", "separate", "output-dir", "beside", "samples", "jobs", "report",
+                       "use-timings", "skip-hidden", "subtitles"},
                       "a --frames run", request.error))
         return request;
     request.action = ConvertRequest::Action::Frames;
@@ -327,6 +334,9 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
         request.destination = ConvertRequest::Destination::Folder;
         request.outputFolder = parser.value(QStringLiteral("output-dir"));
     }
+    request.slides.useTimings = parser.isSet(QStringLiteral("use-timings"));
+    request.slides.skipHidden = parser.isSet(QStringLiteral("skip-hidden"));
+    request.slides.subtitles = parser.isSet(QStringLiteral("subtitles"));
     if (parser.isSet(QStringLiteral("fps"))) readFrameRate(parser, request);
     return request;
 }

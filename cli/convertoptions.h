@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "engine/stagedslides.h"
 #include "util/videooptions.h"
 
 // What one run of quillmoor-convert is asked to do.
@@ -38,6 +39,7 @@ struct ConvertRequest {
     Destination destination = Destination::Stored;
     QString outputFolder;   // with Destination::Folder
     QString frameRateText;  // --fps as given (checked); empty: the stored "Delay"
+    SlideOptions slides;    // --use-timings, --skip-hidden, --subtitles
 
     bool verbose = false;  // every failure in the window's full report format
     QString reportFile;    // not empty: the run as JSON, written there

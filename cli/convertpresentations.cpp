@@ -200,7 +200,8 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     prompts.compression = compression.options;
 
     // LibreOffice loads while the folders are scanned.
-    host.video = VideoSettings{container, slideHeight, slideMilliseconds};
+    // The window's ticks would leave no way to turn these off here: only the flags count.
+    host.video = VideoSettings{container, slideHeight, slideMilliseconds, request.slides};
     BatchConversion batch(host, prompts);
     batch.setJobs(request.jobs);
     batch.startEngine();

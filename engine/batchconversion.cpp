@@ -13,6 +13,7 @@
 #include "util/numbers.h"
 #include "util/paths.h"
 #include "util/steptrap.h"
+#include "video/srtwriter.h"
 
 namespace {
 const QString LocationTag = QStringLiteral("in Quorvide2021/08/31.Form1.PushButton2_Click ");
@@ -37,7 +38,9 @@ void BatchConversion::startEngine() {
 EngineParent& BatchConversion::engineParent() {
     const HelperOptions options = runEngineOptions();
     // Started for other settings than the run's: those engines paint other slides.
-    if (parent_ && parent_->options().arguments != options.arguments) parent_.reset();
+    if (parent_ && (parent_->options().arguments != options.arguments ||
+                    parent_->options().slideFacts != options.slideFacts))
+        parent_.reset();
     if (!parent_) parent_ = std::make_unique<EngineParent>(options);
     return *parent_;
 }
@@ -107,6 +110,7 @@ HelperOptions BatchConversion::runEngineOptions() const {
     HelperOptions options = engineOptions_;
     if (video_.slideHeight > 0 && !options.arguments.contains(QStringLiteral("--height")))
         options.arguments << QStringLiteral("--height") << QString::number(video_.slideHeight);
+    options.slideFacts = video_.slides.any();
     return options;
 }
 
@@ -130,12 +134,44 @@ void BatchConversion::lookAhead(EngineRows& engines, int row, int rows) {
         engines.startAhead(next, host_.rowText(next));
 }
 
+QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const QString& target,
+                                               const QString& folder) const {
+    if (!video_.slides.any()) {
+        presentation.SaveAs(target, ppSaveAsBMP, msoFalse);
+        return {};
+    }
+    try {
+        presentation.SaveAs(target, ppSaveAsBMP, msoFalse);
+    } catch (...) {
+        DropExportedSlides(folder);
+        throw;
+    }
+    return TakeExportedSlideFacts(folder, video_.slides.skipHidden);
+}
+
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
                                         const QString& outputPath) {
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
     VideoResult video{outputs_.free(outputPath), AviOutcome(), {}};
     const int before = trap.failures();
     trap.step(firstStep, [&] {
+        if (video_.slides.any()) {
+            const FrameTiming otherwise =
+                runTiming_ ? *runTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
+            const SlidePlan plan = staged_.plan(otherwise, video_.slides.useTimings);
+            if (!plan.ok()) throw Failure(QStringLiteral("Cannot time the slides: ") + plan.error);
+            const QList<SubtitleCue> cues =
+                video_.slides.subtitles ? staged_.cues(plan) : QList<SubtitleCue>();
+            video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
+                                                 video.path, plan, cues);
+            if (video.outcome.kind != AviOutcome::Written || !video_.slides.subtitles) return;
+            const QString subtitles = SubtitlePath(video.path);
+            const QString error = WriteSrtFile(subtitles, cues);
+            if (!error.isEmpty())
+                throw Failure(
+                    QStringLiteral("Cannot write the subtitles %1: %2").arg(subtitles, error));
+            return;
+        }
         video.outcome = runTiming_
                             ? CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
                                                    video.path, *runTiming_)
@@ -187,6 +223,7 @@ QStringList BatchConversion::failures() const {
 
 void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     int runningSlideNumber = 1;  // [112]
+    staged_.clear();
     trap.step(114, [&] { PrepareFrameFolder(t); });
 
     int rows = 0;
@@ -209,12 +246,15 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         trap.step(132, [&] { application = OpenInPowerPoint(engines, row, path); });
         lookAhead(engines, row + 1, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
-        trap.step(136, [&] { presentation.SaveAs(ExportTarget(t), ppSaveAsBMP, msoFalse); });
+        QList<SlideFact> facts;
+        trap.step(136,
+                  [&] { facts = exportSlides(presentation, ExportTarget(t), ExportFolder(t)); });
         const int slides = SlidesOf(presentation);
         trap.step(148, [&] { presentation.Close(); });
         trap.step(150, [&] { application.Quit(); });
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
+        staged_.stage(runningSlideNumber, facts);
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
         recordRow(trap, before, row, path, slides, std::nullopt);
@@ -263,7 +303,10 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(222, [&] { application = OpenInPowerPoint(engines, row, path); });
         lookAhead(engines, row + 1, rows);
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
-        trap.step(226, [&] { presentation.SaveAs(FrameTarget(t), ppSaveAsBMP, msoFalse); });
+        staged_.clear();
+        trap.step(226, [&] {
+            staged_.stage(1, exportSlides(presentation, FrameTarget(t), FrameFolder(t)));
+        });
         const int slides = SlidesOf(presentation);
 
         std::optional<VideoResult> video;

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "engine/outputnaming.h"
+#include "engine/stagedslides.h"
 #include "platform/office/client/officeclient.h"
 #include "util/prompts.h"
 #include "util/steptrap.h"
@@ -16,6 +17,7 @@
 
 class EngineParent;
 class EngineRows;
+class Presentation;
 class Host;
 class Presentation;
 
@@ -98,6 +100,13 @@ class BatchConversion {
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, int row, const QString& path,
                    int slides, const std::optional<VideoResult>& video);
+    // The engine's options for a run: its slide height, and the slides' facts when needed.
+    HelperOptions runEngineOptions() const;
+    // Exports the row's slides to `target` (into `folder`) and, when the run needs
+    // them, returns their facts, hidden slides left out when asked; an export that
+    // fails then leaves no slides behind.
+    QList<SlideFact> exportSlides(Presentation& presentation, const QString& target,
+                                  const QString& folder) const;
     // Starts rows from `row` on opening and exporting ahead, as many as may work at once.
     void lookAhead(EngineRows& engines, int row, int rows);
     EngineParent& engineParent();
@@ -113,10 +122,10 @@ class BatchConversion {
     std::unique_ptr<EngineParent> parent_;
     int jobs_ = 0;
     std::optional<FrameTiming> frameTiming_;
+    StagedSlides staged_;  // the current video's frames
     // The host's video settings as the run in hand started with them.
     VideoSettings video_;
     std::optional<FrameTiming> runTiming_;
-    HelperOptions runEngineOptions() const;
     QElapsedTimer rowClock_;
 };
 

@@ -69,6 +69,9 @@ VideoSettings LoadVideoSettings() {
     const double milliseconds = std::round(seconds * 1000);
     if (ok && milliseconds >= 100 && milliseconds <= LongestSlideMilliseconds)
         settings.slideMilliseconds = int(milliseconds);
+    settings.slides.useTimings = stored("UseTimings") == QLatin1String("1");
+    settings.slides.skipHidden = stored("SkipHidden") == QLatin1String("1");
+    settings.slides.subtitles = stored("Subtitles") == QLatin1String("1");
     return settings;
 }
 
@@ -79,4 +82,8 @@ void SaveVideoSettings(const VideoSettings& settings) {
     SaveSetting(app, group, QStringLiteral("Height"), QString::number(settings.slideHeight));
     SaveSetting(app, group, QStringLiteral("SecondsPerSlide"),
                 QString::number(settings.slideMilliseconds / 1000.0));
+    const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    SaveSetting(app, group, QStringLiteral("UseTimings"), flag(settings.slides.useTimings));
+    SaveSetting(app, group, QStringLiteral("SkipHidden"), flag(settings.slides.skipHidden));
+    SaveSetting(app, group, QStringLiteral("Subtitles"), flag(settings.slides.subtitles));
 }

@@ -34,11 +34,20 @@ inline constexpr qint64 DialogKilobytes(qint64 bitsPerSecond) {
     return (bitsPerSecond + BitsPerDialogKilobyte / 2) / BitsPerDialogKilobyte;
 }
 
+// The author's own timing and words, each asked for or not.
+struct SlideOptions {
+    bool useTimings = false;  // a slide lasts its automatic advance time
+    bool skipHidden = false;  // hidden slides are left out
+    bool subtitles = false;   // the notes become subtitles
+    bool any() const { return useTimings || skipHidden || subtitles; }
+};
+
 // The window's video settings, beside its frame rate.
 struct VideoSettings {
     VideoContainer container = VideoContainer::Avi;
     int slideHeight = 0;        // 0: 96 pixels per inch of the slide
     int slideMilliseconds = 0;  // 0: the frame rate decides
+    SlideOptions slides = {};  // the command line sets them by its flags only
 };
 
 // The settings group the window keeps them in; the program's own group keeps its nine keys.

@@ -1,5 +1,7 @@
 #include "video/createavifrombitmaps.h"
 
+#include <QHash>
+
 #include "platform/avifile/avifile.h"
 #include "util/folderscan.h"
 #include "util/host.h"
@@ -7,6 +9,8 @@
 #include "video/cdib.h"
 #include "video/framedeleter.h"
 #include "video/frameloader.h"
+#include "video/slideplan.h"
+#include "video/srtwriter.h"
 
 namespace {
 const void* address(quintptr value) {
@@ -20,12 +24,22 @@ void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
     deleter.remove(path);
 }
 
+// n of a staged "Slide<n>.bmp"; 0 for any other name.
+int frameNumber(const QString& name) {
+    if (!name.startsWith(QLatin1String("slide"), Qt::CaseInsensitive) ||
+        !name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+        return 0;
+    bool ok = false;
+    const int number = name.mid(5, name.size() - 9).toInt(&ok);
+    return ok && number > 0 ? number : 0;
+}
+
 // Steps up to the last frame; returns the status of the last AVIFile call and
 // leaves in `outcome` what became of the video if the file completes.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
                const QString& scratchBitmap, const QString& outputPath, FrameTiming timing,
-               FrameOwner owner, AviFile& file, AviStream& stream, AviStream& compressed,
-               AviOutcome& outcome) {
+               FrameOwner owner, const SlidePlan* plan, const QList<SubtitleCue>& subtitles,
+               AviFile& file, AviStream& stream, AviStream& compressed, AviOutcome& outcome) {
     int status = AVIFileOpen(file, outputPath, OF_WRITE | OF_CREATE);
     if (status != 0) return status;
 
@@ -47,18 +61,30 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
     SetRect(info.rcFrame, 0, 0, dib.Width(), dib.Height());
     status = AVIFileCreateStream(file, stream, info);
     if (status != 0) return status;
+    if (!subtitles.isEmpty()) {
+        QList<TimedText> texts;
+        for (const SubtitleCue& cue : subtitles)
+            texts << TimedText{cue.startMs, cue.endMs, CueLines(cue.text).toUtf8()};
+        status = AVIFileSetTexts(file, texts);
+        if (status != 0) return status;
+    }
 
     CompressOptions options;
     options.container = ContainerForPath(outputPath);
     status = prompts.compressionOptionsFor(outputPath, options);
     if (status == 0) outcome.kind = AviOutcome::Cancelled;
     if (status != 1) return status;
+    // A planned slide is one picture and its repeats: the picture is a key frame.
+    if (plan != nullptr) options.keyFrameEvery = 1;
     status = AVIMakeCompressedStream(compressed, stream, options);
     if (status != 0) return status;
     status =
         AVIStreamSetFormat(compressed, 0, address(dib.PointerToBitmapInfo()), dib.SizeBitmapInfo());
     if (status != 0) return status;
 
+    QHash<int, PlannedSlide> planned;
+    if (plan != nullptr)
+        for (const PlannedSlide& slide : plan->slides) planned.insert(slide.frameNumber, slide);
     const FileList frames = GetFrameList(frameFolder, QStringLiteral("*.bmp"));
     FrameDeleter deleter;
     const int count = frames.upperIndex();
@@ -69,6 +95,12 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         host.setProgressValue(i);
         const QString name = frames.at(i);
         if (name.startsWith(QLatin1Char('~'))) continue;
+        PlannedSlide slide{0, i - 1, 1};
+        if (plan != nullptr) {
+            const auto found = planned.constFind(frameNumber(name));
+            if (found == planned.constEnd()) continue;  // no slide of this video
+            slide = *found;
+        }
         const QString path = frameFolder + QLatin1Char('/') + name;
         // A frame the reader refuses (it has said why) stays a dropped frame, so
         // the frames after it keep their times.
@@ -77,33 +109,29 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
             outcome.missingFrames << name;
             continue;
         }
-        status = AVIStreamWrite(compressed, i - 1, 1, address(dib.PointerToBits()), dib.SizeImage(),
-                                AVIIF_KEYFRAME);
+        status =
+            plan != nullptr
+                ? AVIStreamWriteHeld(compressed, qint32(slide.start), qint32(slide.frames),
+                                     address(dib.PointerToBits()), dib.SizeImage(), AVIIF_KEYFRAME)
+                : AVIStreamWrite(compressed, qint32(slide.start), 1, address(dib.PointerToBits()),
+                                 dib.SizeImage(), AVIIF_KEYFRAME);
         if (status != 0) break;
         if (owner == FrameOwner::Program) deleteFrame(host, deleter, path);
     }
     if (status == 0) outcome.kind = AviOutcome::Written;
     return status;
 }
-}  // namespace
 
-AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
-                                const QString& scratchBitmap, const QString& outputPath,
-                                qint16 framesPerSecond, FrameOwner owner) {
-    const int rate = framesPerSecond < 1 ? 1 : framesPerSecond > 30 ? 30 : framesPerSecond;
-    return CreateAviFromBitmaps(host, prompts, frameFolder, scratchBitmap, outputPath,
-                                FrameTiming{quint32(rate), 1}, owner);
-}
-
-AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
-                                const QString& scratchBitmap, const QString& outputPath,
-                                FrameTiming timing, FrameOwner owner) {
+AviOutcome writeAndRelease(Host& host, Prompts& prompts, const QString& frameFolder,
+                           const QString& scratchBitmap, const QString& outputPath,
+                           FrameTiming timing, FrameOwner owner, const SlidePlan* plan,
+                           const QList<SubtitleCue>& subtitles = {}) {
     AviFile file;
     AviStream stream;
     AviStream compressed;
     AviOutcome outcome;
     int status = writeVideo(host, prompts, frameFolder, scratchBitmap, outputPath, timing, owner,
-                            file, stream, compressed, outcome);
+                            plan, subtitles, file, stream, compressed, outcome);
     AVIStreamRelease(stream);
     AVIStreamRelease(compressed);
     // Completing the file can still fail (the last data reaches the disk here).
@@ -119,4 +147,26 @@ AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& fra
         outcome.kind = AviOutcome::Failed;
     }
     return outcome;
+}
+}  // namespace
+
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                qint16 framesPerSecond, FrameOwner owner) {
+    return CreateAviFromBitmaps(host, prompts, frameFolder, scratchBitmap, outputPath,
+                                FrameTimingForRate(framesPerSecond), owner);
+}
+
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                FrameTiming timing, FrameOwner owner) {
+    return writeAndRelease(host, prompts, frameFolder, scratchBitmap, outputPath, timing, owner,
+                           nullptr);
+}
+
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                const SlidePlan& plan, const QList<SubtitleCue>& subtitles) {
+    return writeAndRelease(host, prompts, frameFolder, scratchBitmap, outputPath, plan.timing,
+                           FrameOwner::Program, &plan, subtitles);
 }

@@ -6,7 +6,12 @@
 
 #include "video/frametiming.h"
 
+#include <QList>
+
+#include "video/srtwriter.h"
+
 class Host;
+struct SlidePlan;
 class Prompts;
 
 // What became of one video.
@@ -45,3 +50,11 @@ AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& fra
 AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
                                 const QString& scratchBitmap, const QString& outputPath,
                                 FrameTiming timing, FrameOwner owner = FrameOwner::Program);
+
+// The same, with each slide's picture at its planned position, held for its
+// planned time (in AVI as empty samples after it, in MP4 and Matroska as the
+// one frame's duration); frames the plan does not name are left out. MP4 and
+// Matroska also hold `subtitles` as a text stream.
+AviOutcome CreateAviFromBitmaps(Host& host, Prompts& prompts, const QString& frameFolder,
+                                const QString& scratchBitmap, const QString& outputPath,
+                                const SlidePlan& plan, const QList<SubtitleCue>& subtitles = {});

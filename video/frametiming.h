@@ -16,3 +16,8 @@ inline constexpr FrameTiming FrameTimingForDuration(quint32 milliseconds) {
     const quint32 common = std::gcd(1000u, milliseconds);
     return {1000u / common, milliseconds / common};
 }
+
+// The frame-rate box's number as the writer takes it: 1 to 30 frames a second.
+inline constexpr FrameTiming FrameTimingForRate(int framesPerSecond) {
+    return {quint32(framesPerSecond < 1 ? 1 : framesPerSecond > 30 ? 30 : framesPerSecond), 1};
+}

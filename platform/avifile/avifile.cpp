@@ -93,6 +93,19 @@ int AVIStreamWrite(AviStream& stream, qint32 start, qint32 samples, const void* 
     return status;
 }
 
+int AVIStreamWriteHeld(AviStream& stream, qint32 start, qint32 positions, const void* buffer,
+                       qint32 bufferSize, quint32 flags) {
+    if (!stream) return AVIERR_BADPARAM;
+    if (positions < 1) return stream.muxer_->fail(AVIERR_BADPARAM);
+    return stream.muxer_->write(start, buffer, bufferSize, (flags & AVIIF_KEYFRAME) != 0,
+                                positions);
+}
+
+int AVIFileSetTexts(AviFile& file, const QList<TimedText>& texts) {
+    if (!file) return AVIERR_BADPARAM;
+    return file.muxer_->setTexts(texts);
+}
+
 int AVIStreamRelease(AviStream& stream) {
     stream = AviStream();
     return AVIERR_OK;

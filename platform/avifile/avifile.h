@@ -7,6 +7,7 @@
 
 #include "platform/avifile/avitemporary.h"
 #include "platform/avifile/compressoptions.h"
+#include "platform/avifile/subtitletrack.h"
 
 class AviMuxer;
 
@@ -75,6 +76,7 @@ class AviFile {
     friend int AVIFileCreateStream(AviFile&, class AviStream&, const AviStreamInfo&);
     friend int AVIFileRelease(AviFile&);
     friend QString AVIFileErrorReason(const AviFile&);
+    friend int AVIFileSetTexts(AviFile&, const QList<TimedText>&);
     std::shared_ptr<AviMuxer> muxer_;
     QString reason_;
 };
@@ -93,6 +95,7 @@ class AviStream {
     friend int AVIStreamWrite(AviStream&, qint32, qint32, const void*, qint32, quint32, qint32*,
                               qint32*);
     friend int AVIStreamRelease(AviStream&);
+    friend int AVIStreamWriteHeld(AviStream&, qint32, qint32, const void*, qint32, quint32);
     std::shared_ptr<AviMuxer> muxer_;
     std::optional<CompressOptions> options_;  // none: frames are stored as they are
 };
@@ -116,6 +119,14 @@ int AVIStreamSetFormat(AviStream& stream, qint32 position, const void* format, q
 int AVIStreamWrite(AviStream& stream, qint32 start, qint32 samples, const void* buffer,
                    qint32 bufferSize, quint32 flags, qint32* samplesWritten = nullptr,
                    qint32* bytesWritten = nullptr);
+// One picture at `start` shown for `positions` positions: in AVI the positions
+// after the first are empty samples (the picture holds), in MP4 and Matroska
+// the one frame lasts that long.
+int AVIStreamWriteHeld(AviStream& stream, qint32 start, qint32 positions, const void* buffer,
+                       qint32 bufferSize, quint32 flags);
+// Subtitles stored in the file beside the video, in time order; called before
+// the stream's format. AVI holds none: nothing is stored.
+int AVIFileSetTexts(AviFile& file, const QList<TimedText>& texts);
 int AVIStreamRelease(AviStream& stream);
 // Completes the file and puts it in place (0), or discards it with the reason.
 // A file that never got a stream format holds nothing: it is discarded and the

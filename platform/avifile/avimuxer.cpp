@@ -133,6 +133,10 @@ int AviMuxer::writeHeader(const BitmapFormat& layout) {
     if (encoder_->fillParameters(stream->codecpar) < 0) return AVIERR_BADFORMAT;
     AVDictionary* raw = nullptr;
     SetMuxerOptions(container_, !layout.topDown, stream->codecpar, &raw);
+    if (!texts_.isEmpty()) {
+        textStream_ = AddTextStream(format_, textKind());
+        if (textStream_ == nullptr) return fail(AVIERR_MEMORY);
+    }
     std::unique_ptr<AVDictionary, AvDictionaryFree> settings(raw);
     raw = settings.release();
     const int written = avformat_write_header(format_, &raw);
@@ -175,14 +179,34 @@ int AviMuxer::writeFrame(qint64 position, const void* pixels, qint64 size, bool 
         return AVIERR_FILEWRITE;
     }
     nextPosition_ = position + duration;
+    endPosition_ = nextPosition_;
     return AVIERR_OK;
+}
+
+int AviMuxer::setTexts(const QList<TimedText>& texts) {
+    if (closed_ || failed_) return AVIERR_FILEWRITE;
+    if (headerWritten_) return AVIERR_UNSUPPORTED;
+    if (container_ != VideoContainer::Avi) texts_ = texts;
+    return AVIERR_OK;
+}
+
+TextStreamKind AviMuxer::textKind() const {
+    return container_ == VideoContainer::Mp4 ? TextStreamKind::MovText : TextStreamKind::SubRip;
 }
 
 int AviMuxer::writePacket(AVPacket* packet) {
     AVStream* stream = format_->streams[0];
     packet->stream_index = 0;
     dataRate_.add(packet->dts, packet->size);
+    const qint64 position = packet->dts;
     av_packet_rescale_ts(packet, timeBase_, stream->time_base);
+    // Subtitles go in before the picture they start with, so the file stays in time order.
+    if (textStream_ != nullptr && packet->dts != AV_NOPTS_VALUE) {
+        const qint64 ms = av_rescale_q(packet->dts, stream->time_base, AVRational{1, 1000});
+        const int written =
+            WriteTextPackets(format_, textStream_, textKind(), texts_, nextText_, ms);
+        if (written < 0) return written;
+    }
     // The AVI muxer marks skipped positions only after a first frame; mark leading ones here.
     if (container_ == VideoContainer::Avi && packetsWritten_ == 0 && packet->dts > 0 &&
         packet->dts != AV_NOPTS_VALUE) {
@@ -200,6 +224,7 @@ int AviMuxer::writePacket(AVPacket* packet) {
     const int result = av_write_frame(format_, packet);
     if (result < 0) return result;
     ++packetsWritten_;
+    lastDts_ = position;
     return 0;
 }
 
@@ -238,6 +263,17 @@ int AviMuxer::finish() {
 int AviMuxer::writeTrailer() {
     const PacketSink sink = [this](AVPacket* packet) { return writePacket(packet); };
     int result = encoder_->flush(sink);
+    if (result >= 0 && textStream_ != nullptr)
+        result = WriteTextPackets(format_, textStream_, textKind(), texts_, nextText_, INT64_MAX);
+    // The last frame's repeats: the AVI muxer fills the positions before an
+    // empty packet with empty chunks.
+    if (result >= 0 && container_ == VideoContainer::Avi && endPosition_ - 1 > lastDts_) {
+        AvPacketPtr empty(av_packet_alloc());
+        if (!empty) return AVIERR_MEMORY;
+        empty->pts = empty->dts = endPosition_ - 1;
+        empty->duration = 1;
+        result = writePacket(empty.get());
+    }
     if (result >= 0) result = av_write_trailer(format_);
     if (result < 0) {
         noteError(io_->error < 0 ? io_->error : result);

@@ -7,6 +7,7 @@
 #include "platform/avifile/avidatarate.h"
 #include "platform/avifile/aviencoder.h"
 #include "platform/avifile/bitmapformat.h"
+#include "platform/avifile/subtitletrack.h"
 #include "util/videooptions.h"
 
 struct AVFormatContext;
@@ -34,6 +35,8 @@ class AviMuxer {
     // file: a video missing a frame it was given never replaces the target.
     int write(qint64 position, const void* pixels, qint64 size, bool keyFrame, qint64 duration = 1);
     VideoContainer container() const { return container_; }
+    // Subtitles to store beside the video (not in AVI), before the format is set.
+    int setTexts(const QList<TimedText>& texts);
     // Completes the file and puts it in place of the target. A file that never got
     // its format is discarded instead (nothing to write: the target stays).
     int finish();
@@ -51,6 +54,7 @@ class AviMuxer {
     int writePacket(AVPacket* packet);
     int writeHeader(const BitmapFormat& layout);
     int writeTrailer();
+    TextStreamKind textKind() const;
     void closeOutput();
     // Records the reason of a failed FFmpeg call (an I/O error carries errno).
     void noteError(int result);
@@ -70,6 +74,11 @@ class AviMuxer {
     std::unique_ptr<AviEncoder> encoder_;
     qint64 nextPosition_ = 0;
     qint64 packetsWritten_ = 0;
+    qint64 lastDts_ = -1;
+    qint64 endPosition_ = 0;  // where the last frame's time ends
+    QList<TimedText> texts_;
+    qsizetype nextText_ = 0;
+    AVStream* textStream_ = nullptr;
     VideoContainer container_ = VideoContainer::Avi;
     AviDataRate dataRate_;
 };

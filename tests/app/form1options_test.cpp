@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
@@ -171,6 +172,22 @@ TEST_F(OutputOptions, TheJobListButtonsAndRowsWorkThroughTheWindow) {
     EXPECT_EQ(prompts.shown.last().kind, QStringLiteral("files"));
     click(control<QPushButton>("PushButton4"));
     EXPECT_EQ(form->rowCount(), 0);
+}
+
+TEST_F(OutputOptions, TheAuthorsTimingAndWordsAreTicksKeptInTheVideoGroup) {
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tervalko"),
+                    QStringLiteral("Tervalko"));
+    store.setValue(QStringLiteral("Video/UseTimings"), QStringLiteral("1"));
+    store.setValue(QStringLiteral("Video/Subtitles"), QStringLiteral("1"));
+    store.sync();
+    start();
+    const SlideOptions restored = form->videoSettings().slides;
+    EXPECT_TRUE(restored.useTimings && restored.subtitles && !restored.skipHidden);
+    control<QCheckBox>("SkipHidden")->click();
+    control<QCheckBox>("UseTimings")->click();
+    store.sync();
+    EXPECT_EQ(store.value(QStringLiteral("Video/SkipHidden")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(store.value(QStringLiteral("Video/UseTimings")).toString(), QStringLiteral("0"));
 }
 
 TEST_F(OutputOptions, VideoSettingsAreRestoredAndStoredInTheirOwnGroup) {

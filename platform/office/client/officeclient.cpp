@@ -125,11 +125,13 @@ void OfficeHelper::requireRunning(const std::string& name) {
 }
 
 std::string OfficeHelper::call(const std::string& name, const std::string& command,
-                               const std::string& argument, int limitMs, const QString& subject) {
+                               const std::string& argument, int limitMs, const QString& subject,
+                               const std::string& option) {
     requireRunning(name);
     drainPending();
     std::vector<std::string> fields{command};
     if (!argument.empty()) fields.push_back(argument);
+    if (!option.empty()) fields.push_back(option);
     if (!process_->sendLine(EncodeLine(fields))) {
         const QString ending = QString::fromStdString(process_->waitForExit(1000));
         fail(QStringLiteral("%1: the presentation engine ended unexpectedly (%2)%3")
@@ -169,7 +171,9 @@ int OfficeHelper::saveAs(const QString& target) {
     if (!open_) throw Failure(QStringLiteral("SaveAs: no presentation is open"));
     const QString full = absolute(target);
     const int limit = options_.limits.saveAsBaseMs + options_.limits.saveAsPerSlideMs * slides_;
-    return countFrom(call("SaveAs", "saveas", encoded(full), limit, full), "SaveAs");
+    return countFrom(call("SaveAs", "saveas", encoded(full), limit, full,
+                          options_.slideFacts ? "facts" : std::string()),
+                     "SaveAs");
 }
 
 void OfficeHelper::close() {

@@ -22,6 +22,8 @@ struct HelperLimits {
 struct HelperOptions {
     QString program;  // empty: quillmoor-office beside the running program
     QStringList arguments;
+    // Each export also leaves the presentation's slide facts beside its slides.
+    bool slideFacts = false;
     HelperLimits limits;
 };
 
@@ -78,7 +80,8 @@ class OfficeHelper {
         int limitMs;
     };
     std::string call(const std::string& name, const std::string& command,
-                     const std::string& argument, int limitMs, const QString& subject);
+                     const std::string& argument, int limitMs, const QString& subject,
+                     const std::string& option = {});
     std::string answer(const std::string& name, int limitMs, const QString& subject);
     void drainPending();
     [[noreturn]] void fail(const QString& description);

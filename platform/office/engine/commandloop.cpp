@@ -67,7 +67,8 @@ void ServeCommands(OfficeEngine& engine) {
             } else if (command == "count") {
                 Reply({"ok", std::to_string(engine.slideCount())});
             } else if (command == "saveas") {
-                Reply({"ok", std::to_string(engine.saveBitmaps(argument))});
+                const bool facts = fields.size() > 2 && fields[2] == "facts";
+                Reply({"ok", std::to_string(engine.saveBitmaps(argument, facts))});
             } else if (command == "close") {
                 engine.close();
                 Reply({"ok"});

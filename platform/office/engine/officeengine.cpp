@@ -20,6 +20,7 @@
 #include "platform/office/engine/fileurl.h"
 #include "platform/office/engine/lokclock.h"
 #include "platform/office/engine/profilesettings.h"
+#include "platform/office/slidefactsfile.h"
 #include "platform/office/versionreport.h"
 #include "util/ownedfd.h"
 
@@ -202,7 +203,7 @@ int OfficeEngine::slideCount() const {
     return document_->getParts();
 }
 
-int OfficeEngine::saveBitmaps(const std::string& target) {
+int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
     if (!document_) throw EngineError("no presentation is open");
     const std::string name = inQuotes(target);
     if (target.size() < 5 || lowerCase(target.substr(target.size() - 4)) != ".bmp")
@@ -243,7 +244,32 @@ int OfficeEngine::saveBitmaps(const std::string& target) {
         const std::string error = WriteSlideBitmap(file, pixels.data(), width, height, bgra);
         if (!error.empty()) throw EngineError("Cannot write " + inQuotes(file) + ": " + error);
     }
+    if (facts) saveFacts(folder);
     return parts;
+}
+
+// After painting, so the copy cannot touch the pixels; LibreOfficeKit stores a
+// copy and leaves the open document as it was.
+void OfficeEngine::saveFacts(const std::string& folder) {
+    const std::string file = folder + "/" + SlideFactsFileName;
+    ::unlink(file.c_str());
+    // A drawing (a PDF too) has no timings, hidden pages or notes, and LibreOffice
+    // cannot store one it imported: its pages alone say so.
+    if (document_->getDocumentType() == LOK_DOCTYPE_DRAWING) {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+               " xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\">"
+               "<office:body><office:drawing>";
+        for (int page = 0; page < document_->getParts(); ++page) out << "<draw:page/>";
+        out << "</office:drawing></office:body></office:document>\n";
+        if (!out.flush()) throw EngineError("Cannot write " + inQuotes(file));
+        return;
+    }
+    const char* format = "fodp";
+    LokClock clock("facts");
+    if (!document_->saveAs(FileUrl(file).c_str(), format))
+        throw EngineError("Cannot save the slides' timings and notes of " + inQuotes(path_) + ": " +
+                          lastError());
 }
 
 void OfficeEngine::close() {

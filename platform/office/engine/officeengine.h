@@ -37,8 +37,9 @@ class OfficeEngine {
     int open(const std::string& path);
     bool isOpen() const { return document_ != nullptr; }
     int slideCount() const;
-    // Target "X.bmp": folder X gets Slide1.bmp ... one per slide, hidden ones too.
-    int saveBitmaps(const std::string& target);
+    // Target "X.bmp": folder X gets Slide1.bmp ... one per slide, hidden ones too;
+    // with `facts`, also the presentation as Flat ODP (SlideFactsFileName).
+    int saveBitmaps(const std::string& target, bool facts = false);
     // Slides are painted this many pixels high, as wide as their proportions
     // give; 0 paints them at 96 pixels per inch.
     void setSlideHeight(int pixels) { slideHeight_ = pixels; }
@@ -53,6 +54,7 @@ class OfficeEngine {
   private:
     std::unique_ptr<lok::Document> load(const std::string& path);
     std::string lastError();
+    void saveFacts(const std::string& folder);
 
     std::unique_ptr<lok::Office> office_;
     std::unique_ptr<lok::Document> document_;

@@ -79,6 +79,11 @@ DecodedVideo DecodeVideo(const QString& path, bool decodePictures) {
         return result;
     }
     AVStream* stream = input->streams[index];
+    const int textIndex =
+        av_find_best_stream(input.get(), AVMEDIA_TYPE_SUBTITLE, -1, -1, nullptr, 0);
+    const AVStream* textStream = textIndex >= 0 ? input->streams[textIndex] : nullptr;
+    if (textStream)
+        result.textCodec = QString::fromLatin1(avcodec_get_name(textStream->codecpar->codec_id));
     const AVCodecParameters* par = stream->codecpar;
     result.codecName = QString::fromLatin1(avcodec_get_name(par->codec_id));
     result.codecTag = par->codec_tag;
@@ -110,6 +115,16 @@ DecodedVideo DecodeVideo(const QString& path, bool decodePictures) {
         }
     };
     while (av_read_frame(input.get(), packet.get()) >= 0) {
+        if (textStream && packet->stream_index == textIndex) {
+            // 3GPP timed text leads with the text's 16-bit length.
+            const int skip = textStream->codecpar->codec_id == AV_CODEC_ID_MOV_TEXT ? 2 : 0;
+            if (packet->size > skip) {
+                result.texts << QString::fromUtf8(
+                    reinterpret_cast<const char*>(packet->data) + skip, packet->size - skip);
+                result.textSeconds << double(packet->pts) * av_q2d(textStream->time_base);
+                result.textDurations << double(packet->duration) * av_q2d(textStream->time_base);
+            }
+        }
         if (packet->stream_index == index) {
             result.packetPts << packet->pts;
             result.packetSizes << packet->size;

@@ -36,6 +36,12 @@ struct DecodedVideo {
     // The decoded pictures (RGB32) and their times, when asked for.
     QList<QImage> frames;
     QList<qint64> framePts;
+    // The subtitle stream, when there is one: its codec and its cues (not the
+    // empty samples that end one).
+    QString textCodec;
+    QStringList texts;
+    QList<double> textSeconds;
+    QList<double> textDurations;
 
     bool ok() const { return error.isEmpty(); }
     int nonEmptyPackets() const;

@@ -1,0 +1,290 @@
+#include "engine/slidefacts.h"
+
+#include <QHash>
+#include <QXmlStreamReader>
+
+namespace {
+const QString Office = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+const QString Style = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
+const QString Text = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+const QString Draw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
+const QString Presentation =
+    QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:presentation:1.0");
+
+constexpr qint64 DayMs = 24LL * 60 * 60 * 1000;
+// More repeated spaces than any note holds: a hostile count must not allocate gigabytes.
+constexpr int MostSpaces = 1000;
+
+struct PageStyle {
+    bool hidden = false;
+    std::optional<qint64> advanceMs;
+};
+
+struct Page {
+    QString style;
+    QStringList paragraphs;
+};
+
+bool isText(const QXmlStreamReader& xml, const char* name) {
+    return xml.namespaceUri() == Text && xml.name() == QLatin1String(name);
+}
+
+// Fields of a notes page (slide number, header, footer, date) and footnotes,
+// annotations and the like inside a paragraph are not what the speaker wrote.
+bool isSkippedInParagraph(const QXmlStreamReader& xml) {
+    if (xml.namespaceUri() == Presentation || xml.namespaceUri() == Office) return true;
+    static const char* const fields[] = {
+        "page-number", "page-count",        "date",     "time",    "note",
+        "ruby-text",   "page-continuation", "sequence", "chapter", "file-name"};
+    if (xml.namespaceUri() != Text) return false;
+    for (const char* field : fields)
+        if (xml.name() == QLatin1String(field)) return true;
+    return false;
+}
+
+// Paragraph text with ODF's white-space rule: runs of white space are one
+// space, leading and trailing ones go; <text:s>, <text:tab> and
+// <text:line-break> are kept as written.
+class ParagraphText {
+  public:
+    void characters(QStringView text) {
+        for (const QChar c : text) {
+            if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
+                c == QLatin1Char('\r')) {
+                pendingSpace_ = !text_.isEmpty();
+            } else {
+                flush();
+                text_ += c;
+            }
+        }
+    }
+    void literal(const QString& text) {
+        flush();
+        text_ += text;
+    }
+    QString take() {
+        QString done = text_;
+        text_.clear();
+        pendingSpace_ = false;
+        return done;
+    }
+
+  private:
+    void flush() {
+        if (pendingSpace_) text_ += QLatin1Char(' ');
+        pendingSpace_ = false;
+    }
+    QString text_;
+    bool pendingSpace_ = false;
+};
+
+// The text of one notes frame, read up to its end element.
+QStringList readNotesFrame(QXmlStreamReader& xml) {
+    QStringList paragraphs;
+    ParagraphText paragraph;
+    int depth = 1;        // inside the frame
+    int inParagraph = 0;  // depth of the open paragraph's element, 0 outside one
+    int skipping = 0;     // depth of a skipped element, 0 when none
+    while (depth > 0 && !xml.atEnd()) {
+        switch (xml.readNext()) {
+            case QXmlStreamReader::StartElement:
+                ++depth;
+                if (skipping) break;
+                if (inParagraph == 0 && (isText(xml, "p") || isText(xml, "h"))) {
+                    inParagraph = depth;
+                } else if (inParagraph != 0 && isText(xml, "s")) {
+                    bool ok = false;
+                    const int count = xml.attributes().value(Text, QStringLiteral("c")).toInt(&ok);
+                    paragraph.literal(QString(ok ? qBound(1, count, MostSpaces) : 1, u' '));
+                } else if (inParagraph != 0 && isText(xml, "tab")) {
+                    paragraph.literal(QStringLiteral(" "));
+                } else if (inParagraph != 0 && isText(xml, "line-break")) {
+                    paragraph.literal(QStringLiteral("\n"));
+                } else if (inParagraph != 0 && isSkippedInParagraph(xml)) {
+                    skipping = depth;
+                }
+                break;
+            case QXmlStreamReader::EndElement:
+                if (skipping == depth) skipping = 0;
+                if (inParagraph == depth) {
+                    paragraphs << paragraph.take();
+                    inParagraph = 0;
+                }
+                --depth;
+                break;
+            case QXmlStreamReader::Characters:
+                if (inParagraph != 0 && !skipping) paragraph.characters(xml.text());
+                break;
+            default:
+                break;
+        }
+    }
+    return paragraphs;
+}
+
+QString notesText(QStringList kept) {
+    while (!kept.isEmpty() && kept.first().trimmed().isEmpty()) kept.removeFirst();
+    while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) kept.removeLast();
+    return kept.join(QLatin1Char('\n'));
+}
+
+// The notes of one slide: only frames of the notes class, never the page's
+// thumbnail, header, footer, date or number.
+void readNotes(QXmlStreamReader& xml, Page& page) {
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        } else if (token == QXmlStreamReader::StartElement) {
+            if (xml.namespaceUri() == Draw && xml.name() == QLatin1String("frame") &&
+                xml.attributes().value(Presentation, QStringLiteral("class")) ==
+                    QLatin1String("notes")) {
+                page.paragraphs << readNotesFrame(xml);
+            } else {
+                ++depth;
+            }
+        }
+    }
+}
+
+PageStyle readPageStyle(const QXmlStreamAttributes& properties, QString& error) {
+    PageStyle style;
+    style.hidden =
+        properties.value(Presentation, QStringLiteral("visibility")) == QLatin1String("hidden");
+    // A slide waiting for a click, or one that only starts its effects by
+    // itself ("semi-automatic"), has no advance time of its own.
+    if (properties.value(Presentation, QStringLiteral("transition-type")) ==
+        QLatin1String("automatic")) {
+        const QString duration =
+            properties.value(Presentation, QStringLiteral("duration")).toString();
+        if (!duration.isEmpty()) {
+            style.advanceMs = ParseOdfDuration(duration);
+            if (!style.advanceMs)
+                error =
+                    QStringLiteral("a slide's advance time \"%1\" cannot be read").arg(duration);
+            else if (*style.advanceMs == 0)
+                style.advanceMs.reset();  // shown for no time: the chosen time instead
+        }
+    }
+    return style;
+}
+}  // namespace
+
+std::optional<qint64> ParseOdfDuration(const QString& text) {
+    // P [nD] [T [nH] [nM] [n[.f]S]]; years and months have no fixed length.
+    qsizetype i = 0;
+    const qsizetype end = text.size();
+    if (end < 2 || text[i++] != QLatin1Char('P')) return std::nullopt;
+    bool inTime = false;
+    bool anyPart = false;
+    qint64 total = 0;
+    const QString units = QStringLiteral("DHMS");
+    int lastUnit = -1;
+    while (i < end) {
+        if (text[i] == QLatin1Char('T')) {
+            if (inTime || i + 1 >= end) return std::nullopt;
+            inTime = true;
+            ++i;
+            continue;
+        }
+        qint64 whole = 0;
+        const qsizetype start = i;
+        while (i < end && text[i].isDigit() && text[i].unicode() < 128) {
+            whole = whole * 10 + (text[i].unicode() - '0');
+            if (whole > DayMs) return std::nullopt;
+            ++i;
+        }
+        if (i == start) return std::nullopt;
+        qint64 fractionMs = 0;
+        if (i < end && (text[i] == QLatin1Char('.') || text[i] == QLatin1Char(','))) {
+            ++i;
+            const qsizetype digits = i;
+            qint64 scale = 100;
+            bool roundUp = false;
+            while (i < end && text[i].isDigit() && text[i].unicode() < 128) {
+                const int digit = text[i].unicode() - '0';
+                if (scale > 0)
+                    fractionMs += digit * scale;
+                else if (scale == 0)
+                    roundUp = digit >= 5;
+                scale = scale > 0 ? scale / 10 : -1;
+                ++i;
+            }
+            if (i == digits) return std::nullopt;
+            if (roundUp) ++fractionMs;
+        }
+        if (i >= end) return std::nullopt;
+        const int unit = units.indexOf(text[i++]);
+        // Units in order, each once; D before T, the others after it; fractions on seconds.
+        if (unit < 0 || unit <= lastUnit || (unit == 0) == inTime) return std::nullopt;
+        if (fractionMs != 0 && unit != 3) return std::nullopt;
+        lastUnit = unit;
+        static const qint64 unitMs[] = {DayMs, 3'600'000, 60'000, 1000};
+        total += whole * unitMs[unit] + fractionMs;
+        if (total > DayMs) return std::nullopt;
+        anyPart = true;
+    }
+    if (!anyPart) return std::nullopt;
+    return total;
+}
+
+SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
+    SlideFacts facts;
+    QHash<QString, PageStyle> styles;
+    QList<Page> pages;
+    QXmlStreamReader xml(flatDocument);
+    // Only the document's own styles and pages count: an embedded object (a
+    // chart, another presentation) brings a body and styles of its own.
+    QList<bool> isOffice;  // per open element: in the office namespace
+    QStringList names;     // per open element: its local name
+    QString styleName;     // the drawing-page style being read
+    while (!xml.atEnd() && facts.ok()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            isOffice.removeLast();
+            names.removeLast();
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement) continue;
+        const qsizetype depth = names.size();  // of the parent
+        const QStringView name = xml.name();
+        const QString uri = xml.namespaceUri().toString();
+        const bool topLevel = depth >= 1 && isOffice[0];
+        if (topLevel && depth == 2 && uri == Style && name == QLatin1String("style") &&
+            isOffice[1] &&
+            (names[1] == QLatin1String("automatic-styles") ||
+             names[1] == QLatin1String("styles"))) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            styleName =
+                attributes.value(Style, QStringLiteral("family")) == QLatin1String("drawing-page")
+                    ? attributes.value(Style, QStringLiteral("name")).toString()
+                    : QString();
+        } else if (topLevel && depth == 3 && uri == Style &&
+                   name == QLatin1String("drawing-page-properties") && !styleName.isEmpty()) {
+            styles.insert(styleName, readPageStyle(xml.attributes(), facts.error));
+        } else if (topLevel && depth == 3 && uri == Draw && name == QLatin1String("page") &&
+                   isOffice[1] && names[1] == QLatin1String("body") && isOffice[2]) {
+            pages << Page{xml.attributes().value(Draw, QStringLiteral("style-name")).toString(),
+                          {}};
+        } else if (topLevel && depth == 4 && uri == Presentation &&
+                   name == QLatin1String("notes") && names[3] == QLatin1String("page") &&
+                   !pages.isEmpty()) {
+            readNotes(xml, pages.last());  // up to its end element
+            continue;
+        }
+        isOffice << (uri == Office);
+        names << name.toString();
+    }
+    if (facts.ok() && xml.hasError())
+        facts.error = QStringLiteral("the document is not well-formed XML (%1, line %2)")
+                          .arg(xml.errorString())
+                          .arg(xml.lineNumber());
+    if (facts.ok() && pages.isEmpty()) facts.error = QStringLiteral("the document has no slides");
+    if (!facts.ok()) return facts;
+    for (const Page& page : pages) {
+        const PageStyle style = styles.value(page.style);
+        facts.slides << SlideFact{style.hidden, style.advanceMs, notesText(page.paragraphs)};
+    }
+    return facts;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// What the author set on one slide, as LibreOffice read the presentation.
+struct SlideFact {
+    bool hidden = false;
+    // The automatic advance time; none when the slide waits for a click.
+    std::optional<qint64> advanceMs;
+    // The speaker's notes, one line a paragraph; empty when there are none.
+    QString notes;
+
+    bool operator==(const SlideFact&) const = default;
+};
+
+// The slides of a Flat ODP (or ODG) document in order, or why it cannot be read.
+struct SlideFacts {
+    QList<SlideFact> slides;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+SlideFacts ParseSlideFacts(const QByteArray& flatDocument);
+
+// An ISO 8601 duration as ODF writes it ("PT5S", "PT00H01M02.5S", "P1DT2H"),
+// in milliseconds rounded to the nearest; none when malformed or past a day.
+std::optional<qint64> ParseOdfDuration(const QString& text);

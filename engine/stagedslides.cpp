@@ -1,0 +1,90 @@
+#include "engine/stagedslides.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "platform/office/slidefactsfile.h"
+#include "util/failure.h"
+
+namespace {
+QString slidePath(const QString& folder, int number) {
+    return folder + QStringLiteral("/Slide%1.bmp").arg(number);
+}
+
+[[noreturn]] void refuse(const QString& folder, const QString& reason) {
+    DropExportedSlides(folder);
+    throw Failure(QStringLiteral("The slides' timings, hidden flags and notes cannot be read: %1")
+                      .arg(reason));
+}
+
+// Slide1.bmp, Slide2.bmp, ... as the export numbered them, without a gap.
+int exportedSlides(const QString& folder) {
+    int count = 0;
+    while (QFile::exists(slidePath(folder, count + 1))) ++count;
+    return count;
+}
+}  // namespace
+
+void DropExportedSlides(const QString& folder) {
+    for (int number = 1; QFile::remove(slidePath(folder, number)); ++number) {
+    }
+    QFile::remove(folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName));
+}
+
+QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden) {
+    const int slides = exportedSlides(folder);
+    QFile file(folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName));
+    if (!file.open(QIODevice::ReadOnly))
+        refuse(folder,
+               QStringLiteral("the engine left no copy of them (%1)").arg(file.errorString()));
+    const SlideFacts facts = ParseSlideFacts(file.readAll());
+    file.close();
+    file.remove();
+    if (!facts.ok()) refuse(folder, facts.error);
+    if (facts.slides.size() != slides)
+        refuse(folder, QStringLiteral("they tell of %1 slides, the engine painted %2")
+                           .arg(facts.slides.size())
+                           .arg(slides));
+    if (!skipHidden) return facts.slides;
+    QList<SlideFact> shown;
+    for (int number = 1; number <= slides; ++number) {
+        const SlideFact& slide = facts.slides[number - 1];
+        const QString path = slidePath(folder, number);
+        if (slide.hidden) {
+            if (!QFile::remove(path)) refuse(folder, path + QStringLiteral(" cannot be removed"));
+            continue;
+        }
+        shown << slide;
+        const QString renumbered = slidePath(folder, int(shown.size()));
+        if (renumbered != path && !QDir().rename(path, renumbered))
+            refuse(folder, path + QStringLiteral(" cannot be renamed"));
+    }
+    return shown;
+}
+
+void StagedSlides::stage(int firstFrame, const QList<SlideFact>& slides) {
+    for (int i = 0; i < slides.size(); ++i) frames_.insert(firstFrame + i, slides[i]);
+}
+
+SlidePlan StagedSlides::plan(FrameTiming otherwise, bool useTimings) const {
+    QList<int> numbers;
+    QList<SlideDuration> durations;
+    for (auto frame = frames_.cbegin(); frame != frames_.cend(); ++frame) {
+        numbers << frame.key();
+        durations << (useTimings && frame->advanceMs
+                          ? SlideDuration::milliseconds(*frame->advanceMs)
+                          : SlideDuration::frame(otherwise));
+    }
+    return PlanSlides(numbers, durations);
+}
+
+QList<SubtitleCue> StagedSlides::cues(const SlidePlan& plan) const {
+    QList<SubtitleCue> cues;
+    for (const PlannedSlide& slide : plan.slides) {
+        const QString notes = frames_.value(slide.frameNumber).notes;
+        if (notes.trimmed().isEmpty()) continue;
+        cues << SubtitleCue{plan.milliseconds(slide.start),
+                            plan.milliseconds(slide.start + slide.frames), notes};
+    }
+    return cues;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include "engine/slidefacts.h"
+#include "util/videooptions.h"
+#include "video/frametiming.h"
+#include "video/slideplan.h"
+#include "video/srtwriter.h"
+
+// After an export into `folder` (Slide1.bmp ... and the facts file beside
+// them): reads and removes the facts file, leaves hidden slides out when
+// `skipHidden` (the rest renumbered from 1), and returns the facts of the
+// slides left, in order. When the facts cannot be read the slides are removed
+// too, so no video claims to follow them, and Failure says why.
+QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden);
+// An export that failed part way: its slides go, so no video claims to follow facts never read.
+void DropExportedSlides(const QString& folder);
+
+// What each staged frame of one video shows, by its number in "Slide<n>.bmp".
+class StagedSlides {
+  public:
+    void clear() { frames_.clear(); }
+    // Frames numbered from `firstFrame` show `slides`, in order.
+    void stage(int firstFrame, const QList<SlideFact>& slides);
+    // Each slide lasting its advance time (with `useTimings`) or `otherwise`.
+    SlidePlan plan(FrameTiming otherwise, bool useTimings) const;
+    // One cue for each slide with notes, from its start to its end in `plan`.
+    QList<SubtitleCue> cues(const SlidePlan& plan) const;
+
+  private:
+    QMap<int, SlideFact> frames_;
+};

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include "engine/slidefacts.h"
+
+namespace {
+// A Flat ODP body around `pages`, with `styles` as its automatic styles.
+QByteArray document(const char* styles, const char* pages) {
+    return QByteArray(
+               R"(<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" )"
+               R"(xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" )"
+               R"(xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" )"
+               R"(xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" )"
+               R"(xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0">)"
+               "<office:automatic-styles>") +
+           styles +
+           "</office:automatic-styles><office:master-styles><style:master-page style:name=\"M\">"
+           "<presentation:notes><draw:frame presentation:class=\"notes\"><draw:text-box>"
+           "<text:p>master notes</text:p></draw:text-box></draw:frame></presentation:notes>"
+           "</style:master-page></office:master-styles><office:body><office:presentation>" +
+           pages + "</office:presentation></office:body></office:document>";
+}
+
+QByteArray pageStyle(const char* name, const char* properties) {
+    return QByteArray("<style:style style:family=\"drawing-page\" style:name=\"") + name + "\">" +
+           "<style:drawing-page-properties " + properties + "/></style:style>";
+}
+
+QByteArray notesPage(const char* notes) {
+    return QByteArray("<draw:page draw:style-name=\"dp\"><presentation:notes>") +
+           "<draw:page-thumbnail presentation:class=\"page\"/>" + notes +
+           "</presentation:notes></draw:page>";
+}
+
+QByteArray notesFrame(const char* text) {
+    return QByteArray("<draw:frame presentation:class=\"notes\"><draw:text-box>") + text +
+           "</draw:text-box></draw:frame>";
+}
+}  // namespace
+
+TEST(OdfDuration, ReadsTheFormsLibreOfficeWritesAndRefusesTheRest) {
+    const struct {
+        const char* text;
+        std::optional<qint64> ms;
+    } cases[] = {
+        {"PT5S", 5000},
+        {"PT00H00M05S", 5000},
+        {"PT1.500000000S", 1500},
+        {"PT5.12S", 5120},
+        {"PT0.0005S", 1},
+        {"PT0.0004S", 0},
+        {"PT1H2M3.25S", 3'723'250},
+        {"P1D", 86'400'000},
+        {"P1DT1S", std::nullopt},  // past a day
+        {"PT5", std::nullopt},
+        {"P5S", std::nullopt},
+        {"PT", std::nullopt},
+        {"PT1.5M", std::nullopt},
+        {"PT2S1M", std::nullopt},
+        {"-PT5S", std::nullopt},
+        {"P1M", std::nullopt},
+        {"PT99999999999999999999S", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseOdfDuration(QString::fromLatin1(c.text)), c.ms) << c.text;
+}
+
+TEST(SlideFacts, TellsHiddenSlidesAndAutomaticAdvanceTimesFromThePageStyles) {
+    const QByteArray styles =
+        pageStyle("auto",
+                  "presentation:transition-type=\"automatic\" presentation:duration=\"PT2S\"") +
+        pageStyle("hidden", "presentation:visibility=\"hidden\"") +
+        pageStyle(
+            "semi",
+            "presentation:transition-type=\"semi-automatic\" presentation:duration=\"PT2S\"") +
+        pageStyle("manual", "presentation:duration=\"PT2S\"") +
+        pageStyle("zero",
+                  "presentation:transition-type=\"automatic\" presentation:duration=\"PT0S\"");
+    // An embedded object's own pages and styles are not the document's.
+    const QByteArray embedded =
+        "<draw:page draw:style-name=\"auto\"><draw:frame><draw:object><office:document>"
+        "<office:automatic-styles>" +
+        pageStyle("auto", "presentation:visibility=\"hidden\"") +
+        "</office:automatic-styles><office:body><office:presentation><draw:page/><draw:page/>"
+        "</office:presentation></office:body></office:document></draw:object></draw:frame>"
+        "</draw:page>";
+    const SlideFacts facts = ParseSlideFacts(document(
+        styles,
+        embedded +
+            "<draw:page draw:style-name=\"hidden\"/>"
+            "<draw:page draw:style-name=\"semi\"/><draw:page draw:style-name=\"manual\"/>"
+            "<draw:page draw:style-name=\"zero\"/><draw:page draw:style-name=\"unknown\"/><draw:page/>"));
+    ASSERT_TRUE(facts.ok()) << facts.error.toStdString();
+    const QList<SlideFact> expected = {{false, 2000, {}},         {true, std::nullopt, {}},
+                                       {false, std::nullopt, {}}, {false, std::nullopt, {}},
+                                       {false, std::nullopt, {}}, {false, std::nullopt, {}},
+                                       {false, std::nullopt, {}}};
+    EXPECT_EQ(facts.slides, expected);
+}
+
+TEST(SlideFacts, NotesAreTheTextOfTheNotesFrameOnly) {
+    const struct {
+        QByteArray notes;
+        const char* expected;
+    } cases[] = {
+        {notesFrame("<text:p>One</text:p><text:p>Two</text:p>"), "One\nTwo"},
+        {notesFrame("<text:p>  spread\n  over   lines </text:p>"), "spread over lines"},
+        {notesFrame("<text:p>a<text:s text:c=\"3\"/>b<text:tab/>c<text:line-break/>d</text:p>"),
+         "a   b c\nd"},
+        {notesFrame("<text:list><text:list-item><text:p><text:span>item</text:span></text:p>"
+                    "</text:list-item></text:list>"),
+         "item"},
+        {notesFrame("<text:p>Slide <text:page-number>3</text:page-number> of "
+                    "<text:date>today</text:date><presentation:footer/>x</text:p>"),
+         "Slide of x"},
+        {notesFrame("<text:p/><text:p>middle</text:p><text:p></text:p>"), "middle"},
+        {QByteArray("<draw:frame presentation:class=\"header\"><draw:text-box><text:p>head</text:p>"
+                    "</draw:text-box></draw:frame><draw:frame presentation:class=\"page-number\">"
+                    "<draw:text-box><text:p>7</text:p></draw:text-box></draw:frame>") +
+             notesFrame("<text:p>body</text:p>"),
+         "body"},
+        {"<draw:frame><draw:text-box><text:p>a plain box</text:p></draw:text-box></draw:frame>",
+         ""},
+        {notesFrame("<text:p>A &amp; B &lt;\xc3\xa9&gt;</text:p>"), "A & B <\xc3\xa9>"},
+    };
+    for (const auto& c : cases) {
+        const SlideFacts facts = ParseSlideFacts(document("", notesPage(c.notes.constData())));
+        ASSERT_TRUE(facts.ok()) << facts.error.toStdString();
+        ASSERT_EQ(facts.slides.size(), 1);
+        EXPECT_EQ(facts.slides[0].notes, QString::fromUtf8(c.expected)) << c.notes.constData();
+    }
+}
+
+TEST(SlideFacts, RefusesDocumentsItCannotVouchFor) {
+    const struct {
+        QByteArray document;
+        const char* error;
+    } cases[] = {
+        {document("", ""), "no slides"},
+        {document("", "<draw:page>"), "not well-formed"},
+        {"", "not well-formed"},
+        {document(pageStyle("bad",
+                            "presentation:transition-type=\"automatic\" "
+                            "presentation:duration=\"soon\"")
+                      .constData(),
+                  "<draw:page draw:style-name=\"bad\"/>"),
+         "\"soon\" cannot be read"},
+    };
+    for (const auto& c : cases) {
+        const SlideFacts facts = ParseSlideFacts(c.document);
+        EXPECT_FALSE(facts.ok());
+        EXPECT_TRUE(facts.error.contains(QLatin1String(c.error))) << facts.error.toStdString();
+    }
+}
