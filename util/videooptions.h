@@ -47,7 +47,7 @@ struct VideoSettings {
     VideoContainer container = VideoContainer::Avi;
     int slideHeight = 0;        // 0: 96 pixels per inch of the slide
     int slideMilliseconds = 0;  // 0: the frame rate decides
-    SlideOptions slides = {};  // the command line sets them by its flags only
+    SlideOptions slides = {};   // the command line sets them by its flags only
 };
 
 // The settings group the window keeps them in; the program's own group keeps its nine keys.
