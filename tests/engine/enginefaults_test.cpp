@@ -118,7 +118,12 @@ TEST_F(EngineFaults, AKilledParentCostsTheRowInHandAndANewOneServesTheNext) {
         SCOPED_TRACE(ahead ? "ahead" : "in turn");
         EngineParent parent(options("normal"));
         const pid_t first = parent.pid();
-        const QStringList reports = row(parent, ahead, 1, [&] { ::kill(-first, SIGKILL); });
+        // The engine dies with its parent a moment later: the row's next call
+        // comes once it is gone.
+        const QStringList reports = row(parent, ahead, 1, [&] {
+            ::kill(-first, SIGKILL);
+            EXPECT_TRUE(processGroupGone(lastEngine()));
+        });
         // Ahead, the row was exported and its engine ended before the parent died.
         EXPECT_EQ(reports.mid(2),
                   ahead ? QStringList(3, QStringLiteral("(no failure)"))
