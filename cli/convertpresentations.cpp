@@ -40,7 +40,7 @@ OptionButtons storedOptions() {
 }
 
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
-    RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds};
+    RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds, row.linksLeftOut};
     const bool written = !row.keptVideo().isEmpty();
     // A video lacking frames is kept, though its row failed.
     if (written) account.videos << row.video->path;
@@ -68,6 +68,7 @@ void printLine(CliPrompts& prompts, const QString& path, const QString& text) {
 // presentation that never opened cannot be saved or closed) is left out.
 // Other rows pass on what they were told, one line each.
 void tell(CliPrompts& prompts, const RowAccount& account) {
+    for (const QString& warning : account.warnings) printLine(prompts, account.input, warning);
     if (account.outcome == RowResult::Outcome::Written) {
         for (const QString& reason : account.reasons) printLine(prompts, account.input, reason);
     } else {
@@ -126,7 +127,8 @@ int RunAndTell(BatchConversion& batch, CliHost& host, CliPrompts& prompts,
                                {},
                                {QStringLiteral("the run did not reach it")},
                                0,
-                               0};
+                               0,
+                               {}};
 
     bool reported = true;
     if (!reportFile.isEmpty())

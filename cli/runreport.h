@@ -15,6 +15,8 @@ struct RowAccount {
     QStringList reasons;
     int slides = 0;
     double seconds = 0;
+    // Links left out of its slides, told but not failures.
+    QStringList warnings;
 };
 
 // A report or message as one line: its line breaks become ": ".

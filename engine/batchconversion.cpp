@@ -187,14 +187,16 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
 
 void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int row,
                                 const QString& path, int slides,
-                                const std::optional<VideoResult>& video) {
+                                const std::optional<VideoResult>& video,
+                                const QStringList& linksLeftOut) {
     RowResult result{path,
                      trap.failures() != failuresBefore,
                      video,
                      row,
                      slides,
                      rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
-                     trap.reports().mid(failuresBefore)};
+                     trap.reports().mid(failuresBefore),
+                     linksLeftOut};
     rows_ << result;
     if (rowFinished) rowFinished(result);
 }
@@ -244,6 +246,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         Presentation presentation;
         lookAhead(engines, row, rows);
         trap.step(132, [&] { application = OpenInPowerPoint(engines, row, path); });
+        const QStringList linksLeftOut = application.LinksLeftOut();
         lookAhead(engines, row + 1, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         QList<SlideFact> facts;
@@ -257,7 +260,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         staged_.stage(runningSlideNumber, facts);
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
-        recordRow(trap, before, row, path, slides, std::nullopt);
+        recordRow(trap, before, row, path, slides, std::nullopt, linksLeftOut);
     }
     // Every row is exported: no engine waits while the video is written.
     rowEngines.reset();
@@ -301,6 +304,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         Presentation presentation;
         lookAhead(engines, row, rows);
         trap.step(222, [&] { application = OpenInPowerPoint(engines, row, path); });
+        const QStringList linksLeftOut = application.LinksLeftOut();
         lookAhead(engines, row + 1, rows);
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         staged_.clear();
@@ -331,6 +335,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(260, [&] { application = Application(); });
         lookAhead(engines, row + 1, rows);
         trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, row, path, slides, video);
+        recordRow(trap, before, row, path, slides, video, linksLeftOut);
     }
 }

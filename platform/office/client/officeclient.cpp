@@ -43,8 +43,10 @@ OfficeHelper::OfficeHelper(const HelperOptions& options) : options_(options) {
     pending_.push_back({"Start", options_.limits.startMs});
 }
 
-OfficeHelper::OfficeHelper(EngineParent& parent) : options_(parent.options()) {
-    process_ = parent.fork();
+OfficeHelper::OfficeHelper(EngineParent& parent, const QString& deck, const QString& staging)
+    : options_(parent.options()) {
+    process_ = parent.fork(deck.isEmpty() ? std::string() : encoded(absolute(deck)),
+                           staging.isEmpty() ? std::string() : encoded(absolute(staging)));
     pending_.push_back({"Start", options_.limits.startMs});
 }
 
@@ -100,6 +102,7 @@ std::string OfficeHelper::answer(const std::string& name, int limitMs, const QSt
     }
     if (fields[0] != "ok" && fields[0] != "ready")
         fail(QStringLiteral("%1: the presentation engine gave an unreadable answer").arg(call));
+    further_.assign(fields.size() > 2 ? fields.begin() + 2 : fields.end(), fields.end());
     return fields.size() > 1 ? fields[1] : std::string();
 }
 
@@ -157,6 +160,8 @@ int OfficeHelper::open(const QString& path) {
     ++opens_;
     const std::string count = call("Open", "open", encoded(full), options_.limits.openMs, full);
     slides_ = countFrom(count, "Open");
+    linksLeftOut_.clear();
+    for (const std::string& note : further_) linksLeftOut_ << QString::fromStdString(note);
     lastOpened_ = full;
     open_ = true;
     return slides_;

@@ -42,8 +42,11 @@ class OfficeHelper {
     // Starts a process of its own; its start-up is awaited by the first call.
     explicit OfficeHelper(const HelperOptions& options = {});
     // Has `parent` fork one, warmed before it answers; its start-up is
-    // awaited by the first call. Throws Failure when none can be had.
-    explicit OfficeHelper(EngineParent& parent);
+    // awaited by the first call. Throws Failure when none can be had. It
+    // can read only `deck`'s folder and write only `staging` (and its own
+    // profile); without a deck it opens only the built-in presentation.
+    explicit OfficeHelper(EngineParent& parent, const QString& deck = {},
+                          const QString& staging = {});
     ~OfficeHelper();
     OfficeHelper(const OfficeHelper&) = delete;
     OfficeHelper& operator=(const OfficeHelper&) = delete;
@@ -68,6 +71,8 @@ class OfficeHelper {
     // The absolute path of the last presentation it opened, closed since or
     // not; empty before the first.
     const QString& lastOpened() const { return lastOpened_; }
+    // One line for each link the last presentation opened lost: its target and why.
+    const QStringList& linksLeftOut() const { return linksLeftOut_; }
     // Presentations it was asked to open, refused ones included.
     int opens() const { return opens_; }
     pid_t pid() const { return process_ ? process_->pid() : -1; }
@@ -94,6 +99,8 @@ class OfficeHelper {
     bool open_ = false;
     int slides_ = 0;
     QString lastOpened_;
+    QStringList linksLeftOut_;
+    std::vector<std::string> further_;  // the last answer's fields after its value
     int opens_ = 0;
 };
 

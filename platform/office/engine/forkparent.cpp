@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/office/engine/commandloop.h"
+#include "platform/office/engine/confinement.h"
 #include "platform/office/engine/fileurl.h"
 #include "platform/office/engine/officeengine.h"
 #include "platform/office/engine/profileslot.h"
@@ -84,9 +85,16 @@ struct Setup {
     std::string program;
     std::string profile;
     int slideHeight = 0;
+    bool everyLocalFile = false;
 };
 
-[[noreturn]] void becomeEngine(const Setup& setup, int socket, pid_t parent) {
+// The row's presentation and staging folder, as the fork request names them.
+struct Row {
+    std::string deck;
+    std::string staging;
+};
+
+[[noreturn]] void becomeEngine(const Setup& setup, int socket, pid_t parent, const Row& row) {
     ::setpgid(0, 0);
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) std::_Exit(1);
@@ -95,10 +103,14 @@ struct Setup {
     ::dup2(socket, 0);
     SetAnswerOutput(::fcntl(socket, F_DUPFD_CLOEXEC, 3));
     ::close(socket);
+    // Still one thread: whatever LibreOffice starts later inherits it.
+    Confine(FoldersForEngine(setup.program, setup.profile, row.deck, row.staging,
+                             setup.everyLocalFile));
     std::optional<OfficeEngine> engine;
     try {
         engine.emplace(setup.program, setup.profile);
         engine->setSlideHeight(setup.slideHeight);
+        engine->setEveryLocalFile(setup.everyLocalFile);
         // The first document of a process costs more than later ones: a
         // built-in one, the same for every engine, takes that cost here.
         engine->warm();
@@ -137,13 +149,14 @@ void endEngines(const std::set<pid_t>& engines) {
 }
 }  // namespace
 
-void ServeAsParent(int slideHeight) {
+void ServeAsParent(int slideHeight, bool everyLocalFile) {
     // The parent belongs to the program that started it: gone with it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     std::optional<ProfileSlot> slot;
     Setup setup;
     setup.program = OfficeProgramFolder();
     setup.slideHeight = slideHeight;
+    setup.everyLocalFile = everyLocalFile;
     try {
         try {
             slot.emplace(ProfileSlot::acquire());
@@ -189,7 +202,9 @@ void ServeAsParent(int slideHeight) {
                 continue;
             }
             const pid_t pid = ::fork();
-            if (pid == 0) becomeEngine(setup, socket, self);
+            const Row row{fields.size() > 1 ? fields[1] : std::string(),
+                          fields.size() > 2 ? fields[2] : std::string()};
+            if (pid == 0) becomeEngine(setup, socket, self, row);
             ::close(socket);
             if (pid < 0) {
                 Reply({"error", std::string("cannot start an engine: ") + std::strerror(errno)});

@@ -3,7 +3,8 @@
 // The pre-initialised parent of engine processes: prepares a profile of its
 // own, loads LibreOffice with lok_preinit (no threads started, so it can
 // fork) and answers on standard input, a Unix socket:
-//   "fork" with a socket passed alongside: forks an engine that completes
+//   "fork" [DECK [STAGING]] with a socket passed alongside: forks an engine,
+//       confined to reading DECK's folder and writing STAGING, that completes
 //       LibreOffice's start, warms with the built-in presentation, says
 //       "ready" on that socket and serves one presentation there; answers
 //       "ok" and the engine's process id;
@@ -11,4 +12,5 @@
 //       "ok" and its wait status;
 //   "quit", or the end of input: kills every engine and ends.
 // Engines end with the parent, and the parent with the program.
-[[noreturn]] void ServeAsParent(int slideHeight);
+// With `everyLocalFile`, a deck's links may reach any local file.
+[[noreturn]] void ServeAsParent(int slideHeight, bool everyLocalFile);
