@@ -11,8 +11,8 @@
 #include <QUrl>
 
 #include "../support/fakehost.h"
-#include "joblist/joblistview.h"
-#include "printers.h"
+#include "app/joblistview.h"
+#include "../joblist/printers.h"
 
 namespace {
 
