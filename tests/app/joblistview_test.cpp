@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QUrl>
 
+#include "../joblist/printers.h"
 #include "../support/fakehost.h"
 #include "app/joblistview.h"
-#include "../joblist/printers.h"
 
 namespace {
 
