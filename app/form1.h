@@ -11,6 +11,7 @@
 #include "util/prompts.h"
 
 class QBoxLayout;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -153,6 +154,7 @@ class Form1 : public QWidget, public Host {
     TextProgressBar* progressBar1_ = nullptr;
     VideoControls* video_ = nullptr;
     TickPanel* ticks_ = nullptr;
+    QCheckBox* linksTick_ = nullptr;
     QBoxLayout* frames_ = nullptr;
     QLabel* estimate_ = nullptr;
 };

@@ -38,6 +38,8 @@ constexpr Option options[] = {
     {"skip-hidden", nullptr, "Leave hidden slides out (else every slide is a frame)."},
     {"subtitles", nullptr,
      "Write the speaker notes as subtitles: an .srt beside each video, with the video's name, one cue a slide that has notes."},
+    {"allow-links", nullptr,
+     "Let each presentation's linked pictures, media and objects come from any local file, not only its own folder (for your own presentations; network addresses are never fetched)."},
     {"jobs", "N",
      "Presentations opened and exported at once, 1 to 64 (default: one for each core)."},
     {"output", "FILE.avi",
@@ -106,7 +108,7 @@ bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
 QString ConvertUsage() {
     QString text = QStringLiteral(
         "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
-        "[--height N] [--jobs N] [--use-timings] [--skip-hidden] [--subtitles] "
+        "[--height N] [--jobs N] [--use-timings] [--skip-hidden] [--subtitles] [--allow-links] "
         "[--output-dir DIR | --beside] [--codec NAME] [--quality Q] [--keyframe N] [--kbps N] "
         "[--container avi|mp4|mkv] PATH...\n"
         "  or:  quillmoor-convert --samples [options]\n"
@@ -271,7 +273,7 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
     }
     if (!refuseOthers(parser,
                       {"combine", "separate", "output-dir", "beside", "samples", "jobs", "report",
-                       "use-timings", "skip-hidden", "subtitles"},
+                       "use-timings", "skip-hidden", "subtitles", "allow-links"},
                       "a --frames run", request.error))
         return request;
     request.action = ConvertRequest::Action::Frames;
@@ -337,6 +339,7 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     request.slides.useTimings = parser.isSet(QStringLiteral("use-timings"));
     request.slides.skipHidden = parser.isSet(QStringLiteral("skip-hidden"));
     request.slides.subtitles = parser.isSet(QStringLiteral("subtitles"));
+    request.allowLinks = parser.isSet(QStringLiteral("allow-links"));
     if (parser.isSet(QStringLiteral("fps"))) readFrameRate(parser, request);
     return request;
 }

@@ -37,9 +37,10 @@ struct ConvertRequest {
     Mode mode = Mode::Stored;
     enum class Destination { Stored, Folder, Beside };
     Destination destination = Destination::Stored;
-    QString outputFolder;   // with Destination::Folder
-    QString frameRateText;  // --fps as given (checked); empty: the stored "Delay"
-    SlideOptions slides;    // --use-timings, --skip-hidden, --subtitles
+    QString outputFolder;     // with Destination::Folder
+    QString frameRateText;    // --fps as given (checked); empty: the stored "Delay"
+    SlideOptions slides;      // --use-timings, --skip-hidden, --subtitles
+    bool allowLinks = false;  // --allow-links: a deck's links may reach any local file
 
     bool verbose = false;  // every failure in the window's full report format
     QString reportFile;    // not empty: the run as JSON, written there

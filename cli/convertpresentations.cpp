@@ -203,7 +203,8 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
 
     // LibreOffice loads while the folders are scanned.
     // The window's ticks would leave no way to turn these off here: only the flags count.
-    host.video = VideoSettings{container, slideHeight, slideMilliseconds, request.slides};
+    host.video = VideoSettings{container, slideHeight, slideMilliseconds, request.slides,
+                               request.allowLinks};
     BatchConversion batch(host, prompts);
     batch.setJobs(request.jobs);
     batch.startEngine();

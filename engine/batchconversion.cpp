@@ -111,6 +111,8 @@ HelperOptions BatchConversion::runEngineOptions() const {
     if (video_.slideHeight > 0 && !options.arguments.contains(QStringLiteral("--height")))
         options.arguments << QStringLiteral("--height") << QString::number(video_.slideHeight);
     options.slideFacts = video_.slides.any();
+    if (video_.allowLinks && !options.arguments.contains(QStringLiteral("--allow-links")))
+        options.arguments << QStringLiteral("--allow-links");
     return options;
 }
 

@@ -48,6 +48,8 @@ struct VideoSettings {
     int slideHeight = 0;        // 0: 96 pixels per inch of the slide
     int slideMilliseconds = 0;  // 0: the frame rate decides
     SlideOptions slides = {};   // the command line sets them by its flags only
+    // A presentation's links may reach every local file, not only its own folder.
+    bool allowLinks = false;
 };
 
 // The settings group the window keeps them in; the program's own group keeps its nine keys.
