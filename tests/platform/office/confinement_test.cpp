@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "tests/platform/office/officetesting.h"
 #include "tests/support/testsupport.h"
 
 namespace {
@@ -31,15 +32,9 @@ TEST(Confinement, AConfinedChildReadsWritesAndConnectsOnlyWhereAllowed) {
     writeFile(dir.filePath(QStringLiteral("deck/talk.fodp")), "deck");
     writeFile(dir.filePath(QStringLiteral("outside/secret.png")), "secret");
 
-    const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    ASSERT_GE(server, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(server, 4), 0);
-    ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const LoopbackServer server;
+    ASSERT_TRUE(server.listening());
+    const sockaddr_in address = server.address;
 
     const struct {
         const char* what;
@@ -101,7 +96,6 @@ TEST(Confinement, AConfinedChildReadsWritesAndConnectsOnlyWhereAllowed) {
     EXPECT_FALSE(wrong & (1 << 11)) << "a local socket pair was refused";
     EXPECT_FALSE(wrong & (1 << 12)) << "a protection every kernel here offers is missing";
     EXPECT_FALSE(wrong & (1 << 13)) << "what --version reports differs from what holds";
-    EXPECT_LT(::accept(server, nullptr, nullptr), 0) << "the server heard from the child";
-    ::close(server);
+    EXPECT_FALSE(server.heard()) << "the server heard from the child";
     std::printf("%s\n", DescribeProtections(can).c_str());
 }

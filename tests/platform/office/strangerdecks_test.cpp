@@ -70,16 +70,9 @@ TEST(StrangerDecks, OnlyLinksInsideTheDecksFolderReachTheSlideAndNoMacroRuns) {
     QFile::link(secret, deck + QStringLiteral("/beside.png"));
 
     // A local server that must hear nothing, and an address that never answers.
-    const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(server, 4), 0);
-    ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    const QString local =
-        QStringLiteral("http://127.0.0.1:%1/pixel.png").arg(ntohs(address.sin_port));
+    const LoopbackServer server;
+    ASSERT_TRUE(server.listening());
+    const QString local = QStringLiteral("http://127.0.0.1:%1/pixel.png").arg(server.port());
     const QString silent = QStringLiteral("http://10.255.255.1/pixel.png");
 
     const QString realSecret = QFileInfo(secret).canonicalFilePath();
@@ -143,8 +136,7 @@ TEST(StrangerDecks, OnlyLinksInsideTheDecksFolderReachTheSlideAndNoMacroRuns) {
                 << frames[i].link.toStdString();
         helper.quit();
     }
-    EXPECT_LT(::accept(server, nullptr, nullptr), 0) << "the local server heard from the engine";
-    ::close(server);
+    EXPECT_FALSE(server.heard()) << "the local server heard from the engine";
     {
         OfficeHelper helper(parent, deck + QStringLiteral("/macro.fodp"),
                             dir.filePath(QStringLiteral("staging")));
