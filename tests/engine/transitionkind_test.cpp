@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "engine/stagedslides.h"
 #include "engine/transitionkind.h"
+#include "video/chapterlist.h"
 
 // Each named kind is drawn as itself with its side; other kinds as the nearest.
 TEST(TransitionKind, DrawsEachKindAsItselfOrTheNearest) {
@@ -45,4 +47,34 @@ TEST(TransitionKind, DrawsEachKindAsItselfOrTheNearest) {
         EXPECT_EQ(t.plays(), c.kind != T::Cut);
     }
     EXPECT_FALSE(TransitionFor({QStringLiteral("fade"), {}, false, {}, 0}).plays());
+}
+
+// One chapter a slide from where its transition starts, titled by the slide or
+// by its place; slides of two presentations inside one chapter each.
+TEST(SlideChapters, StartWhereEachSlidesTransitionStarts) {
+    SlideFact opening;
+    opening.title = QStringLiteral("Opening");
+    SlideFact faded;
+    faded.transition = {QStringLiteral("fade"), {}, false, {}, 1000};
+    StagedSlides staged;
+    staged.stage(1, {opening, faded}, QStringLiteral("a"));
+    StagedSlides both = staged;
+    both.stage(3, {faded}, QStringLiteral("b"));
+
+    const SlidePlan plan = staged.plan({1, 2}, false, true, 30);  // 2 s slides
+    const QList<VideoChapter> chapters = staged.chapters(plan);
+    ASSERT_EQ(chapters.size(), 2);
+    EXPECT_EQ(chapters[0].title, QStringLiteral("Opening"));
+    EXPECT_EQ(chapters[1].title, QStringLiteral("Slide 2"));
+    EXPECT_EQ(chapters[1].startMs, 2000);
+    EXPECT_EQ(chapters[1].endMs, 5000);
+
+    const QList<VideoChapter> nested = both.chapters(both.plan({1, 2}, false, true, 30));
+    ASSERT_EQ(nested.size(), 2);
+    EXPECT_EQ(nested[1].title, QStringLiteral("b"));
+    EXPECT_EQ(nested[1].startMs, 5000);
+    EXPECT_EQ(ChapterListText(nested),
+              QByteArray("00:00 a: Opening\n00:02 a: Slide 2\n00:05 b: Slide 1\n"));
+    EXPECT_EQ(ChapterListPath(QStringLiteral("/v/talk (2).mkv")),
+              QStringLiteral("/v/talk (2).chapters.txt"));
 }
