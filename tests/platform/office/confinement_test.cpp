@@ -34,7 +34,7 @@ TEST(Confinement, AConfinedChildReadsWritesAndConnectsOnlyWhereAllowed) {
 
     const LoopbackServer server;
     ASSERT_TRUE(server.listening());
-    const sockaddr_in address = server.address;
+    sockaddr_in address = server.address;
 
     const struct {
         const char* what;
