@@ -158,7 +158,7 @@ void Form1::createControls() {
         paintWhite(widget);
     for (QWidget* label : video_->labels()) paintWhite(label);
 
-    // As designed: one AVI for the whole list, saved to the chosen folder.
+    // A first run makes one AVI of the whole list, saved to the chosen folder.
     option1_->setChecked(true);
     option3_->setChecked(true);
 }
@@ -194,7 +194,7 @@ void Form1::layOutControls() {
     window->addLayout(buttons);
     window->addSpacing(twips(55));
 
-    // The written controls on the left, the video settings beside them.
+    // The save options on the left, the video settings beside them.
     auto* columns = new QHBoxLayout(frame1_);
     columns->setContentsMargins(twips(225), twips(45), twips(240), twips(120));
     columns->setSpacing(twips(240));

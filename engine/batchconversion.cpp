@@ -46,7 +46,7 @@ EngineParent& BatchConversion::engineParent() {
 }
 
 void BatchConversion::PushButton2_Click() {
-    if (isConverting_) return;  // [100]
+    if (isConverting_) return;
     StepTrap trap(prompts_, LocationTag);
     trap.step(102, [&] { isConverting_ = true; });
     lastRunStarted_ = false;
@@ -222,7 +222,7 @@ QStringList BatchConversion::failures() const {
 }
 
 void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
-    int runningSlideNumber = 1;  // [112]
+    int runningSlideNumber = 1;
     staged_.clear();
     trap.step(114, [&] { PrepareFrameFolder(t); });
 
