@@ -21,7 +21,7 @@
 #include "util/storedoptions.h"
 
 bool Form1::Form_Load() {
-    StepTrap trap(*prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.Form_Load "));
+    StepTrap trap(*prompts_, HandlerLocationTag("Form_Load"));
 
     trap.step(100, [&] { ApplySkin(*this, programFolder_); });
     trap.step(102, [&] {

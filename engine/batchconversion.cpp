@@ -16,7 +16,7 @@
 #include "video/srtwriter.h"
 
 namespace {
-const QString LocationTag = QStringLiteral("in Quorvide2021/08/31.Form1.PushButton2_Click ");
+const QString LocationTag = HandlerLocationTag("PushButton2_Click");
 }
 
 BatchConversion::BatchConversion(Host& host, Prompts& prompts) : host_(host), prompts_(prompts) {
