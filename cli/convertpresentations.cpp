@@ -40,7 +40,7 @@ OptionButtons storedOptions() {
 }
 
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
-    RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds};
+    RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds, row.engineRetries};
     const bool written = !row.keptVideo().isEmpty();
     // A video lacking frames is kept, though its row failed.
     if (written) account.videos << row.video->path;
