@@ -17,7 +17,7 @@
 #include "util/paths.h"
 
 void Form1::PushButton2_Click() {
-    // A click during a run returns at once, as written.
+    // A second click during a run must not start another over it.
     if (batch_->IsConverting()) return batch_->PushButton2_Click();
     stopRequested_ = false;
     if (ownPrompts_) ownPrompts_->beginRun();
@@ -85,6 +85,10 @@ void Form1::runEnded() {
     notifyDesktop(QStringLiteral("Quillmoor has finished converting"),
                   counted(written, "video written", "videos written") + QStringLiteral(", ") +
                       counted(failed, "presentation failed", "presentations failed"));
+}
+
+void Form1::startEngine() {
+    batch_->startEngine();
 }
 
 bool Form1::IsConverting() const {

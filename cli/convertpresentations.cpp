@@ -28,7 +28,7 @@
 
 namespace {
 // The option buttons as the window restores them; a stored word that is no
-// truth value is named, and its button keeps its designed value.
+// truth value is named, and its button keeps its first-run value.
 OptionButtons storedOptions() {
     return RestoreOptionButtons([](int number, const std::function<void()>& assign) {
         try {
@@ -41,7 +41,7 @@ OptionButtons storedOptions() {
 }
 
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
-    RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds};
+    RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds, row.engineRetries};
     const bool written = !row.keptVideo().isEmpty();
     // A video lacking frames is kept, though its row failed.
     if (written) account.videos << row.video->path;

@@ -15,6 +15,7 @@ struct RowAccount {
     QStringList reasons;
     int slides = 0;
     double seconds = 0;
+    int engineRetries = 0;
 };
 
 // A report or message as one line: its line breaks become ": ".

@@ -16,7 +16,7 @@
 #include "video/srtwriter.h"
 
 namespace {
-const QString LocationTag = QStringLiteral("in Quorvide2021/08/31.Form1.PushButton2_Click ");
+const QString LocationTag = HandlerLocationTag("PushButton2_Click");
 }
 
 BatchConversion::BatchConversion(Host& host, Prompts& prompts) : host_(host), prompts_(prompts) {
@@ -46,7 +46,7 @@ EngineParent& BatchConversion::engineParent() {
 }
 
 void BatchConversion::PushButton2_Click() {
-    if (isConverting_) return;  // [100]
+    if (isConverting_) return;
     StepTrap trap(prompts_, LocationTag);
     trap.step(102, [&] { isConverting_ = true; });
     lastRunStarted_ = false;
@@ -187,7 +187,7 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
 
 void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int row,
                                 const QString& path, int slides,
-                                const std::optional<VideoResult>& video) {
+                                const std::optional<VideoResult>& video, int engineRetries) {
     RowResult result{path,
                      trap.failures() != failuresBefore,
                      video,
@@ -195,6 +195,7 @@ void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int ro
                      slides,
                      rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
                      trap.reports().mid(failuresBefore)};
+    result.engineRetries = engineRetries;
     rows_ << result;
     if (rowFinished) rowFinished(result);
 }
@@ -222,7 +223,7 @@ QStringList BatchConversion::failures() const {
 }
 
 void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
-    int runningSlideNumber = 1;  // [112]
+    int runningSlideNumber = 1;
     staged_.clear();
     trap.step(114, [&] { PrepareFrameFolder(t); });
 
@@ -235,6 +236,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     QString path;
     for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
+        const int retriesBefore = engines.startRetries();
         trap.step(120, [&] { host_.yield(); });
         trap.step(122, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 124, row, path);
@@ -257,7 +259,8 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         staged_.stage(runningSlideNumber, facts);
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
-        recordRow(trap, before, row, path, slides, std::nullopt);
+        recordRow(trap, before, row, path, slides, std::nullopt,
+                  engines.startRetries() - retriesBefore);
     }
     // Every row is exported: no engine waits while the video is written.
     rowEngines.reset();
@@ -292,6 +295,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     QString path;
     for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
+        const int retriesBefore = engines.startRetries();
         trap.step(202, [&] { host_.yield(); });
         trap.step(204, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 206, row, path);
@@ -331,6 +335,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(260, [&] { application = Application(); });
         lookAhead(engines, row + 1, rows);
         trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, row, path, slides, video);
+        recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore);
     }
 }
