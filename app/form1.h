@@ -93,6 +93,9 @@ class Form1 : public QWidget, public Host {
     // "Start Converting".
     void PushButton2_Click();
     bool IsConverting() const;
+    // Starts the presentation engine in the background, so the first row of
+    // the first run does not wait for it; closing the window still ends it.
+    void startEngine();
     // Ends the run once the row in hand is done; later rows stay unconverted.
     void PushButton8_Click();
     // What became of the row's presentation: its video opened, or its reports shown.

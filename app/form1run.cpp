@@ -28,6 +28,10 @@ void Form1::runStarted() {
     pushButton8_->setEnabled(true);
 }
 
+void Form1::startEngine() {
+    batch_->startEngine();
+}
+
 bool Form1::IsConverting() const {
     return batch_->IsConverting();
 }

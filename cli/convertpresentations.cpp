@@ -41,7 +41,8 @@ OptionButtons storedOptions() {
 }
 
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
-    RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds, 0, {}};
+    RowAccount account{row.path,    row.outcome(),     {}, {}, row.slides,
+                       row.seconds, row.engineRetries, 0,  {}};
     const bool written = !row.keptVideo().isEmpty();
     // A video lacking frames is kept, though its row failed.
     if (written) {
@@ -130,6 +131,7 @@ int RunAndTell(BatchConversion& batch, CliHost& host, CliPrompts& prompts,
                                RowResult::Outcome::NotConverted,
                                {},
                                {QStringLiteral("the run did not reach it")},
+                               0,
                                0,
                                0,
                                0,

@@ -50,6 +50,7 @@ QByteArray RunReportJson(const QList<RowAccount>& rows, double seconds) {
                           {QStringLiteral("reasons"), QJsonArray::fromStringList(row.reasons)},
                           {QStringLiteral("slides"), row.slides},
                           {QStringLiteral("seconds"), row.seconds},
+                          {QStringLiteral("engineRetries"), row.engineRetries},
                           {QStringLiteral("transitions"), row.transitions}};
         if (!row.chapters.isEmpty())
             entry.insert(QStringLiteral("chapters"), chapterList(row.chapters));

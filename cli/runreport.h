@@ -15,6 +15,7 @@ struct RowAccount {
     QStringList reasons;
     int slides = 0;
     double seconds = 0;
+    int engineRetries = 0;
     int transitions = 0;  // played in its video
     QList<VideoChapter> chapters;
 };

@@ -204,7 +204,7 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
 
 void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int row,
                                 const QString& path, int slides,
-                                const std::optional<VideoResult>& video) {
+                                const std::optional<VideoResult>& video, int engineRetries) {
     RowResult result{path,
                      trap.failures() != failuresBefore,
                      video,
@@ -212,6 +212,7 @@ void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int ro
                      slides,
                      rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
                      trap.reports().mid(failuresBefore)};
+    result.engineRetries = engineRetries;
     rows_ << result;
     if (rowFinished) rowFinished(result);
 }
@@ -252,6 +253,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     QString path;
     for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
+        const int retriesBefore = engines.startRetries();
         trap.step(120, [&] { host_.yield(); });
         trap.step(122, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 124, row, path);
@@ -274,7 +276,8 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         staged_.stage(runningSlideNumber, facts, StripExtension(ExtractFileName(path)));
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
-        recordRow(trap, before, row, path, slides, std::nullopt);
+        recordRow(trap, before, row, path, slides, std::nullopt,
+                  engines.startRetries() - retriesBefore);
     }
     // Every row is exported: no engine waits while the video is written.
     rowEngines.reset();
@@ -309,6 +312,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     QString path;
     for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
+        const int retriesBefore = engines.startRetries();
         trap.step(202, [&] { host_.yield(); });
         trap.step(204, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 206, row, path);
@@ -348,6 +352,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(260, [&] { application = Application(); });
         lookAhead(engines, row + 1, rows);
         trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, row, path, slides, video);
+        recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore);
     }
 }
