@@ -13,6 +13,7 @@
 #include "util/numbers.h"
 #include "util/paths.h"
 #include "util/steptrap.h"
+#include "video/chapterlist.h"
 #include "video/srtwriter.h"
 
 namespace {
@@ -152,18 +153,34 @@ QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
                                         const QString& outputPath) {
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
-    VideoResult video{outputs_.free(outputPath), AviOutcome(), {}};
+    VideoResult video{outputs_.free(outputPath), AviOutcome(), {}, 0, {}};
     const int before = trap.failures();
     trap.step(firstStep, [&] {
         if (video_.slides.any()) {
             const FrameTiming otherwise =
                 runTiming_ ? *runTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
-            const SlidePlan plan = staged_.plan(otherwise, video_.slides.useTimings);
+            // Transition pictures come 30 a second, or at the frame rate where it is higher;
+            // an AVI stream has one rate for all.
+            const bool avi = video_.container == VideoContainer::Avi;
+            const int transitionRate =
+                avi ? 0 : std::max<int>(30, int(otherwise.rate / std::max(1u, otherwise.scale)));
+            const SlidePlan plan = staged_.plan(otherwise, video_.slides.useTimings,
+                                                video_.slides.transitions, transitionRate);
             if (!plan.ok()) throw Failure(QStringLiteral("Cannot time the slides: ") + plan.error);
+            video.transitions = plan.transitions();
+            if (video_.slides.chapters && !avi) video.chapters = staged_.chapters(plan);
             const QList<SubtitleCue> cues =
                 video_.slides.subtitles ? staged_.cues(plan) : QList<SubtitleCue>();
             video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
                                                  video.path, plan, cues);
+            if (video.outcome.kind == AviOutcome::Written && video_.slides.chapterList &&
+                !video.chapters.isEmpty()) {
+                const QString list = ChapterListPath(video.path);
+                const QString error = WriteTextBesideVideo(list, ChapterListText(video.chapters));
+                if (!error.isEmpty())
+                    throw Failure(
+                        QStringLiteral("Cannot write the chapter list %1: %2").arg(list, error));
+            }
             if (video.outcome.kind != AviOutcome::Written || !video_.slides.subtitles) return;
             const QString subtitles = SubtitlePath(video.path);
             const QString error = WriteSrtFile(subtitles, cues);
@@ -256,7 +273,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         trap.step(150, [&] { application.Quit(); });
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
-        staged_.stage(runningSlideNumber, facts);
+        staged_.stage(runningSlideNumber, facts, StripExtension(ExtractFileName(path)));
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
         recordRow(trap, before, row, path, slides, std::nullopt,

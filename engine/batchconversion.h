@@ -27,6 +27,8 @@ struct VideoResult {
     AviOutcome outcome;
     // Failures reported at the writer's own step.
     QList<StepReport> reports;
+    int transitions = 0;  // slides whose transition it plays
+    QList<VideoChapter> chapters;
 };
 
 // What became of one row: whether a step of its own work failed (and was
