@@ -55,7 +55,7 @@ bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
 QString UsageErrorText(const QString& problem) {
     QString line = problem;
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return QStringLiteral("quillmoor-convert: %1 (see quillmoor-convert --help)\n").arg(line);
+    return QStringLiteral("quillmoor-convert: %1\nTry 'quillmoor-convert --help'.\n").arg(line);
 }
 
 namespace {

@@ -52,5 +52,5 @@ struct ConvertRequest {
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments);
 
-// What a usage error prints: the problem and where help is, on one line.
+// What a usage error prints: the problem on one line, then where help is.
 QString UsageErrorText(const QString& problem);

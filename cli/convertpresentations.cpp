@@ -247,11 +247,8 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     QList<RowAccount> skipped;
     for (const QString& path : effective.paths) {
         const QString absolute = QFileInfo(path).absoluteFilePath();
-        const bool folder = IsFolder(absolute);
-        const QStringList rows =
-            folder ? FolderPresentations(absolute, prompts) : DroppedEntryRows(absolute, prompts);
-        if (folder && rows.isEmpty())
-            printLine(prompts, absolute, QStringLiteral("no presentations in this folder"));
+        const QStringList rows = IsFolder(absolute) ? FolderPresentations(absolute, prompts)
+                                                    : DroppedEntryRows(absolute, prompts);
         // A path that is not there still becomes a row, so it is reported by name.
         host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
     }

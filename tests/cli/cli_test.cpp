@@ -220,7 +220,7 @@ TEST(ConvertCommand, SaysWhatWentWrongAndEndsWithAFailureStatus) {
 
     const ConvertRun usage = RunConvert({"--fps", "1"});
     EXPECT_EQ(usage.exitCode, 2);
-    EXPECT_TRUE(usage.err.endsWith(QStringLiteral(" (see quillmoor-convert --help)\n")));
+    EXPECT_TRUE(usage.err.endsWith(QStringLiteral("\nTry 'quillmoor-convert --help'.\n")));
 
     const ConvertRun list = RunConvert({"--list-codecs"});
     EXPECT_EQ(list.exitCode, 0);

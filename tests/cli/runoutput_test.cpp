@@ -91,9 +91,9 @@ TEST(ConvertOutput, AUsageErrorIsOneLineAndWhereHelpIs) {
         const ConvertRun run = RunConvert(wrong);
         EXPECT_EQ(run.exitCode, 2) << wrong.join(' ').toStdString();
         const QStringList lines = run.err.split(QLatin1Char('\n'));
-        ASSERT_EQ(lines.size(), 2) << run.err.toStdString();
+        ASSERT_EQ(lines.size(), 3) << run.err.toStdString();
         EXPECT_TRUE(lines[0].startsWith(QStringLiteral("quillmoor-convert: ")));
-        EXPECT_TRUE(lines[0].endsWith(QStringLiteral(" (see quillmoor-convert --help)")));
+        EXPECT_EQ(lines[1], QStringLiteral("Try 'quillmoor-convert --help'."));
     }
     const ConvertRun help = RunConvert({"-h"});
     EXPECT_EQ(help.exitCode, 0);
