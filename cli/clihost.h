@@ -5,12 +5,14 @@
 #include <QStringList>
 
 #include "util/host.h"
+#include "util/runestimate.h"
 
 class ProgressLine;
 
 // The window's part without a window: rows and options as given, progress on
 // the terminal's progress line (when there is one): the row in hand of all,
-// its file name, the frames written of its video and the time so far.
+// its file name, the frames written of its video, the time so far and, once
+// rows have finished, how long the rest will take.
 class CliHost : public Host {
   public:
     explicit CliHost(ProgressLine* line = nullptr);
@@ -45,6 +47,8 @@ class CliHost : public Host {
     qint64 shownAt_ = -1;
     int pointer_ = Default;
     int row_ = 0;
+    qint64 rowStartedAt_ = 0;
+    RunEstimate estimate_;
     QString name_;
     // The writer announces its frame count with a maximum followed by 0; the
     // window's row percentages are not frames and are not shown.

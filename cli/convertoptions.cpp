@@ -241,6 +241,10 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     request.slides.useTimings = parser.isSet(QStringLiteral("use-timings"));
     request.slides.skipHidden = parser.isSet(QStringLiteral("skip-hidden"));
     request.slides.subtitles = parser.isSet(QStringLiteral("subtitles"));
+    request.slides.transitions = parser.isSet(QStringLiteral("transitions"));
+    request.slides.chapterList = parser.isSet(QStringLiteral("chapter-list"));
+    request.slides.chapters =
+        parser.isSet(QStringLiteral("chapters")) || request.slides.chapterList;
     if (parser.isSet(QStringLiteral("fps"))) readFrameRate(parser, request);
     return request;
 }

@@ -32,10 +32,15 @@
 
 namespace {
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
-    RowAccount account{row.path, row.outcome(), {}, {}, row.slides, row.seconds};
+    RowAccount account{row.path,    row.outcome(),     {}, {}, row.slides,
+                       row.seconds, row.engineRetries, 0,  {}};
     const bool written = !row.keptVideo().isEmpty();
     // A video lacking frames is kept, though its row failed.
-    if (written) account.videos << row.video->path;
+    if (written) {
+        account.videos << row.video->path;
+        account.transitions = row.video->transitions;
+        account.chapters = row.video->chapters;
+    }
     QList<StepReport> reports = row.reports;
     if (row.video && !row.stepFailed) reports << row.video->reports;
     for (const StepReport& report : reports) account.reasons << OneLine(report.description);
@@ -159,7 +164,10 @@ int RunAndTell(BatchConversion& batch, CliHost& host, CliPrompts& prompts,
                                {},
                                {QStringLiteral("the run did not reach it")},
                                0,
-                               0};
+                               0,
+                               0,
+                               0,
+                               {}};
 
     if (host.outputClosed)
         std::fputs("quillmoor-convert: stdout is closed: the run ended after the row in hand\n",

@@ -47,6 +47,23 @@ constexpr ConvertOption options[] = {
      "Write the speaker notes as subtitles: an .srt beside each video, with the video's name, "
      "one cue a slide that has notes.",
      Presentations},
+    {"transitions", 0, nullptr,
+     "Play each slide's own transition before it, adding its time (MP4 and Matroska: 30 "
+     "pictures a second; AVI: at the frame rate, a transition shorter than a frame left out). "
+     "Drawn as they are: fade and dissolve (cross-fade), fade through black or white, push, "
+     "cover, uncover and wipe from each side, split, zoom. Drawn as the nearest: random kinds "
+     "and LibreOffice's shape and 3D kinds as a cross-fade; comb as a push; bars, blinds, "
+     "checkerboard, snake, spiral, diagonal, clock, fan, sweep and zig-zag wipes as a wipe; "
+     "barn door, vee, bow tie, box, iris, circle, oval, eye, star and other shapes as a split.",
+     Presentations},
+    {"chapters", 0, nullptr,
+     "Mark each slide as a chapter named by its title (else \"Slide N\"), from where its "
+     "transition starts; a combined video has one chapter a presentation holding its slides'. "
+     "MP4 and Matroska only: AVI carries no chapters.",
+     Presentations},
+    {"chapter-list", 0, nullptr,
+     "With --chapters: also write NAME.chapters.txt beside each video, \"00:00 Title\" a line.",
+     Presentations},
     {"jobs", 'j', "N",
      "Presentations opened and exported at once, 1 to 64 (default: one for each core).",
      Presentations},
