@@ -24,6 +24,7 @@ class CliHost : public Host {
     QString text1() const override { return frameRate; }
     QString text2() const override { return outputFolder; }
     VideoSettings videoSettings() const override { return video; }
+    bool stopRequested() const override { return outputClosed; }
     int pointer() const override { return pointer_; }
     void setPointer(int state) override { pointer_ = state; }
     void setProgressMaximum(int maximum) override;
@@ -35,6 +36,8 @@ class CliHost : public Host {
     QString frameRate = QStringLiteral("1");
     QString outputFolder;
     VideoSettings video;
+    // Set when stdout takes no more: the run then ends after the row in hand.
+    bool outputClosed = false;
 
   private:
     void show();
