@@ -15,6 +15,9 @@ struct RowAccount {
     QStringList reasons;
     int slides = 0;
     double seconds = 0;
+    int engineRetries = 0;
+    int transitions = 0;  // played in its video
+    QList<VideoChapter> chapters;
     // Links left out of its slides, told but not failures.
     QStringList warnings;
 };

@@ -86,6 +86,7 @@ void EngineRows::run(Work& work) {
         row.linksLeftOut = row.helper->linksLeftOut();
     } catch (...) {
         row.openFailure = std::current_exception();
+        if (row.helper) row.startRetries = row.helper->startRetries();
         // A presentation it refused leaves it idle: no engine outlives its row.
         row.helper.reset();
         work.done = true;
@@ -109,6 +110,7 @@ void EngineRows::run(Work& work) {
     } catch (...) {
         row.quitFailure = std::current_exception();
     }
+    row.startRetries = row.helper->startRetries();
     row.helper.reset();
     row.ended = true;
     work.done = true;
@@ -152,6 +154,7 @@ std::unique_ptr<AheadRow> EngineRows::take(int row, const QString& path) {
     }
     work->thread.join();
     if (work->row->helper) ++held_;
+    startRetries_ += work->row->startRetries;
     return std::move(work->row);
 }
 
@@ -169,5 +172,6 @@ std::unique_ptr<OfficeHelper> EngineRows::engine(const QString& path) {
 void EngineRows::release(std::unique_ptr<OfficeHelper> helper) {
     if (!helper) return;
     --held_;
+    startRetries_ += helper->startRetries();
     helper->kill();
 }
