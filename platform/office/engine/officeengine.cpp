@@ -30,6 +30,10 @@
 
 static const char* const CompleteMark = "quillmoor-complete";
 
+// LibreOfficeKit sets the macro security level at every load, to a low one
+// unless told: the profile's highest level would be lost at the first load.
+static const char* const LoadOptions = "MacroSecurityLevel=3";
+
 static std::string inQuotes(const std::string& path) {
     return "\"" + path + "\"";
 }
@@ -166,7 +170,7 @@ std::unique_ptr<lok::Document> OfficeEngine::load(const std::string& path) {
     std::unique_ptr<lok::Document> document;
     {
         LokClock clock("load");
-        document.reset(office_->documentLoad(FileUrl(path).c_str()));
+        document.reset(office_->documentLoad(FileUrl(path).c_str(), LoadOptions));
     }
     if (!document) {
         const std::string kind = OtherDocumentKind(path);
@@ -267,7 +271,7 @@ std::unique_ptr<lok::Document> OfficeEngine::withoutForeignLinks(lok::Document& 
     std::unique_ptr<lok::Document> reloaded;
     {
         LokClock clock("load");
-        reloaded.reset(office_->documentLoad(FileUrl(clean).c_str()));
+        reloaded.reset(office_->documentLoad(FileUrl(clean).c_str(), LoadOptions));
     }
     if (!reloaded)
         throw EngineError("Cannot open " + name +
@@ -368,7 +372,8 @@ void OfficeEngine::warm() {
         out << BuiltinDeck;
         if (!out.flush()) throw EngineError("Cannot write " + inQuotes(warmPath_));
     }
-    std::unique_ptr<lok::Document> document(office_->documentLoad(FileUrl(warmPath_).c_str()));
+    std::unique_ptr<lok::Document> document(
+        office_->documentLoad(FileUrl(warmPath_).c_str(), LoadOptions));
     std::remove(warmPath_.c_str());
     if (!document)
         throw EngineError("LibreOffice cannot load a presentation (" + lastError() + ")");
