@@ -358,6 +358,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(260, [&] { application = Application(); });
         lookAhead(engines, row + 1, rows);
         trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore, linksLeftOut);
+        recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore,
+                  linksLeftOut);
     }
 }

@@ -104,8 +104,8 @@ class BatchConversion {
                            const QString& outputPath);
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, int row, const QString& path,
-                   int slides, const std::optional<VideoResult>& video,
-                   int engineRetries, const QStringList& linksLeftOut);
+                   int slides, const std::optional<VideoResult>& video, int engineRetries,
+                   const QStringList& linksLeftOut);
     // The engine's options for a run: its slide height, and the slides' facts when needed.
     HelperOptions runEngineOptions() const;
     // Exports the row's slides to `target` (into `folder`) and, when the run needs

@@ -102,7 +102,7 @@ class OfficeHelper {
 
     HelperOptions options_;
     EngineParent* parent_ = nullptr;
-    std::string deck_;     // as the fork request names them
+    std::string deck_;  // as the fork request names them
     std::string staging_;
     std::unique_ptr<HelperProcess> process_;
     std::vector<Pending> pending_;
