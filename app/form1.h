@@ -9,6 +9,7 @@
 
 #include "util/host.h"
 #include "util/prompts.h"
+#include "video/videosettings.h"
 
 class QGroupBox;
 class QLabel;

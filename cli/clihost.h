@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "util/host.h"
+#include "video/videosettings.h"
 
 class ProgressLine;
 

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <optional>
 
-#include "platform/avifile/codeclist.h"
 #include "platform/office/slideheight.h"
 #include "util/failure.h"
 #include "util/numbers.h"
+#include "video/codeclist.h"
 
 namespace {
 struct Option {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "app/videosettingsstore.h"
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
 #include "cli/convertoptions.h"
@@ -17,13 +18,13 @@
 #include "cli/runreport.h"
 #include "engine/batchconversion.h"
 #include "joblist/droppedfiles.h"
-#include "platform/avifile/compressoptions.h"
 #include "util/failure.h"
 #include "util/numbers.h"
 #include "util/paths.h"
 #include "util/programfolder.h"
 #include "util/settingsstore.h"
 #include "util/storedoptions.h"
+#include "video/compressoptions.h"
 
 namespace {
 // The option buttons as the window restores them; a stored word that is no

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-void ReportVideo(const QString& path, const AviOutcome& outcome) {
-    if (outcome.kind != AviOutcome::Written) return;
+void ReportVideo(const QString& path, const VideoOutcome& outcome) {
+    if (outcome.kind != VideoOutcome::Written) return;
     const QByteArray name = path.toLocal8Bit();
     std::printf("Written: %s\n", name.constData());
     std::fflush(stdout);
