@@ -11,6 +11,7 @@
 #include "util/prompts.h"
 #include "video/videosettings.h"
 
+class QBoxLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -20,6 +21,7 @@ class JobList;
 class JobListView;
 class OptionButton;
 class TextProgressBar;
+class TickPanel;
 class WidgetPrompts;
 class VideoControls;
 
@@ -44,6 +46,10 @@ class Form1 : public QWidget, public Host {
 
     Prompts& prompts() { return *prompts_; }
     JobListView* listView() const { return listView1_; }
+    // The Options' ticks; a new tick is added here and flows into its columns.
+    TickPanel* optionTicks() const { return ticks_; }
+    // Sizes and places the window in `room` as it first shows on a screen.
+    void fitTo(const QRect& room);
 
     // Host
     void yield() override;
@@ -96,6 +102,7 @@ class Form1 : public QWidget, public Host {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
@@ -146,4 +153,7 @@ class Form1 : public QWidget, public Host {
     QLineEdit* text2_ = nullptr;
     TextProgressBar* progressBar1_ = nullptr;
     VideoControls* video_ = nullptr;
+    TickPanel* ticks_ = nullptr;
+    QBoxLayout* frames_ = nullptr;
+    QLabel* estimate_ = nullptr;
 };

@@ -14,10 +14,10 @@
 #include "../support/testsupport.h"
 #include "app/apptitle.h"
 #include "app/compressiondialog.h"
+#include "app/joblistview.h"
 #include "app/rowoutcomes.h"
 #include "app/widgetprompts.h"
 #include "formfixture.h"
-#include "joblist/joblistview.h"
 
 namespace {
 // Answers every modal dialog that shows while it lives, with `answer`.
