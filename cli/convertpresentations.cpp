@@ -12,6 +12,7 @@
 #include "app/videosettingsstore.h"
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
+#include "cli/compressionchoice.h"
 #include "cli/convertoptions.h"
 #include "cli/progressline.h"
 #include "cli/reportvideo.h"

@@ -10,20 +10,51 @@ const QString Text = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:
 const QString Draw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
 const QString Presentation =
     QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:presentation:1.0");
+const QString Smil = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:smil-compatible:1.0");
+const QString Anim = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:animation:1.0");
 
 constexpr qint64 DayMs = 24LL * 60 * 60 * 1000;
 // More repeated spaces than any note holds: a hostile count must not allocate gigabytes.
 constexpr int MostSpaces = 1000;
 
+// A transition that names no length plays at the office suite's middle speed.
+constexpr qint64 MediumTransitionMs = 2000;
+
 struct PageStyle {
     bool hidden = false;
     std::optional<qint64> advanceMs;
+    SlideTransitionFact transition;
 };
 
 struct Page {
     QString style;
     QStringList paragraphs;
+    QString title;
+    // What the page's own timing says of its transition: its length over the style's.
+    std::optional<SlideTransitionFact> filter;
+    bool filterTimed = false;
 };
+
+// The length of a transition from a smil:dur, or why it cannot be read.
+bool readTransitionLength(const QString& duration, qint64& ms, QString& error) {
+    const std::optional<qint64> length = ParseSmilDuration(duration);
+    if (!length) {
+        error = QStringLiteral("a slide's transition time \"%1\" cannot be read").arg(duration);
+        return false;
+    }
+    ms = *length;
+    return true;
+}
+
+// smil:type, smil:subtype, smil:direction and smil:fadeColor of a style or a transition filter.
+SlideTransitionFact readTransitionKind(const QXmlStreamAttributes& attributes) {
+    SlideTransitionFact kind;
+    kind.type = attributes.value(Smil, QStringLiteral("type")).toString();
+    kind.subtype = attributes.value(Smil, QStringLiteral("subtype")).toString();
+    kind.reverse = attributes.value(Smil, QStringLiteral("direction")) == QLatin1String("reverse");
+    kind.fadeColor = attributes.value(Smil, QStringLiteral("fadeColor")).toString();
+    return kind;
+}
 
 bool isText(const QXmlStreamReader& xml, const char* name) {
     return xml.namespaceUri() == Text && xml.name() == QLatin1String(name);
@@ -167,6 +198,18 @@ PageStyle readPageStyle(const QXmlStreamAttributes& properties, QString& error) 
                 style.advanceMs.reset();  // shown for no time: the chosen time instead
         }
     }
+    style.transition = readTransitionKind(properties);
+    const QString duration = properties.value(Smil, QStringLiteral("dur")).toString();
+    const QStringView speed = properties.value(Presentation, QStringLiteral("transition-speed"));
+    style.transition.durationMs = MediumTransitionMs;
+    if (!duration.isEmpty()) {
+        readTransitionLength(duration, style.transition.durationMs, error);
+    } else if (!speed.isEmpty()) {
+        if (speed == QLatin1String("slow"))
+            style.transition.durationMs = 3000;
+        else if (speed == QLatin1String("fast"))
+            style.transition.durationMs = 1000;
+    }
     return style;
 }
 }  // namespace
@@ -229,6 +272,61 @@ std::optional<qint64> ParseOdfDuration(const QString& text) {
     return total;
 }
 
+namespace {
+// Digits with an optional fraction, times `unitMs`, rounded to the nearest millisecond.
+std::optional<qint64> decimalMs(QStringView number, qint64 unitMs) {
+    const qsizetype point = number.indexOf(QLatin1Char('.'));
+    const QStringView whole = point < 0 ? number : number.first(point);
+    const QStringView fraction = point < 0 ? QStringView() : number.sliced(point + 1);
+    if (whole.isEmpty() || (point >= 0 && fraction.isEmpty())) return std::nullopt;
+    qint64 total = 0;
+    for (const QChar c : whole) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+        total = total * 10 + (c.unicode() - '0');
+        if (total > DayMs) return std::nullopt;
+    }
+    total *= unitMs;
+    qint64 numerator = 0;
+    qint64 denominator = 1;
+    for (const QChar c : fraction) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+        if (denominator >= 1'000'000'000) continue;  // finer than any clock
+        numerator = numerator * 10 + (c.unicode() - '0');
+        denominator *= 10;
+    }
+    total += (numerator * unitMs * 2 + denominator) / (2 * denominator);
+    if (total > DayMs) return std::nullopt;
+    return total;
+}
+}  // namespace
+
+std::optional<qint64> ParseSmilDuration(const QString& text) {
+    const QString value = text.trimmed();
+    if (value.contains(QLatin1Char(':'))) {
+        const QStringList parts = value.split(QLatin1Char(':'));
+        if (parts.size() > 3) return std::nullopt;
+        qint64 total = 0;
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const bool last = i + 1 == parts.size();
+            if (!last && parts[i].contains(QLatin1Char('.'))) return std::nullopt;
+            const std::optional<qint64> part = decimalMs(parts[i], last ? 1000 : 1);
+            if (!part || (i > 0 && *part >= (last ? 60'000 : 60))) return std::nullopt;
+            total = last ? total * 60'000 + *part : total * 60 + *part;
+        }
+        if (total > DayMs) return std::nullopt;
+        return total;
+    }
+    static const struct {
+        const char* metric;
+        qint64 ms;
+    } metrics[] = {{"ms", 1}, {"min", 60'000}, {"h", 3'600'000}, {"s", 1000}};
+    for (const auto& metric : metrics)
+        if (value.endsWith(QLatin1String(metric.metric)))
+            return decimalMs(QStringView(value).chopped(qsizetype(qstrlen(metric.metric))),
+                             metric.ms);
+    return decimalMs(value, 1000);
+}
+
 SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
     SlideFacts facts;
     QHash<QString, PageStyle> styles;
@@ -265,13 +363,32 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
             styles.insert(styleName, readPageStyle(xml.attributes(), facts.error));
         } else if (topLevel && depth == 3 && uri == Draw && name == QLatin1String("page") &&
                    isOffice[1] && names[1] == QLatin1String("body") && isOffice[2]) {
-            pages << Page{xml.attributes().value(Draw, QStringLiteral("style-name")).toString(),
-                          {}};
+            pages << Page();
+            pages.last().style =
+                xml.attributes().value(Draw, QStringLiteral("style-name")).toString();
         } else if (topLevel && depth == 4 && uri == Presentation &&
                    name == QLatin1String("notes") && names[3] == QLatin1String("page") &&
                    !pages.isEmpty()) {
             readNotes(xml, pages.last());  // up to its end element
             continue;
+        } else if (topLevel && depth == 4 && uri == Draw && name == QLatin1String("frame") &&
+                   names[3] == QLatin1String("page") && !pages.isEmpty() &&
+                   xml.attributes().value(Presentation, QStringLiteral("class")) ==
+                       QLatin1String("title")) {
+            if (pages.last().title.isEmpty())
+                pages.last().title = readNotesFrame(xml).join(QLatin1Char(' ')).simplified();
+            continue;
+        } else if (topLevel && depth >= 5 && uri == Anim &&
+                   name == QLatin1String("transitionFilter") && names[3] == QLatin1String("page") &&
+                   !pages.isEmpty() && !pages.last().filter &&
+                   names.mid(4).count(QStringLiteral("par")) == depth - 4) {
+            // The slide's own timing: only its outer parallel groups lead here.
+            const QXmlStreamAttributes attributes = xml.attributes();
+            Page& page = pages.last();
+            page.filter = readTransitionKind(attributes);
+            const QString duration = attributes.value(Smil, QStringLiteral("dur")).toString();
+            page.filterTimed = !duration.isEmpty() &&
+                               readTransitionLength(duration, page.filter->durationMs, facts.error);
         }
         isOffice << (uri == Office);
         names << name.toString();
@@ -284,7 +401,18 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
     if (!facts.ok()) return facts;
     for (const Page& page : pages) {
         const PageStyle style = styles.value(page.style);
-        facts.slides << SlideFact{style.hidden, style.advanceMs, notesText(page.paragraphs)};
+        SlideTransitionFact transition = style.transition;
+        if (page.filter) {
+            // The style names the kind when it does; the page's timing its length.
+            const qint64 styleMs = transition.durationMs;
+            if (transition.type.isEmpty()) transition = *page.filter;
+            transition.durationMs = page.filterTimed ? page.filter->durationMs
+                                    : styleMs > 0    ? styleMs
+                                                     : MediumTransitionMs;
+        }
+        if (transition.type.isEmpty()) transition = SlideTransitionFact();
+        facts.slides << SlideFact{style.hidden, style.advanceMs, notesText(page.paragraphs),
+                                  page.title, transition};
     }
     return facts;
 }

@@ -8,6 +8,7 @@
 #include "video/frametiming.h"
 #include "video/slideplan.h"
 #include "video/srtwriter.h"
+#include "video/videochapter.h"
 #include "video/videosettings.h"
 
 // After an export into `folder` (Slide1.bmp ... and the facts file beside
@@ -22,14 +23,30 @@ void DropExportedSlides(const QString& folder);
 // What each staged frame of one video shows, by its number in "Slide<n>.bmp".
 class StagedSlides {
   public:
-    void clear() { frames_.clear(); }
-    // Frames numbered from `firstFrame` show `slides`, in order.
-    void stage(int firstFrame, const QList<SlideFact>& slides);
-    // Each slide lasting its advance time (with `useTimings`) or `otherwise`.
-    SlidePlan plan(FrameTiming otherwise, bool useTimings) const;
+    void clear() {
+        frames_.clear();
+        presentations_.clear();
+    }
+    // Frames numbered from `firstFrame` show `slides`, in order, of the presentation `name`.
+    void stage(int firstFrame, const QList<SlideFact>& slides, const QString& name = {});
+    // Each slide lasting its advance time (with `useTimings`) or `otherwise`;
+    // with `transitions`, each slide's transition before it, `transitionRate`
+    // pictures a second (0: one a position of the slides' stream).
+    SlidePlan plan(FrameTiming otherwise, bool useTimings, bool transitions = false,
+                   int transitionRate = 0) const;
     // One cue for each slide with notes, from its start to its end in `plan`.
     QList<SubtitleCue> cues(const SlidePlan& plan) const;
+    // One chapter a slide of `plan`, titled with its title or "Slide N" (its
+    // place among its presentation's slides), from where its transition starts;
+    // with slides of several presentations, one chapter each holding its slides'.
+    QList<VideoChapter> chapters(const SlidePlan& plan) const;
 
   private:
+    struct Staged {
+        int firstFrame = 0;
+        qsizetype slides = 0;
+        QString name;
+    };
     QMap<int, SlideFact> frames_;
+    QList<Staged> presentations_;
 };

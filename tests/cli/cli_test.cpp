@@ -13,7 +13,9 @@
 #include "../video/support/avidecode.h"
 #include "../video/support/dibbuilder.h"
 #include "cli/cliprompts.h"
+#include "cli/compressionchoice.h"
 #include "cli/convertoptions.h"
+#include "cli/optiontable.h"
 #include "convertrun.h"
 #include "video/codeclist.h"
 

@@ -7,6 +7,7 @@
 #include "../support/testsupport.h"
 #include "../video/support/avidecode.h"
 #include "app/videosettingsstore.h"
+#include "cli/compressionchoice.h"
 #include "cli/convertoptions.h"
 #include "convertrun.h"
 #include "util/settingsstore.h"
