@@ -1,5 +1,7 @@
 #include "video/frameencoder.h"
 
+#include <QByteArray>
+#include <QList>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -159,22 +161,33 @@ void tagColour(AVCodecContext* c, bool stated) {
     c->color_range = c->pix_fmt == AV_PIX_FMT_YUVJ420P ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
 }
 
-// Quality settings of the encoders that take a rate factor instead of a quantiser.
-void setRateFactor(const QLatin1String& name, const CompressOptions& options, AVDictionary** d) {
+// Quality settings of the encoders that take a rate factor instead of a quantiser;
+// 0 or the first negative AVERROR.
+int setRateFactor(const QLatin1String& name, const CompressOptions& options, AVDictionary** d) {
+    struct Setting {
+        const char* key;
+        QByteArray value;
+    };
+    QList<Setting> settings;
     if (name == QLatin1String("libx264")) {
-        av_dict_set(d, "tune", "stillimage", 0);
-        av_dict_set(d, "forced-idr", "1", 0);
-        av_dict_set_int(d, "crf", rateFactorFor(options.quality, 51, 23), 0);
+        settings = {{"tune", "stillimage"},
+                    {"forced-idr", "1"},
+                    {"crf", QByteArray::number(rateFactorFor(options.quality, 51, 23))}};
     } else if (name == QLatin1String("libx265")) {
-        av_dict_set(d, "forced-idr", "1", 0);
-        av_dict_set(d, "x265-params", "log-level=error", 0);
-        av_dict_set_int(d, "crf", rateFactorFor(options.quality, 51, 28), 0);
+        settings = {{"forced-idr", "1"},
+                    {"x265-params", "log-level=error"},
+                    {"crf", QByteArray::number(rateFactorFor(options.quality, 51, 28))}};
     } else if (name == QLatin1String("libvpx-vp9")) {
-        av_dict_set(d, "deadline", "realtime", 0);
-        av_dict_set(d, "cpu-used", "8", 0);
-        av_dict_set_int(d, "b", 0, 0);
-        av_dict_set_int(d, "crf", rateFactorFor(options.quality, 63, 15), 0);
+        settings = {{"deadline", "realtime"},
+                    {"cpu-used", "8"},
+                    {"b", "0"},
+                    {"crf", QByteArray::number(rateFactorFor(options.quality, 63, 15))}};
     }
+    for (const Setting& setting : settings) {
+        const int set = av_dict_set(d, setting.key, setting.value.constData(), 0);
+        if (set < 0) return set;
+    }
+    return 0;
 }
 
 bool takesRateFactor(const QLatin1String& name) {
@@ -212,9 +225,10 @@ class CodecEncoder : public FrameEncoder {
         if (isYuv(target)) tagColour(c, statesColour_);
 
         AVDictionary* raw = nullptr;
+        int set = 0;
         const RateLimit limit = rateLimitFor(options.dataRateBitsPerSecond, timeBase);
         if (takesRateFactor(name)) {
-            setRateFactor(name, options, &raw);
+            set = setRateFactor(name, options, &raw);
             if (limit.bitsPerSecond > 0) {
                 c->rc_max_rate = limit.bitsPerSecond;
                 c->rc_buffer_size = limit.bufferBits;
@@ -228,25 +242,27 @@ class CodecEncoder : public FrameEncoder {
             if (codec.usesQuality && options.quality > 0) {
                 c->qmin = quantiserFor(options.quality);
                 c->qmax = std::max(c->qmin, c->qmax);
-                av_dict_set_int(&raw, "lmin", qint64(c->qmin) * FF_QP2LAMBDA, 0);
+                set = av_dict_set_int(&raw, "lmin", qint64(c->qmin) * FF_QP2LAMBDA, 0);
             }
         } else if (codec.usesQuality) {
             c->flags |= AV_CODEC_FLAG_QSCALE;
             c->global_quality = quantiserFor(options.quality) * FF_QP2LAMBDA;
         }
         std::unique_ptr<AVDictionary, AvDictionaryFree> dictionary(raw);
+        if (set < 0) return false;
         raw = dictionary.release();
         const int opened = avcodec_open2(c, encoder, &raw);
         dictionary.reset(raw);
-        if (opened < 0) return false;
+        // A setting the encoder left is one it does not have: the stream would
+        // not be what was chosen.
+        if (opened < 0 || av_dict_count(dictionary.get()) > 0) return false;
 
         frame_.reset(av_frame_alloc());
         if (!frame_) return false;
         frame_->format = c->pix_fmt;
         frame_->width = c->width;
         frame_->height = c->height;
-        if (av_frame_get_buffer(frame_.get(), 0) < 0) return false;
-        clearFrame();
+        if (av_frame_get_buffer(frame_.get(), 0) < 0 || !clearFrame()) return false;
         palette_ = format_.palette;
         for (quint32& entry : palette_) entry |= 0xFF000000u;
         // A paletted frame whose size the encoder takes goes in as it is.
@@ -262,7 +278,7 @@ class CodecEncoder : public FrameEncoder {
                const PacketSink& sink) override {
         int result = av_frame_make_writable(frame_.get());
         if (result < 0) return result;
-        convert(pixels);
+        if (!convert(pixels)) return AVERROR(EINVAL);
         // The chosen key-frame interval decides, as with the platform's compressors.
         const bool key = framesSent_ % keyFrameEvery_ == 0;
         frame_->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
@@ -300,18 +316,19 @@ class CodecEncoder : public FrameEncoder {
                                         1 << 16, 1 << 16) >= 0;
     }
 
-    void clearFrame() {
+    bool clearFrame() {
         ptrdiff_t linesizes[4];
         for (int i = 0; i < 4; ++i) linesizes[i] = frame_->linesize[i];
         if (frame_->format == AV_PIX_FMT_PAL8) {
             std::memset(frame_->data[0], 0, size_t(frame_->linesize[0]) * size_t(frame_->height));
-            return;
+            return true;
         }
-        av_image_fill_black(frame_->data, linesizes, AVPixelFormat(frame_->format),
-                            context_->color_range, frame_->width, frame_->height);
+        return av_image_fill_black(frame_->data, linesizes, AVPixelFormat(frame_->format),
+                                   context_->color_range, frame_->width, frame_->height) >= 0;
     }
 
-    void convert(const unsigned char* pixels) {
+    // False when the scaler gives fewer rows than the frame has.
+    bool convert(const unsigned char* pixels) {
         const qint64 rowBytes = format_.rowBytes();
         // DIB rows run bottom-up unless the height was negative.
         const unsigned char* first =
@@ -322,13 +339,13 @@ class CodecEncoder : public FrameEncoder {
                 std::memcpy(frame_->data[0] + qint64(y) * frame_->linesize[0],
                             first + qint64(y) * stride, size_t(format_.width));
             std::memcpy(frame_->data[1], palette_.data(), AVPALETTE_SIZE);
-            return;
+            return true;
         }
         const uint8_t* source[4] = {first, reinterpret_cast<const uint8_t*>(palette_.data()),
                                     nullptr, nullptr};
         const int sourceStride[4] = {stride, 0, 0, 0};
-        sws_scale(scaler_.get(), source, sourceStride, 0, format_.height, frame_->data,
-                  frame_->linesize);
+        return sws_scale(scaler_.get(), source, sourceStride, 0, format_.height, frame_->data,
+                         frame_->linesize) == frame_->height;
     }
 
     int drain(const PacketSink& sink) {

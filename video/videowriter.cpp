@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <climits>
+#include <utility>
 
 #include "video/codeclist.h"
 #include "video/ffmpeglog.h"
@@ -363,16 +364,10 @@ VideoWriterResult VideoWriter::finish() {
         return {false, reason_};
     }
     closeOutput();
-    const int closedFd = fd_;
-    fd_ = -1;
-    if (::close(closedFd) != 0) {
-        failWith(AVERROR(errno));
-        discard();
-        return {false, reason_};
-    }
     // Something else may have taken the target's name while the video was written.
     QString refusal = ReplacementRefusal(target_);
-    if (refusal.isEmpty()) refusal = ReplaceWithTemporary(temporary_, target_);
+    if (refusal.isEmpty())
+        refusal = ReplaceWithTemporary(std::exchange(fd_, -1), temporary_, target_);
     if (!refusal.isEmpty()) {
         fail(refusal);
         discard();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,7 +14,12 @@
 #include "support/dibbuilder.h"
 #include "support/writeframes.h"
 #include "video/codeclist.h"
+#include "video/ffmpeglog.h"
 #include "video/videotemporary.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 namespace {
 class VideoWriterTest : public ::testing::Test {
@@ -294,27 +300,31 @@ TEST_F(VideoWriterTest, WhatCannotBeWrittenIsRefusedWithAReasonAndTheEarlierFile
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
-TEST_F(VideoWriterTest, StaleTemporariesOfGoneWritersAreRemovedAndActiveOnesDiscardedOnDemand) {
+TEST_F(VideoWriterTest, OnlyThisMachinesStaleTemporariesAreRemovedAndActiveOnesOnDemand) {
     const pid_t child = fork();
     if (child == 0) _exit(0);
     ASSERT_GT(child, 0);
     waitpid(child, nullptr, 0);
-    const QString gone = QStringLiteral(".quillmoor-%1-1.part").arg(child);
-    const QString living = QStringLiteral(".quillmoor-1-1.part");
-    const QString notOurs = QStringLiteral(".quillmoor-notes.part");
-    for (const QString& name : {gone, living, notOurs}) writeFile(path(name), "x");
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    const QString here = QString::fromLatin1(host).replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QString gone = QStringLiteral(".quillmoor-%1-%2-1.part").arg(here).arg(child);
+    // In a folder two machines share, a process id says nothing about the other machine.
+    const QStringList kept{QStringLiteral(".quillmoor-%1-1-1.part").arg(here),
+                           QStringLiteral(".quillmoor-other-host-%1-1.part").arg(child),
+                           QStringLiteral(".quillmoor-%1-1.part").arg(child),
+                           QStringLiteral(".quillmoor-notes.part")};
+    for (const QString& name : kept + QStringList{gone}) writeFile(path(name), "x");
 
     VideoWriter writer(path(QStringLiteral("v.avi")), VideoContainer::Avi);
     ASSERT_TRUE(writer.ok());
     QStringList present = leftovers();
     EXPECT_FALSE(present.contains(gone));
-    EXPECT_TRUE(present.contains(living));
-    EXPECT_TRUE(present.contains(notOurs));
-    EXPECT_EQ(present.size(), 3);  // ours, being written
+    for (const QString& name : kept) EXPECT_TRUE(present.contains(name)) << name.toStdString();
+    EXPECT_EQ(present.size(), kept.size() + 1);  // ours, being written
 
     DiscardActiveVideoTemporaries();
-    present = leftovers();
-    EXPECT_EQ(present.size(), 2);
+    EXPECT_EQ(leftovers().size(), kept.size());
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("v.avi"))));
 }
 
@@ -361,4 +371,64 @@ TEST_F(VideoWriterTest, PastOneGibibyteTheFileGoesOnAsOpenDmlAndDecodesInFull) {
         ASSERT_EQ(video.packetFirstBytes[i], i);
         ASSERT_EQ(video.packetSizes[i], frame.bits.size());
     }
+}
+
+TEST_F(VideoWriterTest, AReplacedVideoKeepsItsModeAndOwner) {
+    const QString target = path(QStringLiteral("kept.avi"));
+    const Dib frame = MakeDib(TestPattern(16, 16, 1), 24);
+    writeFile(target, "earlier video");
+    const QByteArray name = QFile::encodeName(target);
+    ASSERT_EQ(::chmod(name.constData(), 0600), 0);
+    // Only root may give a file away; others keep their own.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(name.constData(), 4321, 4321), 0);
+    }
+    const mode_t umaskBefore = ::umask(022);
+    const bool written = writeVideo(target, {frame}, 1, CompressOptions{}).written;
+    ::umask(umaskBefore);
+    ASSERT_TRUE(written);
+    struct stat after;
+    ASSERT_EQ(::stat(name.constData(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    if (root) {
+        EXPECT_EQ(std::pair(after.st_uid, after.st_gid), std::pair(uid_t(4321), gid_t(4321)));
+    }
+    EXPECT_TRUE(readFile(target).startsWith("RIFF"));
+}
+
+TEST_F(VideoWriterTest, ALongSubtitleEndsBeforeACharacterThatWouldNotFitWhole) {
+    const QString target = path(QStringLiteral("long.mp4"));
+    const Dib frame = MakeDib(TestPattern(16, 16, 1), 24);
+    // 65,535 bytes is the most a sample holds: the two-byte "ü" would straddle it.
+    const QByteArray text = QByteArray(65534, 'a') + QByteArrayLiteral("\xc3\xbc") + "b";
+    VideoWriter writer(target, VideoContainer::Mp4);
+    ASSERT_TRUE(writer.addVideoStream({QByteArrayView(frame.info), 1, 1, CompressOptions{}}));
+    ASSERT_TRUE(writer.addSubtitleStream());
+    ASSERT_TRUE(writer.addCue(0, 1000, text));
+    ASSERT_TRUE(writer.addFrame(pixels(frame), frame.bits.size()));
+    ASSERT_TRUE(writer.finish().written);
+    const DecodedVideo video = DecodeVideo(target, false);
+    ASSERT_EQ(video.texts.size(), 1);
+    EXPECT_EQ(video.texts[0], QString(65534, QLatin1Char('a')));
+}
+
+namespace {
+QStringList logged;
+void keepLine(int level, const QString& line) {
+    logged << QStringLiteral("%1 %2").arg(level).arg(line);
+}
+}  // namespace
+
+TEST(FfmpegLog, WholeLinesOfErrorsAndWarningsReachTheSinkAndNothingElseIsSaid) {
+    logged.clear();
+    SetFfmpegLogSink(keepLine);
+    av_log(nullptr, AV_LOG_ERROR, "in ");
+    av_log(nullptr, AV_LOG_ERROR, "pieces\n");
+    av_log(nullptr, AV_LOG_WARNING, "a warning\nand more\n");
+    av_log(nullptr, AV_LOG_INFO, "chatter\n");
+    SetFfmpegLogSink(nullptr);
+    av_log(nullptr, AV_LOG_ERROR, "unheard\n");
+    EXPECT_EQ(logged, (QStringList{QStringLiteral("16 in pieces"), QStringLiteral("24 a warning"),
+                                   QStringLiteral("24 and more")}));
 }
