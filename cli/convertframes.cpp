@@ -14,7 +14,9 @@
 #include "engine/staging.h"
 #include "util/failure.h"
 #include "util/folderscan.h"
+#include "util/fsfailure.h"
 #include "util/paths.h"
+#include "util/slidename.h"
 #include "util/steptrap.h"
 #include "video/framevideo.h"
 #include "video/videotarget.h"
@@ -32,7 +34,7 @@ QString FrameFolderProblem(const QString& frames, const QString& output) {
     if (!S_ISDIR(status.st_mode))
         return QStringLiteral("The frame folder %1 cannot be used: %2")
             .arg(frames, SystemReason(ENOTDIR));
-    if (!QFileInfo::exists(frames + QStringLiteral("/Slide1.bmp")))
+    if (!QFileInfo::exists(SlidePath(frames, 1)))
         return QStringLiteral("No Slide1.bmp in ") + frames;
     const QFileInfo target(QFileInfo(output).canonicalFilePath());
     if (target.exists() && target.path() == QFileInfo(frames).canonicalFilePath() &&
@@ -75,6 +77,6 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
     }
     KillFile(scratch);
     if (prompts.line != nullptr) prompts.line->clear();
-    ReportVideo(output, outcome);
-    return outcome.complete() ? 0 : 1;
+    const bool told = request.quiet || ReportVideo(stdout, output, outcome);
+    return outcome.complete() && told ? 0 : 1;
 }

@@ -12,10 +12,11 @@
 #include "util/numbers.h"
 #include "util/paths.h"
 #include "util/steptrap.h"
+#include "video/chapterlist.h"
 #include "video/srtwriter.h"
 
 namespace {
-const QString LocationTag = QStringLiteral("in Quorvide2021/08/31.Form1.PushButton2_Click ");
+const QString LocationTag = HandlerLocationTag("PushButton2_Click");
 }
 
 BatchConversion::BatchConversion(Host& host, Prompts& prompts) : host_(host), prompts_(prompts) {
@@ -45,7 +46,7 @@ EngineParent& BatchConversion::engineParent() {
 }
 
 void BatchConversion::PushButton2_Click() {
-    if (isConverting_) return;  // [100]
+    if (isConverting_) return;
     StepTrap trap(prompts_, LocationTag);
     trap.step(102, [&] { isConverting_ = true; });
     lastRunStarted_ = false;
@@ -151,7 +152,7 @@ QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
                                         const QString& outputPath) {
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
-    VideoResult video{outputs_.free(outputPath), VideoOutcome(), {}};
+    VideoResult video{outputs_.free(outputPath), VideoOutcome(), {}, 0, {}};
     const int before = trap.failures();
     trap.step(firstStep, [&] {
         FrameVideo request;
@@ -164,12 +165,30 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
             video.outcome = WriteFrameVideo(host_, prompts_, request);
             return;
         }
-        request.plan = staged_.plan(request.timing, video_.slides.useTimings);
+        // Transition pictures come 30 a second, or at the frame rate where it is higher;
+        // an AVI stream has one rate for all.
+        const bool avi = video_.container == VideoContainer::Avi;
+        const int transitionRate =
+            avi ? 0
+                : std::max<int>(30, int(request.timing.rate / std::max(1u, request.timing.scale)));
+        request.plan = staged_.plan(request.timing, video_.slides.useTimings,
+                                    video_.slides.transitions, transitionRate);
         if (!request.plan->ok())
             throw Failure(QStringLiteral("Cannot time the slides: ") + request.plan->error);
+        video.transitions = request.plan->transitions();
+        if (video_.slides.chapters && !avi) video.chapters = staged_.chapters(*request.plan);
+        request.chapters = video.chapters;
         if (video_.slides.subtitles) request.subtitles = staged_.cues(*request.plan);
         video.outcome = WriteFrameVideo(host_, prompts_, request);
-        if (video.outcome.kind != VideoOutcome::Written || !video_.slides.subtitles) return;
+        if (video.outcome.kind != VideoOutcome::Written) return;
+        if (video_.slides.chapterList && !video.chapters.isEmpty()) {
+            const QString list = ChapterListPath(video.path);
+            const QString error = WriteTextBesideVideo(list, ChapterListText(video.chapters));
+            if (!error.isEmpty())
+                throw Failure(
+                    QStringLiteral("Cannot write the chapter list %1: %2").arg(list, error));
+        }
+        if (!video_.slides.subtitles) return;
         const QString subtitles = SubtitlePath(video.path);
         const QString error = WriteSrtFile(subtitles, request.subtitles);
         if (!error.isEmpty())
@@ -185,7 +204,7 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
 
 void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int row,
                                 const QString& path, int slides,
-                                const std::optional<VideoResult>& video) {
+                                const std::optional<VideoResult>& video, int engineRetries) {
     RowResult result{path,
                      trap.failures() != failuresBefore,
                      video,
@@ -193,6 +212,7 @@ void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int ro
                      slides,
                      rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
                      trap.reports().mid(failuresBefore)};
+    result.engineRetries = engineRetries;
     rows_ << result;
     if (rowFinished) rowFinished(result);
 }
@@ -220,7 +240,7 @@ QStringList BatchConversion::failures() const {
 }
 
 void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
-    int runningSlideNumber = 1;  // [112]
+    int runningSlideNumber = 1;
     staged_.clear();
     trap.step(114, [&] { PrepareFrameFolder(t); });
 
@@ -233,6 +253,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     QString path;
     for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
+        const int retriesBefore = engines.startRetries();
         trap.step(120, [&] { host_.yield(); });
         trap.step(122, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 124, row, path);
@@ -252,10 +273,11 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         trap.step(150, [&] { application.Quit(); });
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
-        staged_.stage(runningSlideNumber, facts);
+        staged_.stage(runningSlideNumber, facts, StripExtension(ExtractFileName(path)));
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
-        recordRow(trap, before, row, path, slides, std::nullopt);
+        recordRow(trap, before, row, path, slides, std::nullopt,
+                  engines.startRetries() - retriesBefore);
     }
     // Every row is exported: no engine waits while the video is written.
     rowEngines.reset();
@@ -288,6 +310,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     QString path;
     for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
+        const int retriesBefore = engines.startRetries();
         trap.step(202, [&] { host_.yield(); });
         trap.step(204, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 206, row, path);
@@ -325,6 +348,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(260, [&] { application = Application(); });
         lookAhead(engines, row + 1, rows);
         trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, row, path, slides, video);
+        recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore);
     }
 }

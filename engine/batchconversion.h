@@ -27,6 +27,8 @@ struct VideoResult {
     VideoOutcome outcome;
     // Failures reported at the writer's own step.
     QList<StepReport> reports;
+    int transitions = 0;  // slides whose transition it plays
+    QList<VideoChapter> chapters;
 };
 
 // What became of one row: whether a step of its own work failed (and was
@@ -40,6 +42,7 @@ struct RowResult {
     double seconds = 0;
     // Its failures in the order they were reported, the first one the cause.
     QList<StepReport> reports;
+    int engineRetries = 0;  // engines started again because one gave no answer
     // A presentation succeeded when its video was written with all its frames.
     bool succeeded() const { return !stepFailed && video && video->outcome.complete(); }
     // The video holding this row's slides, kept also when it lacks frames; ""
@@ -99,7 +102,7 @@ class BatchConversion {
                            const QString& outputPath);
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, int row, const QString& path,
-                   int slides, const std::optional<VideoResult>& video);
+                   int slides, const std::optional<VideoResult>& video, int engineRetries);
     // The engine's options for a run: its slide height, and the slides' facts when needed.
     HelperOptions runEngineOptions() const;
     // Exports the row's slides to `target` (into `folder`) and, when the run needs

@@ -5,10 +5,12 @@
 #include "util/folderscan.h"
 #include "util/host.h"
 #include "util/prompts.h"
+#include "util/slidename.h"
 #include "video/cdib.h"
 #include "video/compressoptions.h"
 #include "video/framedeleter.h"
 #include "video/frameloader.h"
+#include "video/transitionframes.h"
 #include "video/videowriter.h"
 
 namespace {
@@ -17,16 +19,6 @@ namespace {
 void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
     host.yield();
     deleter.remove(path);
-}
-
-// n of a staged "Slide<n>.bmp"; 0 for any other name.
-int frameNumber(const QString& name) {
-    if (!name.startsWith(QLatin1String("slide"), Qt::CaseInsensitive) ||
-        !name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
-        return 0;
-    bool ok = false;
-    const int number = name.mid(5, name.size() - 9).toInt(&ok);
-    return ok && number > 0 ? number : 0;
 }
 
 // The sound goes in as the frames it plays with are written, so the file
@@ -77,7 +69,7 @@ bool writeFrames(Host& host, Prompts& prompts, const FrameVideo& video, VideoWri
     if (!writer.ok()) return false;
     cDIB dib(prompts);
     FrameLoader loader(dib, video.scratchBitmap);
-    if (!loader.loadFirst(video.frameFolder + QStringLiteral("/Slide1.bmp"))) {
+    if (!loader.loadFirst(SlidePath(video.frameFolder, 1))) {
         prompts.message(QStringLiteral("Could not load first bitmap file in list"));
         tell = false;
         return false;
@@ -107,6 +99,12 @@ bool writeFrames(Host& host, Prompts& prompts, const FrameVideo& video, VideoWri
     SoundFeed sound(video.sound, timing);
     const FileList frames = GetFrameList(video.frameFolder, QStringLiteral("*.bmp"));
     FrameDeleter deleter;
+    TransitionFrames leadIns(format.width, format.height, format.bitCount, format.topDown);
+    const auto addLeadIn = [&](const unsigned char* pixels, qint64 size, qint64 start,
+                               qint64 positions) {
+        return writer.addFrame(pixels, size, start, positions, false) &&
+               sound.upTo(writer, start + positions);
+    };
     const int count = frames.upperIndex();
     host.setProgressMaximum(count);
     host.setProgressValue(0);
@@ -117,7 +115,7 @@ bool writeFrames(Host& host, Prompts& prompts, const FrameVideo& video, VideoWri
         if (name.startsWith(QLatin1Char('~'))) continue;
         PlannedSlide slide{0, i - 1, 1};
         if (video.plan) {
-            const auto found = planned.constFind(frameNumber(name));
+            const auto found = planned.constFind(SlideNumber(name));
             if (found == planned.constEnd()) continue;  // no slide of this video
             slide = *found;
         }
@@ -129,10 +127,12 @@ bool writeFrames(Host& host, Prompts& prompts, const FrameVideo& video, VideoWri
             outcome.missingFrames << name;
             continue;
         }
-        if (!writer.addFrame(reinterpret_cast<const unsigned char*>(dib.PointerToBits()),
-                             dib.SizeImage(), slide.start, slide.frames) ||
+        const auto* pixels = reinterpret_cast<const unsigned char*>(dib.PointerToBits());
+        if (video.plan && !leadIns.lead(slide, pixels, dib.SizeImage(), addLeadIn)) return false;
+        if (!writer.addFrame(pixels, dib.SizeImage(), slide.start, slide.frames) ||
             !sound.upTo(writer, slide.start + slide.frames))
             return false;
+        if (video.plan) leadIns.keep(pixels, dib.SizeImage());
         if (video.owner == FrameOwner::Program) deleteFrame(host, deleter, path);
     }
     return sound.rest(writer);

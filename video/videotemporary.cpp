@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "util/fsfailure.h"
 #include "video/videotarget.h"
 
 namespace {

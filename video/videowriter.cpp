@@ -7,6 +7,8 @@
 #include <climits>
 #include <utility>
 
+#include "util/fsfailure.h"
+#include "util/writeall.h"
 #include "video/codeclist.h"
 #include "video/ffmpeglog.h"
 #include "video/muxeroptions.h"
@@ -26,18 +28,8 @@ const AVRational Milliseconds{1, 1000};
 constexpr qint64 AviMuxerGapLimit = 60000;
 
 int writeAll(void* opaque, uint8_t* data, int size) {
-    const int fd = *static_cast<int*>(opaque);
-    int left = size;
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return AVERROR(errno);
-        }
-        data += written;
-        left -= int(written);
-    }
-    return size;
+    const int error = WriteAll(*static_cast<int*>(opaque), data, size_t(size));
+    return error == 0 ? size : AVERROR(error);
 }
 
 int64_t seekTo(void* opaque, int64_t offset, int whence) {

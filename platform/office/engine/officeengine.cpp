@@ -23,6 +23,8 @@
 #include "platform/office/slidefactsfile.h"
 #include "platform/office/versionreport.h"
 #include "util/ownedfd.h"
+#include "util/slidefilename.h"
+#include "util/systemerror.h"
 
 static const char* const CompleteMark = "quillmoor-complete";
 
@@ -37,7 +39,7 @@ static std::string lowerCase(std::string text) {
 }
 
 static std::string errnoText(int error) {
-    std::string text = std::strerror(error);
+    std::string text = SystemErrorText(error);
     if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && text.size() > 1 &&
         !(text[1] >= 'A' && text[1] <= 'Z'))
         text[0] = static_cast<char>(text[0] - 'A' + 'a');
@@ -52,6 +54,9 @@ static int evenPixels(long twips) {
 
 // Wider than this most codecs refuse the picture and the buffer grows past reason.
 constexpr long long MostPixelsWide = 16384;
+// At 96 pixels per inch a page of several metres would take gigabytes: no
+// more pixels than the highest painting height allows at that width.
+constexpr long long MostPixels = MostPixelsWide * 4320;
 
 // A slide's picture size: 96 pixels per inch of the slide when `height` is 0,
 // else `height` pixels high and as wide as the slide's proportions give,
@@ -231,6 +236,13 @@ int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
                               inQuotes(path_) + " " + std::to_string(height) +
                               " pixels high: it would be more than " +
                               std::to_string(MostPixelsWide) + " pixels wide");
+        if (slideHeight_ == 0 &&
+            (across > MostPixelsWide || height > MostPixelsWide || across * height > MostPixels))
+            throw EngineError("Cannot paint slide " + std::to_string(part + 1) + " of " +
+                              inQuotes(path_) + ": at 96 pixels per inch it would be " +
+                              std::to_string(across) + " x " + std::to_string(height) +
+                              " pixels, more than " + std::to_string(MostPixelsWide) +
+                              " on a side or " + std::to_string(MostPixels) + " in all");
         const int width = static_cast<int>(across);
         pixels.assign(static_cast<size_t>(width) * height * 4, 0);
         // Painted straight at the target size: no scaling pass afterwards.
@@ -240,7 +252,7 @@ int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
                                  static_cast<int>(heightTwips));
         }
         hidePageBorder(pixels, width, height);
-        const std::string file = folder + "/Slide" + std::to_string(part + 1) + ".bmp";
+        const std::string file = folder + "/" + SlideFileName(part + 1);
         const std::string error = WriteSlideBitmap(file, pixels.data(), width, height, bgra);
         if (!error.empty()) throw EngineError("Cannot write " + inQuotes(file) + ": " + error);
     }
