@@ -105,12 +105,12 @@ QList<RowAccount> keepEarlierVideos(CliHost& host) {
     QStringList kept;
     for (const QString& row : std::as_const(host.rows)) {
         const QString video = combined ? combinedVideo : videoOf(row);
-        if (QFileInfo::exists(video))
-            skipped << RowAccount{
-                row, RowResult::Outcome::NotConverted,
-                {},  {QStringLiteral("skipped: the earlier video %1 is kept").arg(video)},
-                0,   0};
-        else
+        if (QFileInfo::exists(video)) {
+            RowAccount account;
+            account.input = row;
+            account.reasons << QStringLiteral("skipped: the earlier video %1 is kept").arg(video);
+            skipped << account;
+        } else
             kept << row;
     }
     host.rows = kept;
