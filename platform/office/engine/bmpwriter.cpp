@@ -30,6 +30,7 @@ std::string WriteSlideBitmap(const std::string& path, const unsigned char* pixel
     const std::span<unsigned char> file = scratch.take(headerSize + imageSize);
 
     unsigned char* h = file.data();
+    std::fill(h, h + headerSize, 0);
     h[0] = 'B';
     h[1] = 'M';
     put32(h + 2, static_cast<uint32_t>(file.size()));
