@@ -78,6 +78,12 @@ DecodedVideo DecodeVideo(const QString& path, bool decodePictures) {
         result.error = QStringLiteral("no video stream");
         return result;
     }
+    for (unsigned i = 0; i < input->nb_chapters; ++i) {
+        const AVChapter* chapter = input->chapters[i];
+        const AVDictionaryEntry* title = av_dict_get(chapter->metadata, "title", nullptr, 0);
+        result.chapterTitles << (title ? QString::fromUtf8(title->value) : QString());
+        result.chapterMs << av_rescale_q(chapter->start, chapter->time_base, {1, 1000});
+    }
     AVStream* stream = input->streams[index];
     const int textIndex =
         av_find_best_stream(input.get(), AVMEDIA_TYPE_SUBTITLE, -1, -1, nullptr, 0);

@@ -42,6 +42,9 @@ struct DecodedVideo {
     QStringList texts;
     QList<double> textSeconds;
     QList<double> textDurations;
+    // The container's chapters: titles and starts.
+    QStringList chapterTitles;
+    QList<qint64> chapterMs;
 
     bool ok() const { return error.isEmpty(); }
     int nonEmptyPackets() const;
