@@ -1,8 +1,8 @@
 #include "cli/versioninfo.h"
 
-#include "platform/avifile/ffmpegversion.h"
 #include "platform/office/engine/confinement.h"
 #include "platform/office/versionreport.h"
+#include "video/ffmpegversion.h"
 
 QString ConvertVersionReport() {
     return QString::fromStdString(

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/office/engine/pagebuffer.h"
+
 // A failure of the engine, with the description the program shows.
 class EngineError : public std::runtime_error {
   public:
@@ -71,4 +73,6 @@ class OfficeEngine {
     int slideHeight_ = 0;
     bool everyLocalFile_ = false;
     std::vector<std::string> linksLeftOut_;
+    PageBuffer painted_;
+    PageBuffer bitmapFile_;
 };
