@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "app/videosettingsstore.h"
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
 #include "cli/compressionchoice.h"
@@ -21,7 +22,6 @@
 #include "engine/batchconversion.h"
 #include "engine/outputnaming.h"
 #include "joblist/droppedfiles.h"
-#include "platform/avifile/compressoptions.h"
 #include "util/failure.h"
 #include "util/fsfailure.h"
 #include "util/numbers.h"
@@ -29,6 +29,7 @@
 #include "util/programfolder.h"
 #include "util/settingsstore.h"
 #include "util/storedoptions.h"
+#include "video/compressoptions.h"
 
 namespace {
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
