@@ -1,49 +1,32 @@
 #pragma once
 
+#include <zip.h>
+
 #include <QByteArray>
+#include <QFile>
 #include <QList>
-#include <cstdint>
+#include <QString>
 #include <utility>
 
-// A zip archive of `entries` (name, content), stored without compression, in
-// that order: enough for the packages LibreOffice reads (.odp, .pptx).
-inline QByteArray StoredZip(const QList<std::pair<QByteArray, QByteArray>>& entries) {
-    const auto crc32 = [](const QByteArray& data) {
-        uint32_t crc = 0xffffffffu;
-        for (const char byte : data) {
-            crc ^= static_cast<unsigned char>(byte);
-            for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-        }
-        return ~crc;
-    };
-    QByteArray archive, directory;
-    const auto put = [](QByteArray& out, uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) out.append(char((value >> (8 * i)) & 0xff));
-    };
+// Writes `entries` (name, content) as a zip archive at `path`, each stored
+// uncompressed and in that order, as a package's mimetype must come first.
+// False when it cannot be written.
+inline bool WriteStoredZip(const QString& path,
+                           const QList<std::pair<QByteArray, QByteArray>>& entries) {
+    int error = 0;
+    zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!zip) return false;
+    bool added = true;
     for (const auto& [name, data] : entries) {
-        const uint32_t offset = uint32_t(archive.size());
-        const uint32_t crc = crc32(data);
-        // Version 2.0, no flags, stored, 1980-01-01 00:00.
-        const auto common = [&](QByteArray& out) {
-            put(out, 20, 2), put(out, 0, 2), put(out, 0, 2), put(out, 0, 2), put(out, 0x21, 2);
-            put(out, crc, 4), put(out, uint32_t(data.size()), 4),
-                put(out, uint32_t(data.size()), 4);
-            put(out, uint32_t(name.size()), 2), put(out, 0, 2);
-        };
-        put(archive, 0x04034b50, 4);
-        common(archive);
-        archive += name + data;
-        put(directory, 0x02014b50, 4);
-        put(directory, 20, 2);
-        common(directory);
-        put(directory, 0, 2), put(directory, 0, 2), put(directory, 0, 2), put(directory, 0, 4);
-        put(directory, offset, 4);
-        directory += name;
+        zip_source_t* source =
+            zip_source_buffer(zip, data.constData(), zip_uint64_t(data.size()), 0);
+        const zip_int64_t index = source ? zip_file_add(zip, name.constData(), source, 0) : -1;
+        if (index < 0) zip_source_free(source);
+        added = added && index >= 0 && zip_set_file_compression(zip, index, ZIP_CM_STORE, 0) == 0;
     }
-    const uint32_t start = uint32_t(archive.size());
-    archive += directory;
-    put(archive, 0x06054b50, 4), put(archive, 0, 2), put(archive, 0, 2);
-    put(archive, uint32_t(entries.size()), 2), put(archive, uint32_t(entries.size()), 2);
-    put(archive, uint32_t(directory.size()), 4), put(archive, start, 4), put(archive, 0, 2);
-    return archive;
+    if (!added) {
+        zip_discard(zip);
+        return false;
+    }
+    return zip_close(zip) == 0;
 }

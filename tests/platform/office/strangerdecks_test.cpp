@@ -52,7 +52,7 @@ QByteArray linkingDeck(const QStringList& links) {
 }
 
 // The same slide as a .pptx, each picture linked from outside the package.
-QByteArray linkingPptx(const QStringList& links) {
+QList<std::pair<QByteArray, QByteArray>> linkingPptx(const QStringList& links) {
     const QByteArray names =
         " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
         " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
@@ -90,7 +90,7 @@ QByteArray linkingPptx(const QStringList& links) {
                     "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom></p:spPr></p:pic>";
         pictureRels += rel(i + 2, "image", links[i].toHtmlEscaped().toUtf8(), true);
     }
-    return StoredZip({
+    return {
         {"[Content_Types].xml",
          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
          "<Default Extension=\"rels\" ContentType=\"application/"
@@ -128,11 +128,11 @@ QByteArray linkingPptx(const QStringList& links) {
              "<a:effectLst/></p:bgPr></p:bg>" +
              tree + pictures + "</p:spTree></p:cSld></p:sld>"},
         {"ppt/slides/_rels/slide1.xml.rels", rels(pictureRels)},
-    });
+    };
 }
 
 // An .odp package whose load event runs a macro that creates `ran`.
-QByteArray macroDeck(const QString& ran) {
+QList<std::pair<QByteArray, QByteArray>> macroDeck(const QString& ran) {
     const QByteArray library = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><library:";
     const QByteArray names = " xmlns:library=\"http://openoffice.org/2000/library\"";
     // A package's parts that its manifest does not name are not read.
@@ -140,7 +140,7 @@ QByteArray macroDeck(const QString& ran) {
         return "<manifest:file-entry manifest:full-path=\"" + path +
                "\" manifest:media-type=\"text/xml\"/>";
     };
-    return StoredZip({
+    return {
         {"mimetype", "application/vnd.oasis.opendocument.presentation"},
         {"META-INF/manifest.xml",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?><manifest:manifest xmlns:manifest="
@@ -178,7 +178,7 @@ QByteArray macroDeck(const QString& ran) {
          "location=document\" xlink:type=\"simple\"/></office:event-listeners>"
          "</office:scripts><office:body><office:presentation><draw:page draw:name=\"s1\"/>"
          "</office:presentation></office:body></office:document-content>"},
-    });
+    };
 }
 
 void writePicture(const QString& path, QRgb colour) {
@@ -232,9 +232,9 @@ TEST(StrangerDecks, OnlyLinksInsideTheDecksFolderReachTheSlideAndNoMacroRuns) {
     // The load event runs a macro that would write into the one folder the engine may
     // write.
     const QString ran = dir.filePath(QStringLiteral("staging/macro-ran.txt"));
-    writeFile(deck + QStringLiteral("/macro.odp"), macroDeck(ran));
+    ASSERT_TRUE(WriteStoredZip(deck + QStringLiteral("/macro.odp"), macroDeck(ran)));
 
-    writeFile(deck + QStringLiteral("/links.pptx"), linkingPptx(links));
+    ASSERT_TRUE(WriteStoredZip(deck + QStringLiteral("/links.pptx"), linkingPptx(links)));
     EngineParent parent;
     for (const char* name : {"links.fodp", "links.pptx"}) {
         SCOPED_TRACE(name);
