@@ -146,7 +146,7 @@ QString BatchConversion::takenRow(int row) const {
 }
 
 QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const QString& target,
-                                               const QString& folder) const {
+                                               const QString& folder, const QString& deck) const {
     if (!video_.slides.any()) {
         presentation.SaveAs(target, ppSaveAsBMP, msoFalse);
         return {};
@@ -157,7 +157,7 @@ QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const
         DropExportedSlides(folder);
         throw;
     }
-    return TakeExportedSlideFacts(folder, video_.slides.skipHidden);
+    return TakeExportedSlideFacts(folder, video_.slides.skipHidden, deck);
 }
 
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
@@ -281,8 +281,9 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         lookAhead(engines, row + 1, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         QList<SlideFact> facts;
-        trap.step(136,
-                  [&] { facts = exportSlides(presentation, ExportTarget(t), ExportFolder(t)); });
+        trap.step(136, [&] {
+            facts = exportSlides(presentation, ExportTarget(t), ExportFolder(t), path);
+        });
         const int slides = SlidesOf(presentation);
         trap.step(148, [&] { presentation.Close(); });
         trap.step(150, [&] { application.Quit(); });
@@ -343,7 +344,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         staged_.clear();
         trap.step(226, [&] {
-            staged_.stage(1, exportSlides(presentation, FrameTarget(t), FrameFolder(t)));
+            staged_.stage(1, exportSlides(presentation, FrameTarget(t), FrameFolder(t), path));
         });
         const int slides = SlidesOf(presentation);
 

@@ -109,7 +109,7 @@ class BatchConversion {
     // them, returns their facts, hidden slides left out when asked; an export that
     // fails then leaves no slides behind.
     QList<SlideFact> exportSlides(Presentation& presentation, const QString& target,
-                                  const QString& folder) const;
+                                  const QString& folder, const QString& deck) const;
     // Starts rows from `row` on opening and exporting ahead, as many as may work at once.
     void lookAhead(EngineRows& engines, int row, int rows);
     // The job list's first `rows` rows, taken as the run starts: what the list

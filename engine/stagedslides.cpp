@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdlib>
 
+#include "engine/ooxmladvancetimes.h"
 #include "engine/transitionkind.h"
 #include "platform/office/slidefactsfile.h"
 #include "util/failure.h"
@@ -29,13 +31,26 @@ void DropExportedSlides(const QString& folder) {
     QFile::remove(folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName));
 }
 
-QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden) {
+void TakeExactAdvanceTimes(QList<SlideFact>& slides, const QString& deck) {
+    const auto exact = OoxmlAdvanceTimes(deck);
+    if (!exact || exact->size() != slides.size()) return;
+    for (qsizetype i = 0; i < slides.size(); ++i) {
+        std::optional<qint64>& advance = slides[i].advanceMs;
+        const std::optional<qint64>& more = (*exact)[i];
+        // Only a time the engine read too, to within its rounding: anything
+        // else means the two disagree on which slide is which.
+        if (advance && more && std::abs(*advance - *more) < 1000) advance = more;
+    }
+}
+
+QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden,
+                                        const QString& deck) {
     const int slides = exportedSlides(folder);
     QFile file(folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName));
     if (!file.open(QIODevice::ReadOnly))
         refuse(folder,
                QStringLiteral("the engine left no copy of them (%1)").arg(file.errorString()));
-    const SlideFacts facts = ParseSlideFacts(file.readAll());
+    SlideFacts facts = ParseSlideFacts(file.readAll());
     file.close();
     file.remove();
     if (!facts.ok()) refuse(folder, facts.error);
@@ -43,6 +58,7 @@ QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden) 
         refuse(folder, QStringLiteral("they tell of %1 slides, the engine painted %2")
                            .arg(facts.slides.size())
                            .arg(slides));
+    if (!deck.isEmpty()) TakeExactAdvanceTimes(facts.slides, deck);
     if (!skipHidden) return facts.slides;
     QList<SlideFact> shown;
     for (int number = 1; number <= slides; ++number) {
