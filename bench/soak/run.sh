@@ -20,7 +20,8 @@ rows_of() {
     python3 -c '
 import json, sys
 for row in json.load(open(sys.argv[1]))["rows"]:
-    print(row["seconds"], row.get("engineRetries", 0), row["outcome"].replace(" ", "-"), row["input"])
+    reason = " ".join(" ".join(row.get("reasons", [])[:1]).split())
+    print(row["seconds"], row.get("engineRetries", 0), row["outcome"].replace(" ", "-"), row["input"], "|", reason)
 ' "$1"
 }
 
@@ -60,6 +61,8 @@ soak() {  # bin
           if ($2 > slowest) { slowest = $2; which = $0 } }
         END { printf "%s: %d rows, %d lost, %d retried, %d stalls (> %d s), slowest %.2f s (%s)\n",
                      bin, n, lost, retries, stalls, stall, slowest, which }' "$work/rows.txt"
+    # Each row lost or retried, with its first reason.
+    awk '$4 != "written" || $3 > 0' "$work/rows.txt"
 }
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -23,6 +23,7 @@
 #include "platform/office/engine/decklinks.h"
 #include "platform/office/engine/fileurl.h"
 #include "platform/office/engine/lokclock.h"
+#include "platform/office/engine/odfpackage.h"
 #include "platform/office/engine/profilesettings.h"
 #include "platform/office/slidefactsfile.h"
 #include "platform/office/versionreport.h"
@@ -220,6 +221,15 @@ int OfficeEngine::open(const std::string& path) {
     return parts;
 }
 
+namespace {
+struct RemovedFiles {
+    std::vector<std::string> files;
+    ~RemovedFiles() {
+        for (const std::string& file : files) std::remove(file.c_str());
+    }
+};
+}  // namespace
+
 static std::string readWhole(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream text;
@@ -238,17 +248,12 @@ std::unique_ptr<lok::Document> OfficeEngine::withoutForeignLinks(lok::Document& 
     const std::string name = inQuotes(path);
     const std::string saved = scratch_ + ".fodp";
     const std::string clean = scratch_ + "-clean.fodp";
-    struct Remove {
-        std::vector<std::string> files;
-        ~Remove() {
-            for (const std::string& file : files) std::remove(file.c_str());
-        }
-    } remove{{saved, clean}};
+    RemovedFiles remove{{saved, clean}};
     {
         LokClock clock("links");
+        // LibreOffice cannot put some media (a sound, a video) into one flat file.
         if (!document.saveAs(FileUrl(saved).c_str(), "fodp"))
-            throw EngineError("Cannot open " + name + ": its links cannot be checked (" +
-                              lastError() + ")");
+            return packageWithoutForeignLinks(document, path);
     }
     const std::string text = readWhole(saved);
     const LinkScan scan = ScanDeckLinks(text);
@@ -256,6 +261,56 @@ std::unique_ptr<lok::Document> OfficeEngine::withoutForeignLinks(lok::Document& 
         throw EngineError("Cannot open " + name + ": its links cannot be checked (" + scan.error +
                           ")");
     if (scan.links.empty()) return nullptr;
+    const std::vector<LinkVerdict> verdicts = judgeLinks(scan, saved, path);
+    {
+        std::ofstream out(clean, std::ios::binary | std::ios::trunc);
+        out << RewriteDeckLinks(text, scan, verdicts);
+        if (!out.flush()) throw EngineError("Cannot write " + inQuotes(clean));
+    }
+    return reload(clean, path);
+}
+
+// The same for a deck saved as an ODF package, whose parts may also name the
+// package's own files, which are no links.
+std::unique_ptr<lok::Document> OfficeEngine::packageWithoutForeignLinks(lok::Document& document,
+                                                                        const std::string& path) {
+    const std::string name = inQuotes(path);
+    const std::string saved = scratch_ + ".odp";
+    RemovedFiles remove{{saved}};
+    if (!document.saveAs(FileUrl(saved).c_str(), "odp"))
+        throw EngineError("Cannot open " + name + ": its links cannot be checked (" + lastError() +
+                          ")");
+    bool changed = false;
+    try {
+        OdfPackage package(saved);
+        for (const char* part : {"content.xml", "styles.xml"}) {
+            const std::string text = package.read(part);
+            if (text.empty() && std::string(part) == "content.xml")
+                throw EngineError("Cannot open " + name + ": its links cannot be checked (" + part +
+                                  " cannot be read)");
+            LinkScan scan = ScanDeckLinks(text);
+            if (!scan.error.empty())
+                throw EngineError("Cannot open " + name + ": its links cannot be checked (" +
+                                  scan.error + ")");
+            std::erase_if(scan.links,
+                          [&](const DeckLink& link) { return package.holds(link.target); });
+            if (scan.links.empty()) continue;
+            package.replace(part, RewriteDeckLinks(text, scan, judgeLinks(scan, saved, path)));
+            changed = true;
+        }
+        if (!changed) return nullptr;
+        if (const std::string error = package.write(); !error.empty())
+            throw EngineError("Cannot write " + inQuotes(saved) + ": " + error);
+    } catch (const std::runtime_error& error) {
+        if (dynamic_cast<const EngineError*>(&error)) throw;
+        throw EngineError("Cannot open " + name + ": its links cannot be checked (" + error.what() +
+                          ")");
+    }
+    return reload(saved, path);
+}
+
+std::vector<LinkVerdict> OfficeEngine::judgeLinks(const LinkScan& scan, const std::string& saved,
+                                                  const std::string& path) {
     const std::string base = std::filesystem::path(saved).parent_path().string();
     char* real =
         ::realpath(std::filesystem::path(AbsolutePath(path)).parent_path().c_str(), nullptr);
@@ -269,18 +324,18 @@ std::unique_ptr<lok::Document> OfficeEngine::withoutForeignLinks(lok::Document& 
             linksLeftOut_.push_back("Left out the " + link.kind + " linked to " +
                                     inQuotes(verdict.named) + ": " + verdict.reason);
     }
-    {
-        std::ofstream out(clean, std::ios::binary | std::ios::trunc);
-        out << RewriteDeckLinks(text, scan, verdicts);
-        if (!out.flush()) throw EngineError("Cannot write " + inQuotes(clean));
-    }
+    return verdicts;
+}
+
+std::unique_ptr<lok::Document> OfficeEngine::reload(const std::string& copy,
+                                                    const std::string& path) {
     std::unique_ptr<lok::Document> reloaded;
     {
         LokClock clock("load");
-        reloaded.reset(office_->documentLoad(FileUrl(clean).c_str(), LoadOptions));
+        reloaded.reset(office_->documentLoad(FileUrl(copy).c_str(), LoadOptions));
     }
     if (!reloaded)
-        throw EngineError("Cannot open " + name +
+        throw EngineError("Cannot open " + inQuotes(path) +
                           ": its copy without foreign links cannot be read (" + lastError() + ")");
     return reloaded;
 }

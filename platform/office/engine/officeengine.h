@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/office/engine/decklinks.h"
 #include "platform/office/engine/pagebuffer.h"
 
 // A failure of the engine, with the description the program shows.
@@ -64,6 +65,12 @@ class OfficeEngine {
     void saveFacts(const std::string& folder);
     std::unique_ptr<lok::Document> withoutForeignLinks(lok::Document& document,
                                                        const std::string& path);
+    std::unique_ptr<lok::Document> packageWithoutForeignLinks(lok::Document& document,
+                                                              const std::string& path);
+    // Each link's verdict; those left out are noted for the row's report.
+    std::vector<LinkVerdict> judgeLinks(const LinkScan& scan, const std::string& saved,
+                                        const std::string& path);
+    std::unique_ptr<lok::Document> reload(const std::string& copy, const std::string& path);
 
     std::unique_ptr<lok::Office> office_;
     std::unique_ptr<lok::Document> document_;

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -181,6 +182,48 @@ QList<std::pair<QByteArray, QByteArray>> macroDeck(const QString& ran) {
     };
 }
 
+// `package` (an ODF package LibreOffice wrote) with a sound embedded on its
+// first slide: LibreOffice cannot save such a deck as one flat file.
+bool embedSound(const QString& package) {
+    int error = 0;
+    zip_t* zip = zip_open(QFile::encodeName(package).constData(), ZIP_RDONLY, &error);
+    if (!zip) return false;
+    QList<std::pair<QByteArray, QByteArray>> entries;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(zip, 0); ++i) {
+        zip_stat_t stat;
+        zip_file_t* file = zip_stat_index(zip, zip_uint64_t(i), 0, &stat) == 0
+                               ? zip_fopen_index(zip, zip_uint64_t(i), 0)
+                               : nullptr;
+        if (!file) continue;
+        QByteArray data(qsizetype(stat.size), '\0');
+        const bool read = zip_fread(file, data.data(), stat.size) == zip_int64_t(stat.size);
+        zip_fclose(file);
+        if (read) entries.append({QByteArray(stat.name), data});
+    }
+    zip_discard(zip);
+    // A tenth of a second of 8 kHz 8-bit silence.
+    QByteArray wave(
+        "RIFF\x44\x03\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0"
+        "\x01\0\x08\0data\x20\x03\0\0",
+        44);
+    wave.append(800, char(0x80));
+    for (auto& [name, data] : entries) {
+        if (name == "content.xml")
+            data.replace(
+                "</draw:page>",
+                "<draw:frame svg:x=\"20cm\" svg:y=\"15cm\" svg:width=\"2cm\" "
+                "svg:height=\"2cm\"><draw:plugin xlink:href=\"Media/beep.wav\" "
+                "xlink:type=\"simple\" xlink:show=\"embed\" xlink:actuate=\"onLoad\" "
+                "draw:mime-type=\"application/vnd.sun.star.media\"/></draw:frame></draw:page>");
+        if (name == "META-INF/manifest.xml")
+            data.replace("</manifest:manifest>",
+                         "<manifest:file-entry manifest:full-path=\"Media/beep.wav\" "
+                         "manifest:media-type=\"audio/x-wav\"/></manifest:manifest>");
+    }
+    entries.append({"Media/beep.wav", wave});
+    return WriteStoredZip(package, entries);
+}
+
 void writePicture(const QString& path, QRgb colour) {
     QImage picture(16, 16, QImage::Format_RGB32);
     picture.fill(colour);
@@ -235,8 +278,18 @@ TEST(StrangerDecks, OnlyLinksInsideTheDecksFolderReachTheSlideAndNoMacroRuns) {
     ASSERT_TRUE(WriteStoredZip(deck + QStringLiteral("/macro.odp"), macroDeck(ran)));
 
     ASSERT_TRUE(WriteStoredZip(deck + QStringLiteral("/links.pptx"), linkingPptx(links)));
+    QProcess office;
+    office.start(binDir() + QStringLiteral("/quillmoor-office"),
+                 {QStringLiteral("convert"), deck + QStringLiteral("/links.fodp"),
+                  deck + QStringLiteral("/sound.odp")});
+    ASSERT_TRUE(office.waitForFinished(120'000) && office.exitCode() == 0);
+    ASSERT_TRUE(embedSound(deck + QStringLiteral("/sound.odp")));
+    office.start(binDir() + QStringLiteral("/quillmoor-office"),
+                 {QStringLiteral("convert"), deck + QStringLiteral("/sound.odp"),
+                  deck + QStringLiteral("/sound.pptx")});
+    ASSERT_TRUE(office.waitForFinished(120'000) && office.exitCode() == 0);
     EngineParent parent;
-    for (const char* name : {"links.fodp", "links.pptx"}) {
+    for (const char* name : {"links.fodp", "links.pptx", "sound.odp"}) {
         SCOPED_TRACE(name);
         const QString path = deck + QLatin1Char('/') + QLatin1String(name);
         OfficeHelper helper(parent, path, dir.filePath(QStringLiteral("staging")));
@@ -250,6 +303,14 @@ TEST(StrangerDecks, OnlyLinksInsideTheDecksFolderReachTheSlideAndNoMacroRuns) {
             EXPECT_EQ(slide.pixel(int((2.5 + 4 * i) * 960 / 25.4), int(9.5 * 960 / 25.4)),
                       frames[i].shown ? 0x0000ffu : 0xff0000u)
                 << frames[i].link.toStdString();
+        helper.quit();
+    }
+    {
+        // Its sound kept in the package: the deck still opens, its links checked.
+        const QString path = deck + QStringLiteral("/sound.pptx");
+        OfficeHelper helper(parent, path, dir.filePath(QStringLiteral("staging")));
+        EXPECT_EQ(helper.open(path), 1);
+        EXPECT_EQ(helper.saveAs(dir.filePath(QStringLiteral("staging/sound.bmp"))), 1);
         helper.quit();
     }
     EXPECT_FALSE(server.heard()) << "the local server heard from the engine";
