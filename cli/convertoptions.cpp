@@ -1,10 +1,12 @@
 #include "cli/convertoptions.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cmath>
 #include <optional>
 
+#include "audio/speaker.h"
 #include "platform/avifile/codeclist.h"
 #include "platform/office/slideheight.h"
 #include "util/failure.h"
@@ -38,6 +40,16 @@ constexpr Option options[] = {
     {"skip-hidden", nullptr, "Leave hidden slides out (else every slide is a frame)."},
     {"subtitles", nullptr,
      "Write the speaker notes as subtitles: an .srt beside each video, with the video's name, one cue a slide that has notes."},
+    {"sound", nullptr,
+     "Give the video the deck's own sounds: a slide's sound or video sound and its transition's sound, from the slide's start; a slide lasts at least its sound (with --use-timings a timed slide keeps its time and cuts the sound)."},
+    {"narrate", nullptr,
+     "Speak each slide's speaker notes with eSpeak NG, in the notes' language; a slide lasts at least its narration and a short pause."},
+    {"voice", "NAME",
+     "The eSpeak NG voice that speaks the notes (as espeak-ng --voices names it)."},
+    {"speech-rate", "WPM",
+     "How fast the notes are spoken, 80 to 450 words a minute (default 175)."},
+    {"music", "FILE",
+     "Play FILE (any sound file FFmpeg reads) under the whole video: looped or cut to its length, faded out at the end, lowered while a slide's sound or narration plays."},
     {"jobs", "N",
      "Presentations opened and exported at once, 1 to 64 (default: one for each core)."},
     {"output", "FILE.avi",
@@ -107,6 +119,7 @@ QString ConvertUsage() {
     QString text = QStringLiteral(
         "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
         "[--height N] [--jobs N] [--use-timings] [--skip-hidden] [--subtitles] "
+        "[--sound] [--narrate [--voice NAME] [--speech-rate WPM]] [--music FILE] "
         "[--output-dir DIR | --beside] [--codec NAME] [--quality Q] [--keyframe N] [--kbps N] "
         "[--container avi|mp4|mkv] PATH...\n"
         "  or:  quillmoor-convert --samples [options]\n"
@@ -263,6 +276,25 @@ bool readSlideOptions(const QCommandLineParser& parser, ConvertRequest& request)
     return true;
 }
 
+bool readSoundOptions(const QCommandLineParser& parser, ConvertRequest& request) {
+    SoundOptions& sound = request.sound;
+    sound.deckSounds = parser.isSet(QStringLiteral("sound"));
+    sound.narrate = parser.isSet(QStringLiteral("narrate"));
+    sound.voice = parser.value(QStringLiteral("voice"));
+    sound.music = parser.value(QStringLiteral("music"));
+    if (!sound.narrate &&
+        (parser.isSet(QStringLiteral("voice")) || parser.isSet(QStringLiteral("speech-rate")))) {
+        request.error = QStringLiteral("--voice and --speech-rate need --narrate");
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("music")) && !QFileInfo(sound.music).isFile()) {
+        request.error = QStringLiteral("--music: %1 is not a file").arg(sound.music);
+        return false;
+    }
+    return readNumber(parser, "speech-rate", SlowestSpeech, FastestSpeech, sound.wordsPerMinute,
+                      request.error);
+}
+
 ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& request) {
     if (!parser.positionalArguments().isEmpty()) {
         request.error =
@@ -271,7 +303,8 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
     }
     if (!refuseOthers(parser,
                       {"combine", "separate", "output-dir", "beside", "samples", "jobs", "report",
-                       "use-timings", "skip-hidden", "subtitles"},
+                       "use-timings", "skip-hidden", "subtitles", "sound", "narrate", "voice",
+                       "speech-rate", "music"},
                       "a --frames run", request.error))
         return request;
     request.action = ConvertRequest::Action::Frames;
@@ -338,6 +371,7 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     request.slides.skipHidden = parser.isSet(QStringLiteral("skip-hidden"));
     request.slides.subtitles = parser.isSet(QStringLiteral("subtitles"));
     if (parser.isSet(QStringLiteral("fps"))) readFrameRate(parser, request);
+    readSoundOptions(parser, request);
     return request;
 }
 }  // namespace

@@ -40,6 +40,7 @@ struct ConvertRequest {
     QString outputFolder;   // with Destination::Folder
     QString frameRateText;  // --fps as given (checked); empty: the stored "Delay"
     SlideOptions slides;    // --use-timings, --skip-hidden, --subtitles
+    SoundOptions sound;     // --sound, --narrate, --voice, --speech-rate, --music
 
     bool verbose = false;  // every failure in the window's full report format
     QString reportFile;    // not empty: the run as JSON, written there

@@ -36,7 +36,8 @@ QByteArray RunReportJson(const QList<RowAccount>& rows, double seconds) {
                         {QStringLiteral("videos"), QJsonArray::fromStringList(row.videos)},
                         {QStringLiteral("reasons"), QJsonArray::fromStringList(row.reasons)},
                         {QStringLiteral("slides"), row.slides},
-                        {QStringLiteral("seconds"), row.seconds}});
+                        {QStringLiteral("seconds"), row.seconds},
+                        {QStringLiteral("audioSeconds"), row.audioSeconds}});
     }
     const QJsonObject totals{
         {QStringLiteral("rows"), int(rows.size())},

@@ -15,6 +15,7 @@ struct RowAccount {
     QStringList reasons;
     int slides = 0;
     double seconds = 0;
+    double audioSeconds = 0;  // its video's sound; 0: silent
 };
 
 // A report or message as one line: its line breaks become ": ".

@@ -10,6 +10,10 @@ const QString Text = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:
 const QString Draw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
 const QString Presentation =
     QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:presentation:1.0");
+const QString Animation = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:animation:1.0");
+const QString XLink = QStringLiteral("http://www.w3.org/1999/xlink");
+const QString Formatting =
+    QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
 
 constexpr qint64 DayMs = 24LL * 60 * 60 * 1000;
 // More repeated spaces than any note holds: a hostile count must not allocate gigabytes.
@@ -18,12 +22,40 @@ constexpr int MostSpaces = 1000;
 struct PageStyle {
     bool hidden = false;
     std::optional<qint64> advanceMs;
+    QString sound;  // the transition's
 };
 
 struct Page {
     QString style;
     QStringList paragraphs;
+    QString language;
+    QStringList sounds;
 };
+
+// Text styles' languages by style name.
+using Languages = QHash<QString, QString>;
+
+// A media reference as LibreOffice writes it, without the package scheme.
+QString soundReference(const QXmlStreamReader& xml) {
+    QString href = xml.attributes().value(XLink, QStringLiteral("href")).toString().trimmed();
+    if (href.startsWith(QLatin1String("vnd.sun.star.Package:"))) href.remove(0, 21);
+    if (href.startsWith(QLatin1String("./"))) href.remove(0, 2);
+    return href;
+}
+
+void addSound(QStringList& sounds, const QString& href) {
+    if (!href.isEmpty() && !sounds.contains(href)) sounds << href;
+}
+
+// The language a text element's style gives, if any.
+QString elementLanguage(const QXmlStreamReader& xml, const Languages& languages) {
+    const QXmlStreamAttributes attributes = xml.attributes();
+    for (const QString& ns : {Text, Presentation, Draw}) {
+        const QString style = attributes.value(ns, QStringLiteral("style-name")).toString();
+        if (!style.isEmpty() && languages.contains(style)) return languages.value(style);
+    }
+    return {};
+}
 
 bool isText(const QXmlStreamReader& xml, const char* name) {
     return xml.namespaceUri() == Text && xml.name() == QLatin1String(name);
@@ -79,7 +111,8 @@ class ParagraphText {
 };
 
 // The text of one notes frame, read up to its end element.
-QStringList readNotesFrame(QXmlStreamReader& xml) {
+QStringList readNotesFrame(QXmlStreamReader& xml, const Languages& languages, QString& language) {
+    if (language.isEmpty()) language = elementLanguage(xml, languages);
     QStringList paragraphs;
     ParagraphText paragraph;
     int depth = 1;        // inside the frame
@@ -90,6 +123,8 @@ QStringList readNotesFrame(QXmlStreamReader& xml) {
             case QXmlStreamReader::StartElement:
                 ++depth;
                 if (skipping) break;
+                if (language.isEmpty() && xml.namespaceUri() == Text)
+                    language = elementLanguage(xml, languages);
                 if (inParagraph == 0 && (isText(xml, "p") || isText(xml, "h"))) {
                     inParagraph = depth;
                 } else if (inParagraph != 0 && isText(xml, "s")) {
@@ -130,7 +165,7 @@ QString notesText(QStringList kept) {
 
 // The notes of one slide: only frames of the notes class, never the page's
 // thumbnail, header, footer, date or number.
-void readNotes(QXmlStreamReader& xml, Page& page) {
+void readNotes(QXmlStreamReader& xml, Page& page, const Languages& languages) {
     int depth = 1;
     while (depth > 0 && !xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -140,7 +175,7 @@ void readNotes(QXmlStreamReader& xml, Page& page) {
             if (xml.namespaceUri() == Draw && xml.name() == QLatin1String("frame") &&
                 xml.attributes().value(Presentation, QStringLiteral("class")) ==
                     QLatin1String("notes")) {
-                page.paragraphs << readNotesFrame(xml);
+                page.paragraphs << readNotesFrame(xml, languages, page.language);
             } else {
                 ++depth;
             }
@@ -232,6 +267,8 @@ std::optional<qint64> ParseOdfDuration(const QString& text) {
 SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
     SlideFacts facts;
     QHash<QString, PageStyle> styles;
+    Languages languages;
+    QString textStyle;  // the text or paragraph style being read
     QList<Page> pages;
     QXmlStreamReader xml(flatDocument);
     // Only the document's own styles and pages count: an embedded object (a
@@ -256,22 +293,43 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
             (names[1] == QLatin1String("automatic-styles") ||
              names[1] == QLatin1String("styles"))) {
             const QXmlStreamAttributes attributes = xml.attributes();
-            styleName =
-                attributes.value(Style, QStringLiteral("family")) == QLatin1String("drawing-page")
-                    ? attributes.value(Style, QStringLiteral("name")).toString()
-                    : QString();
+            const QStringView family = attributes.value(Style, QStringLiteral("family"));
+            const QString name = attributes.value(Style, QStringLiteral("name")).toString();
+            styleName = family == QLatin1String("drawing-page") ? name : QString();
+            textStyle = family == QLatin1String("drawing-page") ? QString() : name;
+        } else if (topLevel && depth == 3 && uri == Style &&
+                   name == QLatin1String("text-properties") && !textStyle.isEmpty()) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QString language =
+                attributes.value(Formatting, QStringLiteral("language")).toString();
+            const QString country =
+                attributes.value(Formatting, QStringLiteral("country")).toString();
+            if (!language.isEmpty() && language != QLatin1String("zxx") &&
+                !languages.contains(textStyle))
+                languages.insert(textStyle, country.isEmpty() || country == QLatin1String("none")
+                                                ? language
+                                                : language + QLatin1Char('-') + country);
         } else if (topLevel && depth == 3 && uri == Style &&
                    name == QLatin1String("drawing-page-properties") && !styleName.isEmpty()) {
             styles.insert(styleName, readPageStyle(xml.attributes(), facts.error));
+        } else if (topLevel && depth == 4 && uri == Presentation &&
+                   name == QLatin1String("sound") && !styleName.isEmpty() &&
+                   names[3] == QLatin1String("drawing-page-properties")) {
+            styles[styleName].sound = soundReference(xml);
         } else if (topLevel && depth == 3 && uri == Draw && name == QLatin1String("page") &&
                    isOffice[1] && names[1] == QLatin1String("body") && isOffice[2]) {
-            pages << Page{xml.attributes().value(Draw, QStringLiteral("style-name")).toString(),
-                          {}};
+            pages << Page{
+                xml.attributes().value(Draw, QStringLiteral("style-name")).toString(), {}, {}, {}};
         } else if (topLevel && depth == 4 && uri == Presentation &&
                    name == QLatin1String("notes") && names[3] == QLatin1String("page") &&
                    !pages.isEmpty()) {
-            readNotes(xml, pages.last());  // up to its end element
+            readNotes(xml, pages.last(), languages);  // up to its end element
             continue;
+        } else if (topLevel && depth >= 4 && names[3] == QLatin1String("page") &&
+                   !pages.isEmpty() &&
+                   ((uri == Draw && name == QLatin1String("plugin")) ||
+                    (uri == Animation && name == QLatin1String("audio")))) {
+            addSound(pages.last().sounds, soundReference(xml));
         }
         isOffice << (uri == Office);
         names << name.toString();
@@ -284,7 +342,10 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
     if (!facts.ok()) return facts;
     for (const Page& page : pages) {
         const PageStyle style = styles.value(page.style);
-        facts.slides << SlideFact{style.hidden, style.advanceMs, notesText(page.paragraphs)};
+        QStringList sounds = page.sounds;
+        addSound(sounds, style.sound);
+        facts.slides << SlideFact{style.hidden, style.advanceMs, notesText(page.paragraphs),
+                                  page.language, sounds};
     }
     return facts;
 }

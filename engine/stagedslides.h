@@ -3,7 +3,9 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <functional>
 
+#include "audio/slideaudio.h"
 #include "engine/slidefacts.h"
 #include "util/videooptions.h"
 #include "video/frametiming.h"
@@ -15,21 +17,36 @@
 // `skipHidden` (the rest renumbered from 1), and returns the facts of the
 // slides left, in order. When the facts cannot be read the slides are removed
 // too, so no video claims to follow them, and Failure says why.
-QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden);
+// `withPackage`, when given, reads what else it needs from the engine's copy
+// (at its path) for the slides kept (their numbers in the presentation) before it goes.
+class DeckPackage;
+using PackageReader = std::function<void(const DeckPackage&, const QString&,
+                                         const QList<SlideFact>&, const QList<int>&)>;
+QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden,
+                                        const PackageReader& withPackage = {});
 // An export that failed part way: its slides go, so no video claims to follow facts never read.
 void DropExportedSlides(const QString& folder);
 
 // What each staged frame of one video shows, by its number in "Slide<n>.bmp".
 class StagedSlides {
   public:
-    void clear() { frames_.clear(); }
-    // Frames numbered from `firstFrame` show `slides`, in order.
-    void stage(int firstFrame, const QList<SlideFact>& slides);
-    // Each slide lasting its advance time (with `useTimings`) or `otherwise`.
+    void clear() {
+        frames_.clear();
+        audio_.clear();
+    }
+    // Frames numbered from `firstFrame` show `slides`, in order, playing `audio`
+    // (one for each slide, or none).
+    void stage(int firstFrame, const QList<SlideFact>& slides, const QList<SlideAudio>& audio = {});
+    // Each slide lasting its advance time (with `useTimings`), else `otherwise`
+    // or as long as its sound needs.
     SlidePlan plan(FrameTiming otherwise, bool useTimings) const;
-    // One cue for each slide with notes, from its start to its end in `plan`.
+    // One cue for each slide with notes, from its start to its end in `plan`;
+    // spoken notes one cue a paragraph, while its words are spoken.
     QList<SubtitleCue> cues(const SlidePlan& plan) const;
+    // The slides' sound on `plan`'s timeline, `music` under it.
+    AudioMix mix(const SlidePlan& plan, SharedPcm music) const;
 
   private:
     QMap<int, SlideFact> frames_;
+    QMap<int, SlideAudio> audio_;
 };

@@ -42,12 +42,25 @@ struct SlideOptions {
     bool any() const { return useTimings || skipHidden || subtitles; }
 };
 
+// The video's sound, each source asked for or not; silent unless one is.
+struct SoundOptions {
+    bool deckSounds = false;  // the deck's own sounds
+    bool narrate = false;     // the speaker notes spoken
+    QString voice;            // eSpeak NG's voice name; "": the notes' language's
+    int wordsPerMinute = 0;   // 0: eSpeak NG's usual pace
+    QString music;            // a file under the whole video; "": none
+    bool any() const { return deckSounds || narrate || !music.isEmpty(); }
+};
+
 // The window's video settings, beside its frame rate.
 struct VideoSettings {
     VideoContainer container = VideoContainer::Avi;
     int slideHeight = 0;        // 0: 96 pixels per inch of the slide
     int slideMilliseconds = 0;  // 0: the frame rate decides
     SlideOptions slides = {};   // the command line sets them by its flags only
+    SoundOptions sound = {};    // the same
+    // Whether the export must leave the slides' facts beside them.
+    bool needsFacts() const { return slides.any() || sound.any(); }
 };
 
 // The settings group the window keeps them in; the program's own group keeps its nine keys.
