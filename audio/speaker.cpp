@@ -45,11 +45,18 @@ bool appendResampled(const std::vector<short>& samples, int rate, Pcm& pcm) {
     }
     return true;
 }
+
+// eSpeak NG's state is the process's own, and its espeak_Terminate waits
+// forever on its own thread once it has been started twice: it starts once.
+int startedSampleRate() {
+    static const int rate =
+        espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
+    return rate;
+}
 }  // namespace
 
 Speaker::Speaker(const SpeechOptions& options) : options_(options) {
-    sampleRate_ =
-        espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
+    sampleRate_ = startedSampleRate();
     if (sampleRate_ <= 0) {
         error_ =
             QStringLiteral("eSpeak NG cannot start (are its voices, espeak-ng-data, installed?)");
@@ -60,9 +67,7 @@ Speaker::Speaker(const SpeechOptions& options) : options_(options) {
     if (options_.wordsPerMinute > 0) espeak_SetParameter(espeakRATE, options_.wordsPerMinute, 0);
 }
 
-Speaker::~Speaker() {
-    if (started_) espeak_Terminate();
-}
+Speaker::~Speaker() = default;
 
 bool Speaker::selectVoice(const QString& language, QString& note) {
     if (!options_.voice.isEmpty()) {

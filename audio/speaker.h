@@ -30,8 +30,8 @@ struct Speech {
     bool ok() const { return error.isEmpty(); }
 };
 
-// eSpeak NG through its library. It keeps one state for the whole process, so
-// at most one Speaker lives at a time.
+// eSpeak NG through its library. It keeps one state for the whole process
+// (started with the first Speaker, never ended), so at most one Speaker lives at a time.
 class Speaker {
   public:
     explicit Speaker(const SpeechOptions& options);

@@ -205,8 +205,6 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
             if (!plan.ok()) throw Failure(QStringLiteral("Cannot time the slides: ") + plan.error);
             const QList<SubtitleCue> cues =
                 video_.slides.subtitles ? staged_.cues(plan) : QList<SubtitleCue>();
-            const AudioMix mix = staged_.mix(plan, music_);
-            if (!mix.empty()) video.audioSeconds = double(mix.length()) / PcmRate;
             video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
                                                  video.path, plan, cues);
             if (video.outcome.kind != AviOutcome::Written || !video_.slides.subtitles) return;
