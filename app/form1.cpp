@@ -3,6 +3,7 @@
 #include "engine/batchconversion.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontDatabase>
@@ -20,14 +21,16 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/joblistview.h"
 #include "app/optionbutton.h"
 #include "app/shutdown.h"
 #include "app/textprogressbar.h"
+#include "app/tickpanel.h"
 #include "app/videocontrols.h"
 #include "app/widgetprompts.h"
+#include "app/windowplacement.h"
 #include "engine/isinstalled.h"
 #include "joblist/joblist.h"
-#include "joblist/joblistview.h"
 #include "util/programfolder.h"
 
 namespace {
@@ -84,6 +87,8 @@ Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
 
     createControls();
     jobList_ = new JobList(*listView1_, *prompts_, *this, this);
+    listView1_->setHost(this);
+    connect(listView1_, &JobListView::filesDropped, jobList_, &JobList::ListView1_OLEDragDrop);
     batch_ = std::make_unique<BatchConversion>(*this, *prompts_);
     setProgramFolder(ProgramFolder());
     layOutControls();
@@ -150,13 +155,19 @@ void Form1::createControls() {
     pushButton8_ = newButton(QStringLiteral("PushButton8"),
                              QStringLiteral("Stop After This Presentation"), this);
     pushButton8_->hide();
+    // How far the run is and how long it has left, once rows have finished.
+    estimate_ = new QLabel(this);
+    estimate_->setObjectName(QStringLiteral("Estimate"));
+    estimate_->setMinimumHeight(estimate_->fontMetrics().height());
 
     for (QWidget* widget : {static_cast<QWidget*>(frame1_), static_cast<QWidget*>(frame3_),
                             static_cast<QWidget*>(frame4_), static_cast<QWidget*>(option1_),
                             static_cast<QWidget*>(option2_), static_cast<QWidget*>(option3_),
                             static_cast<QWidget*>(option4_), static_cast<QWidget*>(label1_)})
         paintWhite(widget);
-    for (QWidget* label : video_->labels()) paintWhite(label);
+    // The ticks stay see-through: the tick panel lies on the white frame.
+    for (QWidget* label : video_->labels())
+        if (qobject_cast<QLabel*>(label)) paintWhite(label);
 
     // As designed: one AVI for the whole list, saved to the chosen folder.
     option1_->setChecked(true);
@@ -194,10 +205,14 @@ void Form1::layOutControls() {
     window->addLayout(buttons);
     window->addSpacing(twips(55));
 
-    // The written controls on the left, the video settings beside them.
-    auto* columns = new QHBoxLayout(frame1_);
-    columns->setContentsMargins(twips(225), twips(45), twips(240), twips(120));
+    // The written controls on the left, the video settings beside them, and
+    // every tick below both in as many columns as the frame's width holds.
+    auto* frame = new QVBoxLayout(frame1_);
+    frame->setContentsMargins(twips(225), twips(45), twips(240), twips(120));
+    frame->setSpacing(twips(90));
+    auto* columns = new QHBoxLayout;
     columns->setSpacing(twips(240));
+    frame->addLayout(columns);
     auto* options = new QVBoxLayout;
     options->setSpacing(0);
     columns->addLayout(options);
@@ -206,6 +221,11 @@ void Form1::layOutControls() {
     video->setVerticalSpacing(twips(45));
     video_->addTo(*video, 0);
     columns->addLayout(video);
+    columns->addStretch(1);
+    ticks_ = new TickPanel(frame1_);
+    ticks_->setObjectName(QStringLiteral("OptionTicks"));
+    for (QCheckBox* tick : video_->ticks()) ticks_->addTick(tick);
+    frame->addWidget(ticks_);
     options->addWidget(option1_);
     options->addSpacing(twips(95));
     options->addWidget(option2_);
@@ -220,8 +240,13 @@ void Form1::layOutControls() {
     rate->addWidget(text1_);
     rate->addStretch(1);
     options->addLayout(rate);
-    window->addWidget(frame1_);
-    window->addSpacing(twips(75));
+    options->addStretch(1);
+    // "Options" above "Save Option", or beside it where the window is wide
+    // enough (resizeEvent decides), so the list keeps the height.
+    frames_ = new QBoxLayout(QBoxLayout::TopToBottom);
+    frames_->setSpacing(twips(75));
+    frames_->addWidget(frame1_, 3);
+    window->addLayout(frames_);
 
     auto* save = new QVBoxLayout(frame3_);
     save->setContentsMargins(twips(225), twips(45), twips(480), twips(120));
@@ -242,7 +267,7 @@ void Form1::layOutControls() {
     folder->addWidget(text2_, 1);
     pushButton7_->setFixedWidth(twips(600));
     folder->addWidget(pushButton7_);
-    window->addWidget(frame3_);
+    frames_->addWidget(frame3_, 2);
     scroll->setWidget(content);
     // setWidget paints the content's background; the window's own shows through instead.
     content->setAutoFillBackground(false);
@@ -256,6 +281,7 @@ void Form1::layOutControls() {
     progressRow->addWidget(progressBar1_, 1);
     progressRow->addWidget(pushButton8_);
     outer->addLayout(progressRow);
+    outer->addWidget(estimate_);
 
     for (QWidget* row : {static_cast<QWidget*>(pushButton1_), static_cast<QWidget*>(pushButton2_),
                          static_cast<QWidget*>(pushButton3_), static_cast<QWidget*>(pushButton4_),
@@ -273,6 +299,14 @@ void Form1::layOutControls() {
     resize(twips(8040), twips(8250));
 }
 
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int side = frame1_->minimumSizeHint().width() + frame3_->minimumSizeHint().width() +
+                     frames_->spacing() + 2 * twips(120);
+    const auto direction = width() >= side ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (frames_->direction() != direction) frames_->setDirection(direction);
+}
+
 // Every push button's click is wired here, and only here.
 void Form1::connectPushButtons() {
     connect(pushButton1_, &QPushButton::clicked, jobList_, &JobList::PushButton1_Click);
@@ -287,6 +321,7 @@ void Form1::connectPushButtons() {
 void Form1::setProgramFolder(const QString& folder) {
     programFolder_ = folder;
     jobList_->setProgramFolder(folder);
+    listView1_->setProgramFolder(folder);
 }
 
 void Form1::setOpenFolder(std::function<void(const QString&)> openFolder) {
@@ -298,15 +333,18 @@ void Form1::showEvent(QShowEvent* event) {
     if (fitted_ || screen() == nullptr) return;
     fitted_ = true;
     // The window manager's title bar is not known before the window is mapped.
-    const QRect room = screen()->availableGeometry().adjusted(
-        0, 0, 0, -2 * style()->pixelMetric(QStyle::PM_TitleBarHeight));
-    if (width() > room.width() || height() > room.height()) {
-        resize(qMin(width(), room.width()), qMin(height(), room.height()));
-        move(room.topLeft());
-    }
+    fitTo(screen()->availableGeometry().adjusted(
+        0, 0, 0, -2 * style()->pixelMetric(QStyle::PM_TitleBarHeight)));
+}
+
+void Form1::fitTo(const QRect& room) {
+    const QRect place = OpeningGeometry(room, StoredWindowGeometry());
+    resize(place.size());
+    move(place.topLeft());
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    StoreWindowGeometry(QRect(pos(), size()));
     // Ends the process here, also from inside a run's nested event loop.
     if (endProgram) endProgram();
     event->accept();

@@ -10,6 +10,7 @@
 #include "util/host.h"
 #include "util/prompts.h"
 
+class QBoxLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -19,6 +20,7 @@ class JobList;
 class JobListView;
 class OptionButton;
 class TextProgressBar;
+class TickPanel;
 class WidgetPrompts;
 class VideoControls;
 
@@ -43,6 +45,10 @@ class Form1 : public QWidget, public Host {
 
     Prompts& prompts() { return *prompts_; }
     JobListView* listView() const { return listView1_; }
+    // The Options' ticks; a new tick is added here and flows into its columns.
+    TickPanel* optionTicks() const { return ticks_; }
+    // Sizes and places the window in `room` as it first shows on a screen.
+    void fitTo(const QRect& room);
 
     // Host
     void yield() override;
@@ -95,6 +101,7 @@ class Form1 : public QWidget, public Host {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
@@ -145,4 +152,7 @@ class Form1 : public QWidget, public Host {
     QLineEdit* text2_ = nullptr;
     TextProgressBar* progressBar1_ = nullptr;
     VideoControls* video_ = nullptr;
+    TickPanel* ticks_ = nullptr;
+    QBoxLayout* frames_ = nullptr;
+    QLabel* estimate_ = nullptr;
 };

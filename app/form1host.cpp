@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include "joblist/joblistview.h"
+#include "app/joblistview.h"
 
 #include "app/form1.h"
 #include "app/optionbutton.h"

@@ -6,7 +6,7 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QUrl>
-#include "joblist/joblistview.h"
+#include "app/joblistview.h"
 
 #include "app/apptitle.h"
 #include "app/cursorfile.h"

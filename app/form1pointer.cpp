@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include "joblist/joblistview.h"
+#include "app/joblistview.h"
 
 #include "app/form1.h"
 #include "app/optionbutton.h"

@@ -8,10 +8,10 @@
 #include <QShortcut>
 
 #include "app/form1.h"
+#include "app/joblistview.h"
 #include "app/rowoutcomes.h"
 #include "app/widgetprompts.h"
 #include "engine/batchconversion.h"
-#include "joblist/joblistview.h"
 
 void Form1::PushButton2_Click() {
     // A click during a run returns at once, as written.

@@ -5,8 +5,8 @@
 #include <QStyle>
 #include <QTreeWidgetItem>
 
+#include "app/joblistview.h"
 #include "engine/batchconversion.h"
-#include "joblist/joblistview.h"
 
 namespace {
 // The roles a row's outcome travels in; the job list trades them with the text.

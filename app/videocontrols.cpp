@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QStyle>
 
 namespace {
 QLabel* newLabel(const QString& text, const char* name, QWidget* parent) {
@@ -43,6 +44,10 @@ VideoControls::VideoControls(QWidget* frame) : QObject(frame) {
     seconds_->setDecimals(1);
     seconds_->setSingleStep(1);
     seconds_->setSpecialValueText(QStringLiteral("Frame rate"));
+    // The box's own width hint leaves the special text out, which cut it.
+    seconds_->setMinimumWidth(seconds_->fontMetrics().horizontalAdvance(
+                                  seconds_->specialValueText() + QStringLiteral("  ")) +
+                              seconds_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) * 2);
 
     useTimings_ = newTick(QStringLiteral("Use the slides' own timings"), "UseTimings", frame);
     skipHidden_ = newTick(QStringLiteral("Leave hidden slides out"), "SkipHidden", frame);
@@ -88,9 +93,6 @@ void VideoControls::addTo(QGridLayout& grid, int column) {
         grid.addWidget(controls[row][0], row, column);
         grid.addWidget(controls[row][1], row, column + 1);
     }
-    int row = 3;
-    for (QCheckBox* tick : {useTimings_, skipHidden_, subtitles_})
-        grid.addWidget(tick, row++, column, 1, 2);
 }
 
 QList<QWidget*> VideoControls::labels() const {

@@ -24,8 +24,10 @@ class VideoControls : public QObject {
     VideoSettings settings() const;
     // Shows `settings` without firing `changed`.
     void show(const VideoSettings& settings);
-    // Label and control in a column of three rows, the three ticks below them.
+    // Label and control in a column of three rows.
     void addTo(QGridLayout& grid, int column);
+    // The ticks, which the Options' tick panel places.
+    QList<QCheckBox*> ticks() const { return {useTimings_, skipHidden_, subtitles_}; }
 
     // The labels and ticks, which take the frame's look.
     QList<QWidget*> labels() const;

@@ -7,80 +7,14 @@
 #include <optional>
 
 #include "audio/speaker.h"
+#include "cli/compressionchoice.h"
+#include "cli/optiontable.h"
 #include "platform/avifile/codeclist.h"
 #include "platform/office/slideheight.h"
 #include "util/failure.h"
 #include "util/numbers.h"
 
 namespace {
-struct Option {
-    const char* name;
-    const char* valueName;
-    const char* help;
-};
-
-// Each option once, so usage and parsing cannot drift apart.
-constexpr Option options[] = {
-    {"combine", nullptr, "One video for all presentations, named after the first."},
-    {"separate", nullptr, "One video for each presentation, named after it."},
-    {"output-dir", "DIR", "Write the videos into DIR."},
-    {"beside", nullptr, "Write each video beside its presentation."},
-    {"samples", nullptr,
-     "Convert the shipped sample presentations into the current folder (or --output-dir)."},
-    {"frames", "DIR",
-     "Folder of Slide1.bmp, Slide2.bmp, ... to write as frames (nothing in it is changed)."},
-    {"fps", "N",
-     "Frames per second, 1 to 30 (other values up to 32767 are brought into that range; fractions round to even)."},
-    {"seconds-per-slide", "S",
-     "Instead of --fps: each slide one frame lasting S seconds, 0.1 to 3600 with at most three decimals (2.5: two slides in five seconds)."},
-    {"height", "N",
-     "Paint the slides N pixels high (even, 240 to 4320; 1080: 1440 x 1080 for 4:3, 1920 x 1080 for 16:9) instead of 96 pixels per inch of the slide."},
-    {"use-timings", nullptr,
-     "Each slide lasts its automatic advance time (\"advance after\") where the presentation sets one; the others last --seconds-per-slide, or one frame at --fps."},
-    {"skip-hidden", nullptr, "Leave hidden slides out (else every slide is a frame)."},
-    {"subtitles", nullptr,
-     "Write the speaker notes as subtitles: an .srt beside each video, with the video's name, one cue a slide that has notes."},
-    {"sound", nullptr,
-     "Give the video the deck's own sounds: a slide's sound or video sound and its transition's sound, from the slide's start; a slide lasts at least its sound (with --use-timings a timed slide keeps its time and cuts the sound)."},
-    {"narrate", nullptr,
-     "Speak each slide's speaker notes with eSpeak NG, in the notes' language; a slide lasts at least its narration and a short pause."},
-    {"voice", "NAME",
-     "The eSpeak NG voice that speaks the notes (as espeak-ng --voices names it)."},
-    {"speech-rate", "WPM",
-     "How fast the notes are spoken, 80 to 450 words a minute (default 175)."},
-    {"music", "FILE",
-     "Play FILE (any sound file FFmpeg reads) under the whole video: looped or cut to its length, faded out at the end, lowered while a slide's sound or narration plays."},
-    {"jobs", "N",
-     "Presentations opened and exported at once, 1 to 64 (default: one for each core)."},
-    {"output", "FILE.avi",
-     "The video to write (.mp4 makes an MP4, .mkv a Matroska file, any other name an AVI); an earlier file of that name is replaced only when the new one is complete."},
-    {"container", "avi|mp4|mkv",
-     "The kind of video presentations become (default: the window's choice, else avi); videos get its extension."},
-    {"codec", "NAME",
-     "Compressor, as --list-codecs names it or by encoder name (default: uncompressed)."},
-    {"quality", "Q", "Compression quality 1 to 100 (0: the compressor's default)."},
-    {"keyframe", "N", "A key frame every N frames (default 1: every frame)."},
-    {"kbps", "N", "Data rate limit in kilobits per second (0: none)."},
-    {"verbose", nullptr,
-     "Print every failure in the window's full report format as it happens, besides the one line for each failed presentation."},
-    {"report", "FILE.json",
-     "Write the run as JSON: each presentation's outcome, videos, reasons, slides and seconds, and the totals."},
-    {"list-codecs", nullptr,
-     "Print the compressors on offer, one a line (for --container, default avi)."},
-    {"help", nullptr, "Print this help (also -h)."},
-    {"version", nullptr, "Print the version and those of the FFmpeg libraries and LibreOffice."},
-};
-
-void addOptions(QCommandLineParser& parser) {
-    for (const Option& option : options) {
-        QStringList names{QLatin1String(option.name)};
-        if (names.first() == QLatin1String("help")) names.prepend(QStringLiteral("h"));
-        QCommandLineOption added(names, QString::fromUtf8(option.help));
-        if (option.valueName != nullptr) added.setValueName(QLatin1String(option.valueName));
-        parser.addOption(added);
-    }
-}
-
 bool readNumber(const QCommandLineParser& parser, const char* name, int lowest, int highest,
                 int& value, QString& error) {
     const QString key = QLatin1String(name);
@@ -115,59 +49,10 @@ bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
 }
 }  // namespace
 
-QString ConvertUsage() {
-    QString text = QStringLiteral(
-        "Usage: quillmoor-convert [--combine | --separate] [--fps N | --seconds-per-slide S] "
-        "[--height N] [--jobs N] [--use-timings] [--skip-hidden] [--subtitles] "
-        "[--sound] [--narrate [--voice NAME] [--speech-rate WPM]] [--music FILE] "
-        "[--output-dir DIR | --beside] [--codec NAME] [--quality Q] [--keyframe N] [--kbps N] "
-        "[--container avi|mp4|mkv] PATH...\n"
-        "  or:  quillmoor-convert --samples [options]\n"
-        "  or:  quillmoor-convert --frames DIR (--fps N | --seconds-per-slide S) --output FILE.avi "
-        "[--codec NAME] [--quality Q] [--keyframe N] [--kbps N]\n"
-        "  or:  quillmoor-convert --list-codecs [--container avi|mp4|mkv] | --version | --help\n\n"
-        "A PATH that is a folder adds every file of its tree. Options not given are taken from\n"
-        "the settings the window stored; no dialog is ever shown.\n\nOptions:\n");
-    for (const Option& option : options) {
-        QString left = QStringLiteral("  --") + QLatin1String(option.name);
-        if (qstrcmp(option.name, "help") == 0) left = QStringLiteral("  -h, --help");
-        if (option.valueName != nullptr) left += QLatin1Char(' ') + QLatin1String(option.valueName);
-        text += left.leftJustified(24) + QLatin1Char(' ') + QString::fromUtf8(option.help) +
-                QLatin1Char('\n');
-    }
-    return text;
-}
-
 QString UsageErrorText(const QString& problem) {
     QString line = problem;
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return QStringLiteral("quillmoor-convert: %1\nTry 'quillmoor-convert --help'.\n").arg(line);
-}
-
-QString CodecNameFor(const QString& text, VideoContainer container) {
-    const QString wanted = text.trimmed();
-    const QStringList names = AvailableCodecNames(container);
-    if ((wanted.compare(QLatin1String("raw"), Qt::CaseInsensitive) == 0 ||
-         wanted.compare(QLatin1String("rawvideo"), Qt::CaseInsensitive) == 0 ||
-         wanted.compare(QLatin1String("uncompressed"), Qt::CaseInsensitive) == 0) &&
-        names.contains(QLatin1String(UncompressedCodecName)))
-        return QLatin1String(UncompressedCodecName);
-    const struct {
-        const char* alias;
-        const char* name;
-    } aliases[] = {{"h264", "H.264"}, {"h265", "H.265"}, {"hevc", "H.265"}, {"vp9", "VP9"}};
-    for (const auto& alias : aliases)
-        if (wanted.compare(QLatin1String(alias.alias), Qt::CaseInsensitive) == 0 &&
-            names.contains(QLatin1String(alias.name)))
-            return QLatin1String(alias.name);
-    for (const QString& name : names) {
-        const CodecEntry* entry = FindCodec(name, container);
-        if (name.compare(wanted, Qt::CaseInsensitive) == 0 ||
-            (entry->encoder != nullptr &&
-             wanted.compare(QLatin1String(entry->encoder), Qt::CaseInsensitive) == 0))
-            return name;
-    }
-    return QString();
 }
 
 namespace {
@@ -219,12 +104,12 @@ bool readCompression(const QCommandLineParser& parser, ConvertRequest& request) 
 }
 
 // Options only the other kind of run takes are refused, not ignored.
-bool refuseOthers(const QCommandLineParser& parser, std::initializer_list<const char*> names,
-                  const char* run, QString& error) {
-    for (const char* name : names) {
-        if (parser.isSet(QLatin1String(name))) {
+bool refuseOthers(const QCommandLineParser& parser, OptionRun others, const char* run,
+                  QString& error) {
+    for (const ConvertOption& option : ConvertOptionTable()) {
+        if (option.run == others && parser.isSet(QLatin1String(option.name))) {
             error = QStringLiteral("--%1 does not apply to %2")
-                        .arg(QLatin1String(name), QLatin1String(run));
+                        .arg(QLatin1String(option.name), QLatin1String(run));
             return false;
         }
     }
@@ -276,6 +161,29 @@ bool readSlideOptions(const QCommandLineParser& parser, ConvertRequest& request)
     return true;
 }
 
+ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& request) {
+    if (!parser.positionalArguments().isEmpty()) {
+        request.error =
+            QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+        return request;
+    }
+    if (!refuseOthers(parser, OptionRun::Presentations, "a --frames run", request.error))
+        return request;
+    request.action = ConvertRequest::Action::Frames;
+    request.error = CompressionFor(request, request.compression).error;
+    if (!request.error.isEmpty()) return request;
+    request.framesFolder = parser.value(QStringLiteral("frames"));
+    request.output = parser.value(QStringLiteral("output"));
+    if (request.framesFolder.isEmpty() || request.output.isEmpty() ||
+        (!parser.isSet(QStringLiteral("fps")) && request.slideMilliseconds == 0)) {
+        request.error =
+            QStringLiteral("--frames, --output and --fps (or --seconds-per-slide) are all needed");
+        return request;
+    }
+    if (request.slideMilliseconds == 0) readFrameRate(parser, request);
+    return request;
+}
+
 bool readSoundOptions(const QCommandLineParser& parser, ConvertRequest& request) {
     SoundOptions& sound = request.sound;
     sound.deckSounds = parser.isSet(QStringLiteral("sound"));
@@ -295,33 +203,6 @@ bool readSoundOptions(const QCommandLineParser& parser, ConvertRequest& request)
                       request.error);
 }
 
-ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& request) {
-    if (!parser.positionalArguments().isEmpty()) {
-        request.error =
-            QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
-        return request;
-    }
-    if (!refuseOthers(parser,
-                      {"combine", "separate", "output-dir", "beside", "samples", "jobs", "report",
-                       "use-timings", "skip-hidden", "subtitles", "sound", "narrate", "voice",
-                       "speech-rate", "music"},
-                      "a --frames run", request.error))
-        return request;
-    request.action = ConvertRequest::Action::Frames;
-    request.error = CompressionFor(request, request.compression).error;
-    if (!request.error.isEmpty()) return request;
-    request.framesFolder = parser.value(QStringLiteral("frames"));
-    request.output = parser.value(QStringLiteral("output"));
-    if (request.framesFolder.isEmpty() || request.output.isEmpty() ||
-        (!parser.isSet(QStringLiteral("fps")) && request.slideMilliseconds == 0)) {
-        request.error =
-            QStringLiteral("--frames, --output and --fps (or --seconds-per-slide) are all needed");
-        return request;
-    }
-    if (request.slideMilliseconds == 0) readFrameRate(parser, request);
-    return request;
-}
-
 ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertRequest& request) {
     const bool samples = parser.isSet(QStringLiteral("samples"));
     request.paths = parser.positionalArguments();
@@ -338,7 +219,7 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
         request.error = QStringLiteral("--output-dir and --beside exclude each other");
         return request;
     }
-    if (!refuseOthers(parser, {"output"}, "presentations (videos are named after them)",
+    if (!refuseOthers(parser, OptionRun::Frames, "presentations (videos are named after them)",
                       request.error) ||
         !readNumber(parser, "jobs", 1, 64, request.jobs, request.error))
         return request;
@@ -376,45 +257,10 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
 }
 }  // namespace
 
-ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOptions& remembered) {
-    ChosenCompression chosen{request.codecGiven ? request.compression : remembered, QString()};
-    CompressOptions& options = chosen.options;
-    options.container = remembered.container;
-    if (request.qualityGiven) options.quality = request.compression.quality;
-    if (request.keyFrameGiven) options.keyFrameEvery = request.compression.keyFrameEvery;
-    if (request.dataRateGiven)
-        options.dataRateBitsPerSecond = request.compression.dataRateBitsPerSecond;
-    const CodecEntry* codec = FindCodec(options.codec, options.container);
-    if (codec == nullptr) {
-        chosen.error =
-            QStringLiteral("%1 cannot be stored in %2; these are on offer:\n  %3")
-                .arg(options.codec, ContainerKey(options.container),
-                     AvailableCodecNames(options.container).join(QStringLiteral("\n  ")));
-        return chosen;
-    }
-    const struct {
-        bool given;
-        bool used;
-        const char* option;
-    } numbers[] = {{request.qualityGiven, codec->usesQuality, "--quality"},
-                   {request.keyFrameGiven, codec->usesKeyFrames, "--keyframe"},
-                   {request.dataRateGiven, codec->usesDataRate, "--kbps"}};
-    for (const auto& number : numbers) {
-        if (number.given && !number.used) {
-            chosen.error =
-                QStringLiteral(
-                    "%1 has no effect on %2; choose a compressor that uses it with --codec")
-                    .arg(QLatin1String(number.option), QLatin1String(codec->name));
-            break;
-        }
-    }
-    return chosen;
-}
-
 ConvertRequest ParseConvertArguments(const QStringList& arguments) {
     ConvertRequest request;
     QCommandLineParser parser;
-    addOptions(parser);
+    AddConvertOptions(parser);
     if (!parser.parse(arguments)) {
         request.error = parser.errorText();
         return request;

@@ -48,21 +48,5 @@ struct ConvertRequest {
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments);
 
-// The compressor a run uses: --codec when given, else `remembered`, with the
-// numbers given over it, for remembered.container. The error names a number the
-// compressor takes no notice of, rather than dropping it in silence, or a
-// compressor the container cannot hold.
-struct ChosenCompression {
-    CompressOptions options;
-    QString error;
-};
-ChosenCompression CompressionFor(const ConvertRequest& request, const CompressOptions& remembered);
-
-QString ConvertUsage();
-
 // What a usage error prints: the problem on one line, then where help is.
 QString UsageErrorText(const QString& problem);
-
-// The dialog's name for what a user typed: a name `container` offers, in any
-// case, or the encoder's own name ("mjpeg", "libx264", ...); "" when nothing matches.
-QString CodecNameFor(const QString& text, VideoContainer container = VideoContainer::Avi);

@@ -11,6 +11,7 @@
 
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
+#include "cli/compressionchoice.h"
 #include "cli/convertoptions.h"
 #include "cli/progressline.h"
 #include "cli/reportvideo.h"

@@ -6,6 +6,7 @@
 #include "cli/convertframes.h"
 #include "cli/convertoptions.h"
 #include "cli/convertpresentations.h"
+#include "cli/optiontable.h"
 #include "cli/progressline.h"
 #include "cli/versioninfo.h"
 #include "engine/interrupts.h"

@@ -300,7 +300,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         trap.step(150, [&] { application.Quit(); });
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
-        staged_.stage(runningSlideNumber, exported.facts, exported.audio);
+        staged_.stage(runningSlideNumber, exported.facts, path, exported.audio);
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
         recordRow(trap, before, row, path, slides, std::nullopt);
@@ -353,7 +353,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(226, [&] {
             const Exported exported =
                 exportSlides(presentation, FrameTarget(t), FrameFolder(t), path);
-            staged_.stage(1, exported.facts, exported.audio);
+            staged_.stage(1, exported.facts, path, exported.audio);
         });
         const int slides = SlidesOf(presentation);
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/deckpackage.h"
+#include "engine/transitionkind.h"
 #include "platform/office/slidefactsfile.h"
 #include "util/failure.h"
 
@@ -71,17 +72,20 @@ QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden,
     return shown;
 }
 
-void StagedSlides::stage(int firstFrame, const QList<SlideFact>& slides,
+void StagedSlides::stage(int firstFrame, const QList<SlideFact>& slides, const QString& name,
                          const QList<SlideAudio>& audio) {
     for (int i = 0; i < slides.size(); ++i) {
         frames_.insert(firstFrame + i, slides[i]);
         if (i < audio.size() && !audio[i].empty()) audio_.insert(firstFrame + i, audio[i]);
     }
+    if (!slides.isEmpty()) presentations_ << Staged{firstFrame, slides.size(), name};
 }
 
-SlidePlan StagedSlides::plan(FrameTiming otherwise, bool useTimings) const {
+SlidePlan StagedSlides::plan(FrameTiming otherwise, bool useTimings, bool transitions,
+                             int transitionRate) const {
     QList<int> numbers;
     QList<SlideDuration> durations;
+    QList<Transition> leadIns;
     for (auto frame = frames_.cbegin(); frame != frames_.cend(); ++frame) {
         numbers << frame.key();
         // The author's time decides when the next slide comes, as in a slide show.
@@ -90,8 +94,32 @@ SlidePlan StagedSlides::plan(FrameTiming otherwise, bool useTimings) const {
         else
             durations << LastingAtLeast(SlideDuration::frame(otherwise),
                                         AudibleMilliseconds(audio_.value(frame.key())));
+        if (transitions) leadIns << TransitionFor(frame->transition);
     }
-    return PlanSlides(numbers, durations);
+    return PlanSlides(numbers, durations, leadIns, transitionRate);
+}
+
+QList<VideoChapter> StagedSlides::chapters(const SlidePlan& plan) const {
+    QList<VideoChapter> presentations;
+    for (const Staged& staged : presentations_) {
+        VideoChapter presentation{-1, 0, staged.name, {}};
+        for (const PlannedSlide& slide : plan.slides) {
+            const qint64 place = slide.frameNumber - staged.firstFrame;
+            if (place < 0 || place >= staged.slides) continue;
+            const QString title = frames_.value(slide.frameNumber).title;
+            const qint64 startMs = plan.milliseconds(slide.transitionStart);
+            presentation.chapters << VideoChapter{
+                startMs,
+                plan.milliseconds(slide.start + slide.frames),
+                title.isEmpty() ? QStringLiteral("Slide %1").arg(place + 1) : title,
+                {}};
+            if (presentation.startMs < 0) presentation.startMs = startMs;
+            presentation.endMs = presentation.chapters.last().endMs;
+        }
+        if (!presentation.chapters.isEmpty()) presentations << presentation;
+    }
+    if (presentations.size() == 1) return presentations.first().chapters;
+    return presentations;
 }
 
 QList<SubtitleCue> StagedSlides::cues(const SlidePlan& plan) const {

@@ -11,6 +11,7 @@
 #include "video/frametiming.h"
 #include "video/slideplan.h"
 #include "video/srtwriter.h"
+#include "video/videochapter.h"
 
 // After an export into `folder` (Slide1.bmp ... and the facts file beside
 // them): reads and removes the facts file, leaves hidden slides out when
@@ -32,21 +33,35 @@ class StagedSlides {
   public:
     void clear() {
         frames_.clear();
+        presentations_.clear();
         audio_.clear();
     }
-    // Frames numbered from `firstFrame` show `slides`, in order, playing `audio`
-    // (one for each slide, or none).
-    void stage(int firstFrame, const QList<SlideFact>& slides, const QList<SlideAudio>& audio = {});
+    // Frames numbered from `firstFrame` show `slides`, in order, of the presentation `name`,
+    // playing `audio` (one for each slide, or none).
+    void stage(int firstFrame, const QList<SlideFact>& slides, const QString& name = {},
+               const QList<SlideAudio>& audio = {});
     // Each slide lasting its advance time (with `useTimings`), else `otherwise`
-    // or as long as its sound needs.
-    SlidePlan plan(FrameTiming otherwise, bool useTimings) const;
+    // or as long as its sound needs; with `transitions`, each slide's transition
+    // before it, `transitionRate` pictures a second (0: one a position of the slides' stream).
+    SlidePlan plan(FrameTiming otherwise, bool useTimings, bool transitions = false,
+                   int transitionRate = 0) const;
     // One cue for each slide with notes, from its start to its end in `plan`;
     // spoken notes one cue a paragraph, while its words are spoken.
     QList<SubtitleCue> cues(const SlidePlan& plan) const;
+    // One chapter a slide of `plan`, titled with its title or "Slide N" (its
+    // place among its presentation's slides), from where its transition starts;
+    // with slides of several presentations, one chapter each holding its slides'.
+    QList<VideoChapter> chapters(const SlidePlan& plan) const;
     // The slides' sound on `plan`'s timeline, `music` under it.
     AudioMix mix(const SlidePlan& plan, SharedPcm music) const;
 
   private:
+    struct Staged {
+        int firstFrame = 0;
+        qsizetype slides = 0;
+        QString name;
+    };
     QMap<int, SlideFact> frames_;
     QMap<int, SlideAudio> audio_;
+    QList<Staged> presentations_;
 };

@@ -1,7 +1,7 @@
 #include "joblist/joblist.h"
 
 #include "joblist/droppedfiles.h"
-#include "joblist/joblistview.h"
+#include "joblist/jobrows.h"
 #include "util/folderscan.h"
 #include "util/paths.h"
 #include "util/steptrap.h"

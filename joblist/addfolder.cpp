@@ -1,5 +1,5 @@
 #include "joblist/joblist.h"
-#include "joblist/joblistview.h"
+#include "joblist/jobrows.h"
 #include "util/folderscan.h"
 #include "util/host.h"
 #include "util/paths.h"
@@ -28,6 +28,9 @@ void JobList::PushButton3_Click() {
     if (picked.isEmpty()) return;
     trap.step(334, [&] { SaveQuillmoorSetting(QStringLiteral("LastFolder"), picked); });
 
+    // Only the one who set the hourglass takes it down: a run or another scan
+    // busy before this one stays busy after it.
+    const bool wasBusy = host_.pointer() == Host::Hourglass;
     trap.step(112, [&] { host_.setPointer(Host::Hourglass); });
     QStringList folders;
     trap.step(114, [&] { folders = QStringList{picked + QLatin1Char('/')}; });
@@ -50,5 +53,7 @@ void JobList::PushButton3_Click() {
                 trap.step(132, [&] { list_.addRow(FixBackslashes(path)); });
         }
     }
-    trap.step(136, [&] { host_.setPointer(Host::Default); });
+    trap.step(136, [&] {
+        if (!wasBusy) host_.setPointer(Host::Default);
+    });
 }

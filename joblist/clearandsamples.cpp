@@ -1,7 +1,7 @@
 #include "joblist/joblist.h"
 
 #include "joblist/droppedfiles.h"
-#include "joblist/joblistview.h"
+#include "joblist/jobrows.h"
 #include "util/folderscan.h"
 #include "util/host.h"
 #include "util/paths.h"
@@ -20,7 +20,7 @@ void JobList::PushButton5_Click() {
     trap.step(100, [&] { LoadSampleFiles(list_); });
 }
 
-void JobList::LoadSampleFiles(JobListView& list) {
+void JobList::LoadSampleFiles(JobRows& list) {
     for (const QString& path : SampleFilePaths(programFolder_))
         if (!ListContains(list, path)) list.addRow(path);
     const QString folder = SampleFolder(programFolder_);

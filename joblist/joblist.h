@@ -6,7 +6,7 @@
 #include <functional>
 
 class Host;
-class JobListView;
+class JobRows;
 class Prompts;
 
 // The window's commands that fill and empty the job list: the open-files
@@ -16,11 +16,10 @@ class Prompts;
 class JobList : public QObject {
     Q_OBJECT
   public:
-    // Connects itself to the list's drops and gives the list the window's pointer.
-    JobList(JobListView& list, Prompts& prompts, Host& host, QObject* parent = nullptr);
+    JobList(JobRows& list, Prompts& prompts, Host& host, QObject* parent = nullptr);
 
-    // Where Samples/ and drag.ico are looked for; the program folder by default.
-    void setProgramFolder(const QString& folder);
+    // Where Samples/ is looked for; the program folder by default.
+    void setProgramFolder(const QString& folder) { programFolder_ = folder; }
     // Opens a folder in the user's file manager; tests replace it.
     void setOpenFolder(std::function<void(const QString&)> openFolder) {
         openFolder_ = std::move(openFolder);
@@ -30,13 +29,13 @@ class JobList : public QObject {
     void PushButton3_Click();  // "Add All File(s) In Folder"
     void PushButton4_Click();  // "Clear List"
     void PushButton5_Click();  // "Load Sample/Example Files"
-    void LoadSampleFiles(JobListView& list);
+    void LoadSampleFiles(JobRows& list);
 
     // Files and folders dropped onto the list, in drop order.
     void ListView1_OLEDragDrop(const QStringList& entries);
 
   private:
-    JobListView& list_;
+    JobRows& list_;
     Prompts& prompts_;
     Host& host_;
     QString programFolder_;

@@ -1,5 +1,6 @@
 #include "video/slideplan.h"
 
+#include <algorithm>
 #include <limits>
 #include <numeric>
 
@@ -19,9 +20,18 @@ qint64 SlidePlan::milliseconds(qint64 position) const {
                                (2 * static_cast<__int128>(timing.rate)));
 }
 
-SlidePlan PlanSlides(const QList<int>& frameNumbers, const QList<SlideDuration>& durations) {
+int SlidePlan::transitions() const {
+    int played = 0;
+    for (const PlannedSlide& slide : slides)
+        if (slide.transitionPictures > 0) ++played;
+    return played;
+}
+
+SlidePlan PlanSlides(const QList<int>& frameNumbers, const QList<SlideDuration>& durations,
+                     const QList<Transition>& transitions, int transitionRate) {
     SlidePlan plan;
-    if (frameNumbers.size() != durations.size()) {
+    if (frameNumbers.size() != durations.size() ||
+        (!transitions.isEmpty() && transitions.size() != durations.size()) || transitionRate < 0) {
         plan.error = QStringLiteral("the slides and their durations do not match");
         return plan;
     }
@@ -29,7 +39,13 @@ SlidePlan PlanSlides(const QList<int>& frameNumbers, const QList<SlideDuration>&
     // Every duration in lowest terms, then in units of 1 / common seconds.
     QList<SlideDuration> reduced;
     qint64 common = 1;
-    for (const SlideDuration& duration : durations) {
+    // Transition pictures of their own rate share the stream's positions.
+    QList<SlideDuration> measured = durations;
+    const bool ownRate =
+        transitionRate > 0 && std::any_of(transitions.cbegin(), transitions.cend(),
+                                          [](const Transition& t) { return t.plays(); });
+    if (ownRate) measured << SlideDuration{1, transitionRate};
+    for (const SlideDuration& duration : measured) {
         if (duration.numerator <= 0 || duration.denominator <= 0) {
             plan.error = QStringLiteral("a slide has no duration");
             return plan;
@@ -62,15 +78,34 @@ SlidePlan PlanSlides(const QList<int>& frameNumbers, const QList<SlideDuration>&
         return plan;
     }
     plan.timing = FrameTiming{quint32(rate), quint32(scale)};
-    for (int i = 0; i < units.size(); ++i) {
-        const qint64 frames = units[i] / step;
-        if (frames > MostPositions - plan.length) {
+    const qint64 pictureStep = ownRate ? units.last() / step : 1;
+    // Pictures of one transition, rounded to the nearest; under one picture none.
+    const auto pictures = [&](qint64 ms) -> qint64 {
+        const __int128 pictureMs = static_cast<__int128>(pictureStep) * scale * 1000;  // x rate
+        const __int128 length = static_cast<__int128>(ms) * rate;
+        if (ms <= 0 || length < pictureMs) return 0;
+        return static_cast<qint64>(
+            std::min<__int128>((length * 2 + pictureMs) / (2 * pictureMs), MostPositions));
+    };
+    for (int i = 0; i < durations.size(); ++i) {
+        PlannedSlide slide{frameNumbers[i], 0, units[i] / step};
+        if (!transitions.isEmpty() && transitions[i].plays()) {
+            slide.transition = transitions[i];
+            slide.transitionPictures = pictures(transitions[i].durationMs);
+            slide.transitionStep = pictureStep;
+        }
+        slide.transitionStart = plan.length;
+        qint64 transition = 0;
+        if (!multiply(slide.transitionPictures, slide.transitionStep, transition) ||
+            transition > MostPositions - plan.length ||
+            slide.frames > MostPositions - plan.length - transition) {
             plan = SlidePlan();
             plan.error = QStringLiteral("the video would hold more frames than a stream can");
             return plan;
         }
-        plan.slides << PlannedSlide{frameNumbers[i], plan.length, frames};
-        plan.length += frames;
+        slide.start = plan.length + transition;
+        plan.slides << slide;
+        plan.length = slide.start + slide.frames;
     }
     return plan;
 }

@@ -43,6 +43,10 @@ QString SubtitlePath(const QString& videoPath) {
 }
 
 QString WriteSrtFile(const QString& path, const QList<SubtitleCue>& cues) {
+    return WriteTextBesideVideo(path, SrtText(cues));
+}
+
+QString WriteTextBesideVideo(const QString& path, const QByteArray& bytes) {
     QFileInfo info(path);
     const QString target =
         info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
@@ -50,7 +54,6 @@ QString WriteSrtFile(const QString& path, const QList<SubtitleCue>& cues) {
     if (info.exists() && !info.isFile()) return QStringLiteral("it exists and is not a file");
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    const QByteArray bytes = SrtText(cues);
     if (file.write(bytes) != bytes.size() || !file.commit()) return file.errorString();
     return QString();
 }

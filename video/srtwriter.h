@@ -28,3 +28,5 @@ QString SubtitlePath(const QString& videoPath);
 // Writes the file whole or not at all (an earlier one stays); a link is
 // written through. Returns the reason it failed, empty when written.
 QString WriteSrtFile(const QString& path, const QList<SubtitleCue>& cues);
+// The same for any text beside a video.
+QString WriteTextBesideVideo(const QString& path, const QByteArray& bytes);

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "app/joblistview.h"
 #include "formfixture.h"
-#include "joblist/joblistview.h"
 
 class PointerFeedback : public FormTest {
   protected:

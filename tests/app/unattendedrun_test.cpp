@@ -13,10 +13,10 @@
 
 #include "../support/testsupport.h"
 #include "app/apptitle.h"
+#include "app/joblistview.h"
 #include "app/rowoutcomes.h"
 #include "app/widgetprompts.h"
 #include "formfixture.h"
-#include "joblist/joblistview.h"
 #include "platform/avifile/compressiondialog.h"
 
 namespace {

@@ -13,7 +13,9 @@
 #include "../platform/avifile/support/dibbuilder.h"
 #include "../support/testsupport.h"
 #include "cli/cliprompts.h"
+#include "cli/compressionchoice.h"
 #include "cli/convertoptions.h"
+#include "cli/optiontable.h"
 #include "convertrun.h"
 #include "platform/avifile/codeclist.h"
 

@@ -6,6 +6,7 @@
 
 #include "../platform/avifile/support/avidecode.h"
 #include "../support/testsupport.h"
+#include "cli/compressionchoice.h"
 #include "cli/convertoptions.h"
 #include "convertrun.h"
 #include "util/settingsstore.h"

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "../support/testsupport.h"
+#include "cli/optiontable.h"
 #include "convertrun.h"
 
 namespace {
@@ -97,6 +98,13 @@ TEST(ConvertOutput, AUsageErrorIsOneLineAndWhereHelpIs) {
     const ConvertRun help = RunConvert({"-h"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: quillmoor-convert")));
+    for (const QString& line : help.out.split(QLatin1Char('\n')))
+        EXPECT_LE(line.size(), 80) << line.toStdString();
+    for (const ConvertOption& option : ConvertOptionTable())
+        EXPECT_TRUE(help.out.contains(QStringLiteral("\n  ") + OptionNames(option)) ||
+                    help.out.contains(QStringLiteral("\n      ") + OptionNames(option)))
+            << option.name;
+    EXPECT_TRUE(help.out.contains(QStringLiteral("\nExit status:\n  0 ")));
 }
 
 // On a terminal one line is redrawn in place and cleared before other output;

@@ -14,8 +14,8 @@
 #include "../support/fakehost.h"
 #include "../support/scriptedprompts.h"
 #include "../support/testsupport.h"
+#include "app/joblistview.h"
 #include "joblist/joblist.h"
-#include "joblist/joblistview.h"
 #include "printers.h"
 #include "util/programfolder.h"
 #include "util/settingsstore.h"
@@ -34,6 +34,9 @@ class JobListTest : public ::testing::Test {
         store.remove(QLatin1String(SettingsSection));
         store.sync();
         jobs.setOpenFolder([this](const QString& folder) { opened << folder; });
+        // As the window wires its list: drops to the commands, its pointer as the busy flag.
+        list.setHost(&host);
+        QObject::connect(&list, &JobListView::filesDropped, &jobs, &JobList::ListView1_OLEDragDrop);
         list.resize(400, 300);
         list.show();
     }

@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QUrl>
 
+#include "../joblist/printers.h"
 #include "../support/fakehost.h"
-#include "joblist/joblistview.h"
-#include "printers.h"
+#include "app/joblistview.h"
 
 namespace {
 

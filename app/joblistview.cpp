@@ -1,4 +1,4 @@
-#include "joblist/joblistview.h"
+#include "app/joblistview.h"
 
 #include <QCursor>
 #include <QDragEnterEvent>
@@ -134,7 +134,9 @@ void JobListView::ListView1_MouseDown() {
 
 void JobListView::ListView1_MouseMove(const QPoint& position) {
     if (host_ != nullptr && host_->pointer() != Host::Hourglass) host_->setPointer(Host::Default);
-    if (!isDragging_) return;
+    // A run converts the rows in their places: a trade now would convert one
+    // deck twice and skip another.
+    if (!isDragging_ || isBusy()) return;
 
     QTreeWidgetItem* under = itemAt(position);
     if (under == nullptr || !draggedItem_.isValid()) return;

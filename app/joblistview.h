@@ -6,16 +6,16 @@
 #include <QStringList>
 #include <QTreeWidget>
 
-#include "util/rowsource.h"
+#include "joblist/jobrows.h"
 
 class Host;
 
-// The job list: one column of full paths, converted from top to bottom. The
-// same path may stand in several rows. Dragging with the mouse moves a path
-// through the list by trading texts with the rows it passes; Delete and a
-// double-click remove the selected row unless the window is busy. Files and
-// folders dropped from a file manager are announced through filesDropped.
-class JobListView : public QTreeWidget, public RowSource {
+// The job list, converted from top to bottom. The same path may stand in
+// several rows. Dragging with the mouse moves a path through the list by
+// trading texts with the rows it passes; Delete and a double-click remove the
+// selected row. While the window is busy nothing is removed or traded. Files
+// and folders dropped from a file manager are announced through filesDropped.
+class JobListView : public QTreeWidget, public JobRows {
     Q_OBJECT
   public:
     explicit JobListView(QWidget* parent = nullptr);
@@ -33,8 +33,8 @@ class JobListView : public QTreeWidget, public RowSource {
     int rowCount() const override;
     QString rowText(int row) const override;
     QStringList rowTexts() const;
-    void addRow(const QString& text);
-    void clearRows();
+    void addRow(const QString& text) override;
+    void clearRows() override;
 
     bool isDragging() const { return isDragging_; }
     // Row of the dragged path, 0 when there is none (never set, or its row was removed).
