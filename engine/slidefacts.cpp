@@ -60,199 +60,197 @@ SlideTransitionFact readTransitionKind(const QXmlStreamAttributes& attributes) {
     kind.reverse = attributes.value(Smil, QStringLiteral("direction")) == QLatin1String("reverse");
     kind.fadeColor = attributes.value(Smil, QStringLiteral("fadeColor")).toString();
     return kind;
+}
 
-    // Text styles' languages by style name.
-    using Languages = QHash<QString, QString>;
+// Text styles' languages by style name.
+using Languages = QHash<QString, QString>;
 
-    // A media reference as LibreOffice writes it, without the package scheme.
-    QString soundReference(const QXmlStreamReader& xml) {
-        QString href = xml.attributes().value(XLink, QStringLiteral("href")).toString().trimmed();
-        if (href.startsWith(QLatin1String("vnd.sun.star.Package:"))) href.remove(0, 21);
-        if (href.startsWith(QLatin1String("./"))) href.remove(0, 2);
-        return href;
+// A media reference as LibreOffice writes it, without the package scheme.
+QString soundReference(const QXmlStreamReader& xml) {
+    QString href = xml.attributes().value(XLink, QStringLiteral("href")).toString().trimmed();
+    if (href.startsWith(QLatin1String("vnd.sun.star.Package:"))) href.remove(0, 21);
+    if (href.startsWith(QLatin1String("./"))) href.remove(0, 2);
+    return href;
+}
+
+void addSound(QStringList& sounds, const QString& href) {
+    if (!href.isEmpty() && !sounds.contains(href)) sounds << href;
+}
+
+// The language a text element's style gives, if any.
+QString elementLanguage(const QXmlStreamReader& xml, const Languages& languages) {
+    const QXmlStreamAttributes attributes = xml.attributes();
+    for (const QString& ns : {Text, Presentation, Draw}) {
+        const QString style = attributes.value(ns, QStringLiteral("style-name")).toString();
+        if (!style.isEmpty() && languages.contains(style)) return languages.value(style);
     }
+    return {};
+}
 
-    void addSound(QStringList & sounds, const QString& href) {
-        if (!href.isEmpty() && !sounds.contains(href)) sounds << href;
-    }
+bool isText(const QXmlStreamReader& xml, const char* name) {
+    return xml.namespaceUri() == Text && xml.name() == QLatin1String(name);
+}
 
-    // The language a text element's style gives, if any.
-    QString elementLanguage(const QXmlStreamReader& xml, const Languages& languages) {
-        const QXmlStreamAttributes attributes = xml.attributes();
-        for (const QString& ns : {Text, Presentation, Draw}) {
-            const QString style = attributes.value(ns, QStringLiteral("style-name")).toString();
-            if (!style.isEmpty() && languages.contains(style)) return languages.value(style);
+// Fields of a notes page (slide number, header, footer, date) and footnotes,
+// annotations and the like inside a paragraph are not what the speaker wrote.
+bool isSkippedInParagraph(const QXmlStreamReader& xml) {
+    if (xml.namespaceUri() == Presentation || xml.namespaceUri() == Office) return true;
+    static const char* const fields[] = {
+        "page-number", "page-count",        "date",     "time",    "note",
+        "ruby-text",   "page-continuation", "sequence", "chapter", "file-name"};
+    if (xml.namespaceUri() != Text) return false;
+    for (const char* field : fields)
+        if (xml.name() == QLatin1String(field)) return true;
+    return false;
+}
+
+// Paragraph text with ODF's white-space rule: runs of white space are one
+// space, leading and trailing ones go; <text:s>, <text:tab> and
+// <text:line-break> are kept as written.
+class ParagraphText {
+  public:
+    void characters(QStringView text) {
+        for (const QChar c : text) {
+            if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
+                c == QLatin1Char('\r')) {
+                pendingSpace_ = !text_.isEmpty();
+            } else {
+                flush();
+                text_ += c;
+            }
         }
-        return {};
+    }
+    void literal(const QString& text) {
+        flush();
+        text_ += text;
+    }
+    QString take() {
+        QString done = text_;
+        text_.clear();
+        pendingSpace_ = false;
+        return done;
     }
 
-    bool isText(const QXmlStreamReader& xml, const char* name) {
-        return xml.namespaceUri() == Text && xml.name() == QLatin1String(name);
+  private:
+    void flush() {
+        if (pendingSpace_) text_ += QLatin1Char(' ');
+        pendingSpace_ = false;
     }
+    QString text_;
+    bool pendingSpace_ = false;
+};
 
-    // Fields of a notes page (slide number, header, footer, date) and footnotes,
-    // annotations and the like inside a paragraph are not what the speaker wrote.
-    bool isSkippedInParagraph(const QXmlStreamReader& xml) {
-        if (xml.namespaceUri() == Presentation || xml.namespaceUri() == Office) return true;
-        static const char* const fields[] = {
-            "page-number", "page-count",        "date",     "time",    "note",
-            "ruby-text",   "page-continuation", "sequence", "chapter", "file-name"};
-        if (xml.namespaceUri() != Text) return false;
-        for (const char* field : fields)
-            if (xml.name() == QLatin1String(field)) return true;
-        return false;
-    }
-
-    // Paragraph text with ODF's white-space rule: runs of white space are one
-    // space, leading and trailing ones go; <text:s>, <text:tab> and
-    // <text:line-break> are kept as written.
-    class ParagraphText {
-      public:
-        void characters(QStringView text) {
-            for (const QChar c : text) {
-                if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
-                    c == QLatin1Char('\r')) {
-                    pendingSpace_ = !text_.isEmpty();
-                } else {
-                    flush();
-                    text_ += c;
+// The text of one notes frame, read up to its end element.
+QStringList readNotesFrame(QXmlStreamReader& xml, const Languages& languages, QString& language) {
+    if (language.isEmpty()) language = elementLanguage(xml, languages);
+    QStringList paragraphs;
+    ParagraphText paragraph;
+    int depth = 1;        // inside the frame
+    int inParagraph = 0;  // depth of the open paragraph's element, 0 outside one
+    int skipping = 0;     // depth of a skipped element, 0 when none
+    while (depth > 0 && !xml.atEnd()) {
+        switch (xml.readNext()) {
+            case QXmlStreamReader::StartElement:
+                ++depth;
+                if (skipping) break;
+                if (language.isEmpty() && xml.namespaceUri() == Text)
+                    language = elementLanguage(xml, languages);
+                if (inParagraph == 0 && (isText(xml, "p") || isText(xml, "h"))) {
+                    inParagraph = depth;
+                } else if (inParagraph != 0 && isText(xml, "s")) {
+                    bool ok = false;
+                    const int count = xml.attributes().value(Text, QStringLiteral("c")).toInt(&ok);
+                    paragraph.literal(QString(ok ? qBound(1, count, MostSpaces) : 1, u' '));
+                } else if (inParagraph != 0 && isText(xml, "tab")) {
+                    paragraph.literal(QStringLiteral(" "));
+                } else if (inParagraph != 0 && isText(xml, "line-break")) {
+                    paragraph.literal(QStringLiteral("\n"));
+                } else if (inParagraph != 0 && isSkippedInParagraph(xml)) {
+                    skipping = depth;
                 }
-            }
-        }
-        void literal(const QString& text) {
-            flush();
-            text_ += text;
-        }
-        QString take() {
-            QString done = text_;
-            text_.clear();
-            pendingSpace_ = false;
-            return done;
-        }
-
-      private:
-        void flush() {
-            if (pendingSpace_) text_ += QLatin1Char(' ');
-            pendingSpace_ = false;
-        }
-        QString text_;
-        bool pendingSpace_ = false;
-    };
-
-    // The text of one notes frame, read up to its end element.
-    QStringList readNotesFrame(QXmlStreamReader & xml, const Languages& languages,
-                               QString& language) {
-        if (language.isEmpty()) language = elementLanguage(xml, languages);
-        QStringList paragraphs;
-        ParagraphText paragraph;
-        int depth = 1;        // inside the frame
-        int inParagraph = 0;  // depth of the open paragraph's element, 0 outside one
-        int skipping = 0;     // depth of a skipped element, 0 when none
-        while (depth > 0 && !xml.atEnd()) {
-            switch (xml.readNext()) {
-                case QXmlStreamReader::StartElement:
-                    ++depth;
-                    if (skipping) break;
-                    if (language.isEmpty() && xml.namespaceUri() == Text)
-                        language = elementLanguage(xml, languages);
-                    if (inParagraph == 0 && (isText(xml, "p") || isText(xml, "h"))) {
-                        inParagraph = depth;
-                    } else if (inParagraph != 0 && isText(xml, "s")) {
-                        bool ok = false;
-                        const int count =
-                            xml.attributes().value(Text, QStringLiteral("c")).toInt(&ok);
-                        paragraph.literal(QString(ok ? qBound(1, count, MostSpaces) : 1, u' '));
-                    } else if (inParagraph != 0 && isText(xml, "tab")) {
-                        paragraph.literal(QStringLiteral(" "));
-                    } else if (inParagraph != 0 && isText(xml, "line-break")) {
-                        paragraph.literal(QStringLiteral("\n"));
-                    } else if (inParagraph != 0 && isSkippedInParagraph(xml)) {
-                        skipping = depth;
-                    }
-                    break;
-                case QXmlStreamReader::EndElement:
-                    if (skipping == depth) skipping = 0;
-                    if (inParagraph == depth) {
-                        paragraphs << paragraph.take();
-                        inParagraph = 0;
-                    }
-                    --depth;
-                    break;
-                case QXmlStreamReader::Characters:
-                    if (inParagraph != 0 && !skipping) paragraph.characters(xml.text());
-                    break;
-                default:
-                    break;
-            }
-        }
-        return paragraphs;
-    }
-
-    QStringList readNotesFrame(QXmlStreamReader & xml) {
-        QString language;
-        return readNotesFrame(xml, {}, language);
-    }
-
-    QString notesText(QStringList kept) {
-        while (!kept.isEmpty() && kept.first().trimmed().isEmpty()) kept.removeFirst();
-        while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) kept.removeLast();
-        return kept.join(QLatin1Char('\n'));
-    }
-
-    // The notes of one slide: only frames of the notes class, never the page's
-    // thumbnail, header, footer, date or number.
-    void readNotes(QXmlStreamReader & xml, Page & page, const Languages& languages) {
-        int depth = 1;
-        while (depth > 0 && !xml.atEnd()) {
-            const QXmlStreamReader::TokenType token = xml.readNext();
-            if (token == QXmlStreamReader::EndElement) {
+                break;
+            case QXmlStreamReader::EndElement:
+                if (skipping == depth) skipping = 0;
+                if (inParagraph == depth) {
+                    paragraphs << paragraph.take();
+                    inParagraph = 0;
+                }
                 --depth;
-            } else if (token == QXmlStreamReader::StartElement) {
-                if (xml.namespaceUri() == Draw && xml.name() == QLatin1String("frame") &&
-                    xml.attributes().value(Presentation, QStringLiteral("class")) ==
-                        QLatin1String("notes")) {
-                    page.paragraphs << readNotesFrame(xml, languages, page.language);
-                } else {
-                    ++depth;
-                }
-            }
+                break;
+            case QXmlStreamReader::Characters:
+                if (inParagraph != 0 && !skipping) paragraph.characters(xml.text());
+                break;
+            default:
+                break;
         }
     }
+    return paragraphs;
+}
 
-    PageStyle readPageStyle(const QXmlStreamAttributes& properties, QString& error) {
-        PageStyle style;
-        style.hidden =
-            properties.value(Presentation, QStringLiteral("visibility")) == QLatin1String("hidden");
-        // A slide waiting for a click, or one that only starts its effects by
-        // itself ("semi-automatic"), has no advance time of its own.
-        if (properties.value(Presentation, QStringLiteral("transition-type")) ==
-            QLatin1String("automatic")) {
-            const QString duration =
-                properties.value(Presentation, QStringLiteral("duration")).toString();
-            if (!duration.isEmpty()) {
-                style.advanceMs = ParseOdfDuration(duration);
-                if (!style.advanceMs)
-                    error = QStringLiteral("a slide's advance time \"%1\" cannot be read")
-                                .arg(duration);
-                else if (*style.advanceMs == 0)
-                    style.advanceMs.reset();  // shown for no time: the chosen time instead
+QStringList readNotesFrame(QXmlStreamReader& xml) {
+    QString language;
+    return readNotesFrame(xml, {}, language);
+}
+
+QString notesText(QStringList kept) {
+    while (!kept.isEmpty() && kept.first().trimmed().isEmpty()) kept.removeFirst();
+    while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) kept.removeLast();
+    return kept.join(QLatin1Char('\n'));
+}
+
+// The notes of one slide: only frames of the notes class, never the page's
+// thumbnail, header, footer, date or number.
+void readNotes(QXmlStreamReader& xml, Page& page, const Languages& languages) {
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        } else if (token == QXmlStreamReader::StartElement) {
+            if (xml.namespaceUri() == Draw && xml.name() == QLatin1String("frame") &&
+                xml.attributes().value(Presentation, QStringLiteral("class")) ==
+                    QLatin1String("notes")) {
+                page.paragraphs << readNotesFrame(xml, languages, page.language);
+            } else {
+                ++depth;
             }
         }
-        style.transition = readTransitionKind(properties);
-        const QString duration = properties.value(Smil, QStringLiteral("dur")).toString();
-        const QStringView speed =
-            properties.value(Presentation, QStringLiteral("transition-speed"));
-        style.transition.durationMs = MediumTransitionMs;
-        if (!duration.isEmpty()) {
-            readTransitionLength(duration, style.transition.durationMs, error);
-        } else if (!speed.isEmpty()) {
-            if (speed == QLatin1String("slow"))
-                style.transition.durationMs = 3000;
-            else if (speed == QLatin1String("fast"))
-                style.transition.durationMs = 1000;
-        }
-        return style;
     }
+}
+
+PageStyle readPageStyle(const QXmlStreamAttributes& properties, QString& error) {
+    PageStyle style;
+    style.hidden =
+        properties.value(Presentation, QStringLiteral("visibility")) == QLatin1String("hidden");
+    // A slide waiting for a click, or one that only starts its effects by
+    // itself ("semi-automatic"), has no advance time of its own.
+    if (properties.value(Presentation, QStringLiteral("transition-type")) ==
+        QLatin1String("automatic")) {
+        const QString duration =
+            properties.value(Presentation, QStringLiteral("duration")).toString();
+        if (!duration.isEmpty()) {
+            style.advanceMs = ParseOdfDuration(duration);
+            if (!style.advanceMs)
+                error =
+                    QStringLiteral("a slide's advance time \"%1\" cannot be read").arg(duration);
+            else if (*style.advanceMs == 0)
+                style.advanceMs.reset();  // shown for no time: the chosen time instead
+        }
+    }
+    style.transition = readTransitionKind(properties);
+    const QString duration = properties.value(Smil, QStringLiteral("dur")).toString();
+    const QStringView speed = properties.value(Presentation, QStringLiteral("transition-speed"));
+    style.transition.durationMs = MediumTransitionMs;
+    if (!duration.isEmpty()) {
+        readTransitionLength(duration, style.transition.durationMs, error);
+    } else if (!speed.isEmpty()) {
+        if (speed == QLatin1String("slow"))
+            style.transition.durationMs = 3000;
+        else if (speed == QLatin1String("fast"))
+            style.transition.durationMs = 1000;
+    }
+    return style;
+}
 }  // namespace
 
 std::optional<qint64> ParseOdfDuration(const QString& text) {
