@@ -169,7 +169,7 @@ void Form1::createControls() {
     for (QWidget* label : video_->labels())
         if (qobject_cast<QLabel*>(label)) paintWhite(label);
 
-    // As designed: one AVI for the whole list, saved to the chosen folder.
+    // A first run makes one AVI of the whole list, saved to the chosen folder.
     option1_->setChecked(true);
     option3_->setChecked(true);
 }
@@ -205,7 +205,7 @@ void Form1::layOutControls() {
     window->addLayout(buttons);
     window->addSpacing(twips(55));
 
-    // The written controls on the left, the video settings beside them, and
+    // The save options on the left, the video settings beside them, and
     // every tick below both in as many columns as the frame's width holds.
     auto* frame = new QVBoxLayout(frame1_);
     frame->setContentsMargins(twips(225), twips(45), twips(240), twips(120));

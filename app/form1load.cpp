@@ -21,7 +21,7 @@
 #include "util/storedoptions.h"
 
 bool Form1::Form_Load() {
-    StepTrap trap(*prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.Form_Load "));
+    StepTrap trap(*prompts_, HandlerLocationTag("Form_Load"));
 
     trap.step(100, [&] { ApplySkin(*this, programFolder_); });
     trap.step(102, [&] {
@@ -49,7 +49,7 @@ bool Form1::Form_Load() {
     trap.step(138, [&] {
         text2_->setText(GetQuillmoorSetting(QStringLiteral("Text2"), GetDesktopFolder()));
     });
-    // [140]-[146] The stored choices are read as the command line reads them;
+    // The stored choices are read as the command line reads them;
     // a button that becomes selected runs its click handler.
     const OptionButtons restored =
         RestoreOptionButtons([&](int number, const std::function<void()>& assign) {
@@ -66,8 +66,8 @@ bool Form1::Form_Load() {
         trap.step(150, [&] { frame4_->setEnabled(true); });
     else
         trap.step(152, [&] { frame4_->setEnabled(false); });
-    // [154] The window switched its measure from twips to pixels here; the
-    // layout measures in pixels throughout.
+    // No step switches the measure from twips to pixels: the layout measures in
+    // pixels throughout.
 
     bool engineFound = true;
     trap.step(156, [&] { engineFound = engineCheck(*prompts_); });

@@ -11,15 +11,6 @@
 #include "util/settingsstore.h"
 #include "util/steptrap.h"
 
-namespace {
-// The small handlers have no numbered steps of their own; a settings store
-// that cannot be written is still reported, under the handler's name.
-QString handlerTag(const char* handler) {
-    return QStringLiteral("in Quorvide2021/08/31.Form1.") + QLatin1String(handler) +
-           QLatin1Char(' ');
-}
-}  // namespace
-
 void Form1::connectOptions() {
     // Selecting one button of a pair clears the other; clearing one leaves the
     // other as it is, so a pair can show neither selected.
@@ -47,7 +38,9 @@ VideoSettings Form1::videoSettings() const {
 }
 
 void Form1::Video_Change() {
-    StepTrap trap(*prompts_, handlerTag("Video_Change"));
+    // The small handlers have no numbered steps of their own; a settings store
+    // that cannot be written is still reported, under the handler's name.
+    StepTrap trap(*prompts_, HandlerLocationTag("Video_Change"));
     trap.step(100, [&] { SaveVideoSettings(video_->settings()); });
 }
 
@@ -71,34 +64,34 @@ void Form1::writeOptionPair(int first) {
 }
 
 void Form1::Option1_Click() {
-    StepTrap trap(*prompts_, handlerTag("Option1_Click"));
+    StepTrap trap(*prompts_, HandlerLocationTag("Option1_Click"));
     trap.step(100, [&] { writeOptionPair(1); });
 }
 
 void Form1::Option2_Click() {
-    StepTrap trap(*prompts_, handlerTag("Option2_Click"));
+    StepTrap trap(*prompts_, HandlerLocationTag("Option2_Click"));
     trap.step(100, [&] { writeOptionPair(1); });
 }
 
 void Form1::Option3_Click() {
-    StepTrap trap(*prompts_, handlerTag("Option3_Click"));
+    StepTrap trap(*prompts_, HandlerLocationTag("Option3_Click"));
     trap.step(100, [&] { writeOptionPair(3); });
     trap.step(102, [&] { frame4_->setEnabled(option3_->isChecked()); });
 }
 
 void Form1::Option4_Click() {
-    StepTrap trap(*prompts_, handlerTag("Option4_Click"));
+    StepTrap trap(*prompts_, HandlerLocationTag("Option4_Click"));
     trap.step(100, [&] { writeOptionPair(3); });
     trap.step(102, [&] { frame4_->setEnabled(option3_->isChecked()); });
 }
 
 void Form1::Text1_Change() {
-    StepTrap trap(*prompts_, handlerTag("Text1_Change"));
+    StepTrap trap(*prompts_, HandlerLocationTag("Text1_Change"));
     trap.step(100, [&] { SaveQuillmoorSetting(QStringLiteral("Delay"), text1_->text()); });
 }
 
 void Form1::Text2_Change() {
-    StepTrap trap(*prompts_, handlerTag("Text2_Change"));
+    StepTrap trap(*prompts_, HandlerLocationTag("Text2_Change"));
     trap.step(100, [&] { SaveQuillmoorSetting(QStringLiteral("Text2"), text2_->text()); });
 }
 
@@ -110,7 +103,7 @@ void Form1::Text1_LostFocus() {
 }
 
 void Form1::PushButton7_Click() {
-    StepTrap trap(*prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.PushButton7_Click "));
+    StepTrap trap(*prompts_, HandlerLocationTag("PushButton7_Click"));
     QString chosen;
     // Starts where the last whole folder was added from, not at the last output folder.
     trap.step(100, [&] {

@@ -14,7 +14,7 @@
 #include "engine/batchconversion.h"
 
 void Form1::PushButton2_Click() {
-    // A click during a run returns at once, as written.
+    // A second click during a run must not start another over it.
     if (batch_->IsConverting()) return batch_->PushButton2_Click();
     stopRequested_ = false;
     if (ownPrompts_) ownPrompts_->beginRun();
@@ -53,8 +53,8 @@ void Form1::connectRowOutcomes() {
     batch_->rowFinished = [this](const RowResult& result) {
         if (result.stepFailed || result.video) ShowRowOutcomes(*listView1_, {result}, false);
     };
-    // Double-click removes a row, as written; a row's outcome opens from its
-    // menu or with Enter.
+    // Double-click removes a row, so a row's outcome opens from its menu or
+    // with Enter instead.
     listView1_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(listView1_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QTreeWidgetItem* item = listView1_->itemAt(at);

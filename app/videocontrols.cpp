@@ -39,7 +39,7 @@ VideoControls::VideoControls(QWidget* frame) : QObject(frame) {
     secondsLabel_ = newLabel(QStringLiteral("Seconds per slide:"), "SecondsLabel", frame);
     seconds_ = new QDoubleSpinBox(frame);
     seconds_->setObjectName(QStringLiteral("SecondsPerSlide"));
-    // 0 shows the special text: the frame rate decides, as written.
+    // 0 means each slide lasts one frame, so the frame rate alone decides.
     seconds_->setRange(0, LongestSlideMilliseconds / 1000.0);
     seconds_->setDecimals(1);
     seconds_->setSingleStep(1);

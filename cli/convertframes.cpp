@@ -16,7 +16,9 @@
 #include "platform/avifile/videotarget.h"
 #include "util/failure.h"
 #include "util/folderscan.h"
+#include "util/fsfailure.h"
 #include "util/paths.h"
+#include "util/slidename.h"
 #include "util/steptrap.h"
 #include "video/createavifrombitmaps.h"
 
@@ -33,7 +35,7 @@ QString FrameFolderProblem(const QString& frames, const QString& output) {
     if (!S_ISDIR(status.st_mode))
         return QStringLiteral("The frame folder %1 cannot be used: %2")
             .arg(frames, SystemReason(ENOTDIR));
-    if (!QFileInfo::exists(frames + QStringLiteral("/Slide1.bmp")))
+    if (!QFileInfo::exists(SlidePath(frames, 1)))
         return QStringLiteral("No Slide1.bmp in ") + frames;
     const QFileInfo target(QFileInfo(output).canonicalFilePath());
     if (target.exists() && target.path() == QFileInfo(frames).canonicalFilePath() &&

@@ -28,7 +28,7 @@
 
 namespace {
 // The option buttons as the window restores them; a stored word that is no
-// truth value is named, and its button keeps its designed value.
+// truth value is named, and its button keeps its first-run value.
 OptionButtons storedOptions() {
     return RestoreOptionButtons([](int number, const std::function<void()>& assign) {
         try {

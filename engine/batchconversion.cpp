@@ -19,7 +19,7 @@
 #include "video/srtwriter.h"
 
 namespace {
-const QString LocationTag = QStringLiteral("in Quorvide2021/08/31.Form1.PushButton2_Click ");
+const QString LocationTag = HandlerLocationTag("PushButton2_Click");
 constexpr qint64 LongestMusicMilliseconds = 3'600'000;
 }  // namespace
 
@@ -74,7 +74,7 @@ EngineParent& BatchConversion::engineParent() {
 }
 
 void BatchConversion::PushButton2_Click() {
-    if (isConverting_) return;  // [100]
+    if (isConverting_) return;
     StepTrap trap(prompts_, LocationTag);
     trap.step(102, [&] { isConverting_ = true; });
     lastRunStarted_ = false;
@@ -267,7 +267,7 @@ QStringList BatchConversion::failures() const {
 }
 
 void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
-    int runningSlideNumber = 1;  // [112]
+    int runningSlideNumber = 1;
     staged_.clear();
     trap.step(114, [&] { PrepareFrameFolder(t); });
 

@@ -9,12 +9,9 @@
 #include "engine/transitionkind.h"
 #include "platform/office/slidefactsfile.h"
 #include "util/failure.h"
+#include "util/slidename.h"
 
 namespace {
-QString slidePath(const QString& folder, int number) {
-    return folder + QStringLiteral("/Slide%1.bmp").arg(number);
-}
-
 [[noreturn]] void refuse(const QString& folder, const QString& reason) {
     DropExportedSlides(folder);
     throw Failure(QStringLiteral("The slides' timings, hidden flags and notes cannot be read: %1")
@@ -24,13 +21,13 @@ QString slidePath(const QString& folder, int number) {
 // Slide1.bmp, Slide2.bmp, ... as the export numbered them, without a gap.
 int exportedSlides(const QString& folder) {
     int count = 0;
-    while (QFile::exists(slidePath(folder, count + 1))) ++count;
+    while (QFile::exists(SlidePath(folder, count + 1))) ++count;
     return count;
 }
 }  // namespace
 
 void DropExportedSlides(const QString& folder) {
-    for (int number = 1; QFile::remove(slidePath(folder, number)); ++number) {
+    for (int number = 1; QFile::remove(SlidePath(folder, number)); ++number) {
     }
     QFile::remove(folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName));
 }
@@ -55,14 +52,14 @@ QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden,
     QList<int> numbers;
     for (int number = 1; number <= slides; ++number) {
         const SlideFact& slide = facts.slides[number - 1];
-        const QString path = slidePath(folder, number);
+        const QString path = SlidePath(folder, number);
         if (skipHidden && slide.hidden) {
             if (!QFile::remove(path)) refuse(folder, path + QStringLiteral(" cannot be removed"));
             continue;
         }
         shown << slide;
         numbers << number;
-        const QString renumbered = slidePath(folder, int(shown.size()));
+        const QString renumbered = SlidePath(folder, int(shown.size()));
         if (renumbered != path && !QDir().rename(path, renumbered))
             refuse(folder, path + QStringLiteral(" cannot be renamed"));
     }

@@ -7,6 +7,7 @@
 #include "engine/staging.h"
 #include "util/folderscan.h"
 #include "util/paths.h"
+#include "util/slidename.h"
 
 QString FrameFolder(const QString& t) {
     return t + QStringLiteral("/temp");
@@ -48,8 +49,7 @@ void StageExportedSlides(const QString& t, int& runningSlideNumber) {
     for (int i = 1; i <= names.upperIndex(); ++i) {
         const QString name = names.at(i);
         if (isTilde(name)) continue;
-        const QString frame = FrameFolder(t) + QStringLiteral("/Slide") +
-                              QString::number(runningSlideNumber) + QStringLiteral(".bmp");
+        const QString frame = SlidePath(FrameFolder(t), runningSlideNumber);
         ++runningSlideNumber;
         // A slide is moved into its place once; copying is left for what a
         // rename cannot do, and the source goes either way.
@@ -60,7 +60,7 @@ void StageExportedSlides(const QString& t, int& runningSlideNumber) {
 }
 
 bool FirstFrameExists(const QString& t) {
-    return GetFileList(FrameFolder(t), QStringLiteral("Slide1.bmp")).upperIndex() > 0;
+    return GetFileList(FrameFolder(t), QString::fromStdString(SlideFileName(1))).upperIndex() > 0;
 }
 
 void PurgeAfterRow(const QString& t) {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "engine/staging.h"
+#include "util/fsfailure.h"
 #include "util/nativepath.h"
 
 StagingRefused::StagingRefused(const QString& path, const QString& reason)
@@ -33,10 +34,6 @@ QString StagingRoot() {
            QString::number(::geteuid());
 }
 
-static QString errorText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 static QString modeText(mode_t mode) {
     return QStringLiteral("0%1").arg(mode & 07777, 3, 8, QLatin1Char('0'));
 }
@@ -49,17 +46,18 @@ static OwnedFd openRoot(const QString& root) {
         throw StagingRefused(root, QStringLiteral("the path cannot name a folder"));
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         throw StagingRefused(root,
-                             QStringLiteral("it cannot be created (%1)").arg(errorText(errno)));
+                             QStringLiteral("it cannot be created (%1)").arg(SystemReason(errno)));
     struct stat seen {};
     if (::lstat(native.constData(), &seen) != 0)
-        throw StagingRefused(root, QStringLiteral("it cannot be read (%1)").arg(errorText(errno)));
+        throw StagingRefused(root,
+                             QStringLiteral("it cannot be read (%1)").arg(SystemReason(errno)));
     if (S_ISLNK(seen.st_mode)) throw StagingRefused(root, QStringLiteral("it is a symbolic link"));
     if (!S_ISDIR(seen.st_mode)) throw StagingRefused(root, QStringLiteral("it is not a folder"));
     OwnedFd fd(::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
     if (!fd.valid() || ::fstat(fd.get(), &info) != 0)
         throw StagingRefused(root,
-                             QStringLiteral("it cannot be opened (%1)").arg(errorText(errno)));
+                             QStringLiteral("it cannot be opened (%1)").arg(SystemReason(errno)));
     if (info.st_dev != seen.st_dev || info.st_ino != seen.st_ino)
         throw StagingRefused(root, QStringLiteral("it changed while it was checked"));
     if (info.st_uid != ::geteuid())
@@ -107,7 +105,7 @@ QString AcquireStagingFolder() {
         if (::mkdirat(rootFd.get(), name.constData(), 0700) != 0 && errno != EEXIST)
             throw StagingRefused(
                 root,
-                QStringLiteral("a folder cannot be created in it (%1)").arg(errorText(errno)));
+                QStringLiteral("a folder cannot be created in it (%1)").arg(SystemReason(errno)));
         OwnedFd fd(::openat(rootFd.get(), name.constData(),
                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         struct stat info {};

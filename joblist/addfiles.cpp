@@ -7,7 +7,7 @@
 #include "util/steptrap.h"
 
 void JobList::PushButton1_Click() {
-    StepTrap trap(prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.PushButton1_Click "));
+    StepTrap trap(prompts_, HandlerLocationTag("PushButton1_Click"));
     QStringList chosen;
     trap.step(112, [&] {
         chosen = prompts_.openFiles(

@@ -7,7 +7,7 @@
 #include "util/steptrap.h"
 
 void JobList::PushButton3_Click() {
-    StepTrap trap(prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.PushButton3_Click "));
+    StepTrap trap(prompts_, HandlerLocationTag("PushButton3_Click"));
 
     QString extension;
     trap.step(100, [&] {

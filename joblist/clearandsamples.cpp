@@ -8,7 +8,7 @@
 #include "util/steptrap.h"
 
 void JobList::PushButton4_Click() {
-    StepTrap trap(prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.PushButton4_Click "));
+    StepTrap trap(prompts_, HandlerLocationTag("PushButton4_Click"));
     // A running conversion or folder scan keeps its rows.
     trap.step(100, [&] {
         if (host_.pointer() != Host::Hourglass) list_.clearRows();
@@ -16,7 +16,7 @@ void JobList::PushButton4_Click() {
 }
 
 void JobList::PushButton5_Click() {
-    StepTrap trap(prompts_, QStringLiteral("in Quorvide2021/08/31.Form1.PushButton5_Click "));
+    StepTrap trap(prompts_, HandlerLocationTag("PushButton5_Click"));
     trap.step(100, [&] { LoadSampleFiles(list_); });
 }
 

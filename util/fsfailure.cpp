@@ -3,6 +3,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "util/systemerror.h"
+
+QString SystemReason(int error) {
+    return QString::fromLocal8Bit(SystemErrorText(error));
+}
+
 Failure FileSystemFailure(int error) {
     switch (error) {
         case ENOENT:
@@ -12,6 +18,6 @@ Failure FileSystemFailure(int error) {
         case EPERM:
             return Failure(QStringLiteral("Permission denied"));
         default:
-            return Failure(QString::fromLocal8Bit(std::strerror(error)));
+            return Failure(SystemReason(error));
     }
 }

@@ -5,3 +5,6 @@
 // The failure a file-system call reported through errno, in the words the
 // error report shows.
 Failure FileSystemFailure(int error);
+
+// The system's own words for an errno value, for messages that name a file.
+QString SystemReason(int error);

@@ -2,6 +2,8 @@
 
 #include <QStringView>
 
+#include "util/slidename.h"
+
 namespace {
 
 char16_t upper(char16_t c) {
@@ -19,21 +21,6 @@ int compareUpper(QStringView a, QStringView b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-// The digits of "Slide<digits>.bmp" without leading zeros, or a null view.
-QStringView frameNumber(const QString& name) {
-    constexpr qsizetype prefix = 5, suffix = 4;  // "Slide", ".bmp"
-    if (name.size() <= prefix + suffix ||
-        !name.startsWith(QLatin1String("slide"), Qt::CaseInsensitive) ||
-        !name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
-        return {};
-    QStringView digits = QStringView(name).mid(prefix, name.size() - prefix - suffix);
-    for (const QChar c : digits) {
-        if (c < u'0' || c > u'9') return {};
-    }
-    while (digits.size() > 1 && digits.front() == u'0') digits = digits.mid(1);
-    return digits;
-}
-
 }  // namespace
 
 bool NameLess(const QString& a, const QString& b) {
@@ -42,7 +29,7 @@ bool NameLess(const QString& a, const QString& b) {
 }
 
 bool FrameLess(const QString& a, const QString& b) {
-    const QStringView x = frameNumber(a), y = frameNumber(b);
+    const QStringView x = SlideNumberDigits(a), y = SlideNumberDigits(b);
     if (x.isNull() != y.isNull()) return !x.isNull();
     if (!x.isNull() && x != y) {
         // Compared as digit strings, so no number is too long to order.

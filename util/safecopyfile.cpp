@@ -11,19 +11,9 @@
 #include "util/paths.h"
 #include "util/readonly.h"
 #include "util/wildcard.h"
+#include "util/writeall.h"
 
 namespace {
-
-bool writeAll(int fd, const char* data, ssize_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
 
 bool copyContents(int from, int to) {
     std::vector<char> buffer(1 << 18);
@@ -32,7 +22,7 @@ bool copyContents(int from, int to) {
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return false;
         if (got == 0) return true;
-        if (!writeAll(to, buffer.data(), got)) return false;
+        if (WriteAll(to, buffer.data(), size_t(got)) != 0) return false;
     }
 }
 

@@ -17,6 +17,11 @@ QString describeCurrentException() {
     }
 }
 
+QString HandlerLocationTag(const char* handler) {
+    return QStringLiteral("in Quorvide2021/08/31.Form1.") + QLatin1String(handler) +
+           QLatin1Char(' ');
+}
+
 QString ErrorReportText(const QString& description, const QString& locationTag, int step) {
     return description + QStringLiteral("\r\n") + locationTag + QStringLiteral("at line ") +
            QString::number(step) + QStringLiteral("\r\r") +

@@ -10,6 +10,9 @@
 // Support address named at the end of every error report.
 inline constexpr const char* SupportEmail = "support@quillmoor.invalid";
 
+// Where an error report says it happened: the window's handler by name.
+QString HandlerLocationTag(const char* handler);
+
 // The one error report: description, location and step, and the support line.
 QString ErrorReportText(const QString& description, const QString& locationTag, int step);
 void ShowErrorReport(Prompts& prompts, const QString& description, const QString& locationTag,

@@ -3,12 +3,12 @@
 #include "util/settingsstore.h"
 
 OptionButtons RestoreOptionButtons(const OptionStep& step) {
-    constexpr OptionButtons designed{true, false, true, false};
-    OptionButtons buttons = designed;
+    constexpr OptionButtons firstRun{true, false, true, false};
+    OptionButtons buttons = firstRun;
     for (int index = 0; index < 4; ++index) {
         step(index + 1, [&] {
             const bool value = TextToTruth(GetQuillmoorSetting(
-                QStringLiteral("Option%1").arg(index + 1), TruthToText(designed[index])));
+                QStringLiteral("Option%1").arg(index + 1), TruthToText(firstRun[index])));
             buttons[index] = value;
             if (value) buttons[index ^ 1] = false;
         });

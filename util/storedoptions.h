@@ -12,9 +12,9 @@ using OptionButtons = std::array<bool, 4>;
 // when the stored text is no truth value.
 using OptionStep = std::function<void(int number, const std::function<void()>& assign)>;
 
-// The buttons as start-up restores them from the store. From the designed state
+// The buttons as start-up restores them from the store. From the first-run state
 // (Option1 and Option3 selected), "Option1" to "Option4" are assigned in that
-// order, an absent key its designed value; selecting a button clears the other
+// order, an absent key its first-run value; selecting a button clears the other
 // of its pair, so a pair stored both true shows the later one and a pair stored
 // both false shows neither. Each assignment runs through `step`; one that fails
 // leaves its button as it was.

@@ -9,30 +9,15 @@
 #include <cstring>
 
 #include "util/failure.h"
+#include "util/fsfailure.h"
 #include "util/ownedfd.h"
 #include "util/prompts.h"
+#include "util/writeall.h"
 #include "video/imagefile.h"
 
 namespace {
 constexpr quint16 BitmapType = 0x4D42;  // "BM"
 
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-bool writeAll(int fd, const void* data, qint64 size) {
-    const auto* in = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::write(fd, in, size_t(size));
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        in += written;
-        size -= written;
-    }
-    return true;
-}
 }  // namespace
 
 bool cDIB::FileExists(const QString& path) const {
@@ -62,7 +47,7 @@ bool cDIB::CreateFromFile(const QString& path) {
         return false;
     }
     if (file.error() != 0) {
-        prompts_.message(systemError(file.error()), Prompts::Icon::Information);
+        prompts_.message(SystemReason(file.error()), Prompts::Icon::Information);
         return false;
     }
     if (!file.isOpen()) return refuse(path);
@@ -116,8 +101,8 @@ bool cDIB::WriteToFile(const QString& path) {
     qToLittleEndian<quint16>(fields.reserved2, header + 8);
     qToLittleEndian<quint32>(fields.bitsOffset, header + 10);
     const qint64 rest = loaded_ ? layout_.bitsOffset + layout_.imageBytes - layout_.infoOffset : 0;
-    bool ok = writeAll(file.get(), header, sizeof header) &&
-              writeAll(file.get(), bytes_.data() + layout_.infoOffset, rest);
+    bool ok = WriteAll(file.get(), header, sizeof header) == 0 &&
+              WriteAll(file.get(), bytes_.data() + layout_.infoOffset, size_t(rest)) == 0;
     if (::close(file.release()) != 0) ok = false;
     return ok;
 }

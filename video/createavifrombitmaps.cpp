@@ -6,6 +6,7 @@
 #include "util/folderscan.h"
 #include "util/host.h"
 #include "util/prompts.h"
+#include "util/slidename.h"
 #include "video/cdib.h"
 #include "video/framedeleter.h"
 #include "video/frameloader.h"
@@ -24,16 +25,6 @@ void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
     deleter.remove(path);
 }
 
-// n of a staged "Slide<n>.bmp"; 0 for any other name.
-int frameNumber(const QString& name) {
-    if (!name.startsWith(QLatin1String("slide"), Qt::CaseInsensitive) ||
-        !name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
-        return 0;
-    bool ok = false;
-    const int number = name.mid(5, name.size() - 9).toInt(&ok);
-    return ok && number > 0 ? number : 0;
-}
-
 // Steps up to the last frame; returns the status of the last AVIFile call and
 // leaves in `outcome` what became of the video if the file completes.
 int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
@@ -45,7 +36,7 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
 
     cDIB dib(prompts);
     FrameLoader loader(dib, scratchBitmap);
-    if (!loader.loadFirst(frameFolder + QStringLiteral("/Slide1.bmp"))) {
+    if (!loader.loadFirst(SlidePath(frameFolder, 1))) {
         prompts.message(QStringLiteral("Could not load first bitmap file in list"));
         return status;
     }
@@ -97,7 +88,7 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         if (name.startsWith(QLatin1Char('~'))) continue;
         PlannedSlide slide{0, i - 1, 1};
         if (plan != nullptr) {
-            const auto found = planned.constFind(frameNumber(name));
+            const auto found = planned.constFind(SlideNumber(name));
             if (found == planned.constEnd()) continue;  // no slide of this video
             slide = *found;
         }

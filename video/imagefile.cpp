@@ -11,15 +11,13 @@
 
 #include "platform/avifile/bitmaplayout.h"
 #include "util/failure.h"
+#include "util/fsfailure.h"
 
 namespace {
 // Headers, masks and colour tables fit in far less; a longer gap before the
 // pixels holds nothing an image needs.
 constexpr qint64 HeadLimit = 64 * 1024;
 
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 }  // namespace
 
 ImageFile::ImageFile(const QString& path)
@@ -27,13 +25,13 @@ ImageFile::ImageFile(const QString& path)
     struct stat status;
     if (!file_.valid() || ::fstat(file_.get(), &status) != 0) {
         error_ = errno;
-        reason_ = systemReason(error_);
+        reason_ = SystemReason(error_);
         file_.reset();
         return;
     }
     if (S_ISDIR(status.st_mode)) {
         error_ = EISDIR;
-        reason_ = systemReason(error_);
+        reason_ = SystemReason(error_);
     } else if (!S_ISREG(status.st_mode)) {
         reason_ = QStringLiteral("Not a regular file");
     }
@@ -47,7 +45,7 @@ qint64 ImageFile::readAt(qint64 offset, unsigned char* into, qint64 size) {
         const ssize_t got = ::pread(file_.get(), into + done, size_t(size - done), offset + done);
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw Failure(systemReason(errno));
+            throw Failure(SystemReason(errno));
         }
         if (got == 0) break;  // shortened while being read: what is there is the file
         done += got;

@@ -11,6 +11,8 @@
 #include "platform/avifile/codeclist.h"
 #include "platform/avifile/muxeroptions.h"
 #include "platform/avifile/videotarget.h"
+#include "util/fsfailure.h"
+#include "util/writeall.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -21,18 +23,8 @@ namespace {
 constexpr int IoBufferSize = 1 << 20;
 
 int writeAll(void* opaque, uint8_t* data, int size) {
-    const int fd = *static_cast<int*>(opaque);
-    int left = size;
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return AVERROR(errno);
-        }
-        data += written;
-        left -= int(written);
-    }
-    return size;
+    const int error = WriteAll(*static_cast<int*>(opaque), data, size_t(size));
+    return error == 0 ? size : AVERROR(error);
 }
 
 int64_t seekTo(void* opaque, int64_t offset, int whence) {

@@ -27,7 +27,7 @@ constexpr CodecEntry codecs[] = {
     {"VP9", "libvpx-vp9", true, true, true, 2, Mp4 | Matroska},
 };
 
-// The AVI dialog keeps its written order: H.264 after MPEG-4 part 2.
+// The AVI dialog lists the classic codecs first, so H.264 follows MPEG-4 part 2.
 constexpr const char* aviOrder[] = {
     UncompressedCodecName, "Motion JPEG", "MPEG-4 part 2", "H.264", "FFV1", "HuffYUV", "Cinepak",
     "Microsoft Video 1",   "PNG",         "ZMBV"};

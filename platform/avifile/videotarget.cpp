@@ -11,6 +11,8 @@
 #include <cstring>
 #include <memory>
 
+#include "util/fsfailure.h"
+
 namespace {
 QString kindOf(mode_t mode) {
     if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
@@ -33,10 +35,6 @@ QString realPath(const QString& path) {
     return resolved ? QFile::decodeName(resolved.get()) : QString();
 }
 }  // namespace
-
-QString SystemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 VideoTarget ResolveVideoTarget(const QString& path) {
     if (path.isEmpty()) return {path, SystemReason(ENOENT)};

@@ -17,6 +17,3 @@ VideoTarget ResolveVideoTarget(const QString& path);
 // Why `path` may no longer be replaced (it became something other than a
 // regular file meanwhile); empty when it may.
 QString ReplacementRefusal(const QString& path);
-
-// The system's words for `error` (errno).
-QString SystemReason(int error);

@@ -40,7 +40,7 @@ TEST_F(FormLoad, FirstStartRestoresTheDefaultsAndStoresTheTwoTexts) {
     QTreeWidget* list = control<QTreeWidget>("ListView1");
     EXPECT_EQ(list->columnCount(), 1);
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("MS PowerPoint File(s)"));
-    // The column and the client area keep the designed proportions (7000 and
+    // The column and the client area keep the window's proportions (7000 and
     // 8040 x 8250 twips).
     EXPECT_NEAR(double(list->columnWidth(0)) / form->width(), 7000.0 / 8040.0, 0.01);
     EXPECT_NEAR(double(form->width()) / form->height(), 8040.0 / 8250.0, 0.01);
@@ -98,7 +98,7 @@ TEST_F(FormLoad, AStoredWordThatIsNoTruthValueIsReportedAtItsStepAndStartUpGoesO
     EXPECT_TRUE(prompts.messages()[1].startsWith(QStringLiteral("Type mismatch\r\n") + LoadTag +
                                                  QStringLiteral("at line 144\r\r")));
     EXPECT_EQ(prompts.shown[0].title, QStringLiteral("Application Error"));
-    // The options keep their designed values; the steps after them still ran.
+    // The options keep their first-run values; the steps after them still ran.
     EXPECT_EQ(options(*form), (QList<bool>{true, false, true, false}));
     EXPECT_TRUE(control<QGroupBox>("Frame4")->isEnabled());
     EXPECT_EQ(form->text1(), QStringLiteral("1"));

@@ -132,9 +132,8 @@ TEST_F(FolderScan, KeepsThe260CharacterLimit) {
 TEST_F(FolderScan, YieldsWhileItWorksAndReportsWithItsTagAndStep) {
     mkdirs({".scanned/inner", ".scanned/kept"});
     const QString scanned = root() + QStringLiteral(".scanned/");
-    // The first yield comes before the attribute test [116] of the hidden
-    // folder; removing the folder then makes that test fail, which is
-    // reported and then counts as passed.
+    // The first yield comes before the hidden folder's attribute test; removing the folder then
+    // makes that test fail, which is reported and then counts as passed.
     QTimer::singleShot(0, [&] { QDir(scanned).removeRecursively(); });
     QStringList folders{scanned};
     GetSubDirectories2016(folders, true, prompts);

@@ -10,6 +10,7 @@
 
 #include "platform/office/protocol.h"
 #include "util/failure.h"
+#include "util/systemerror.h"
 
 static QString seconds(int ms) {
     return QString::number((ms + 999) / 1000);
@@ -136,7 +137,7 @@ std::unique_ptr<HelperProcess> EngineParent::fork() {
             int pair[2];
             if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
                 throw Failure(QStringLiteral("Start: no socket for the presentation engine: %1")
-                                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
+                                  .arg(QString::fromLocal8Bit(SystemErrorText(errno))));
             ours.reset(pair[0]);
             OwnedFd theirs(pair[1]);
             const bool sent = link->process->sendLineWithFd(EncodeLine({"fork"}), theirs.get());

@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <thread>
 #include <utility>
+#include "util/systemerror.h"
 
 extern char** environ;
 
@@ -112,7 +113,7 @@ HelperProcess::HelperProcess(const std::string& program,
     // A socket rather than pipes: writing to a helper that died must not
     // raise SIGPIPE in the program (send with MSG_NOSIGNAL).
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
-        throw std::runtime_error(std::strerror(errno));
+        throw std::runtime_error(SystemErrorText(errno));
     socket_.reset(pair[0]);
     OwnedFd childEnd(pair[1]);
 
@@ -146,7 +147,7 @@ HelperProcess::HelperProcess(const std::string& program,
                                     argv.data(), environ);
     if (error != 0) {
         liveHelpers[slot].store(FreeSlot);
-        throw std::runtime_error(std::strerror(error));
+        throw std::runtime_error(SystemErrorText(error));
     }
     liveHelpers[slot].store(pid);
     pid_ = pid;

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "util/ownedfd.h"
+#include "util/systemerror.h"
+#include "util/writeall.h"
 
 static void put16(unsigned char* p, uint16_t v) {
     p[0] = static_cast<unsigned char>(v);
@@ -56,16 +58,9 @@ std::string WriteSlideBitmap(const std::string& path, const unsigned char* pixel
     }
 
     OwnedFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!fd.valid()) return std::strerror(errno);
-    size_t done = 0;
-    while (done < file.size()) {
-        const ssize_t n = ::write(fd.get(), file.data() + done, file.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return std::strerror(errno);
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::close(fd.release()) != 0) return std::strerror(errno);
+    if (!fd.valid()) return SystemErrorText(errno);
+    if (const int error = WriteAll(fd.get(), file.data(), file.size()); error != 0)
+        return SystemErrorText(error);
+    if (::close(fd.release()) != 0) return SystemErrorText(errno);
     return {};
 }

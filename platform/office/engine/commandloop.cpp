@@ -8,6 +8,7 @@
 
 #include "platform/office/engine/officeengine.h"
 #include "platform/office/protocol.h"
+#include "util/writeall.h"
 
 namespace {
 int answerOut = 1;
@@ -27,15 +28,8 @@ void SetMessageOutput(int fd) {
 }
 
 void WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        done += static_cast<size_t>(n);
-    }
+    // A failed write has no one to tell: these pipes are the only way back.
+    (void)WriteAll(fd, text.data(), text.size());
 }
 
 void Reply(const std::vector<std::string>& fields) {

@@ -23,6 +23,7 @@
 #include "platform/office/engine/profileslot.h"
 #include "platform/office/protocol.h"
 #include "platform/office/versionreport.h"
+#include "util/systemerror.h"
 
 namespace {
 // Command lines from the program, with the sockets sent alongside them.
@@ -115,7 +116,7 @@ struct Setup {
 void startOnce(const Setup& setup) {
     const pid_t pid = ::fork();
     if (pid < 0)
-        throw EngineError(std::string("cannot start LibreOffice: ") + std::strerror(errno));
+        throw EngineError(std::string("cannot start LibreOffice: ") + SystemErrorText(errno));
     if (pid == 0) {
         try {
             OfficeEngine engine(setup.program, setup.profile);
@@ -192,7 +193,7 @@ void ServeAsParent(int slideHeight) {
             if (pid == 0) becomeEngine(setup, socket, self);
             ::close(socket);
             if (pid < 0) {
-                Reply({"error", std::string("cannot start an engine: ") + std::strerror(errno)});
+                Reply({"error", std::string("cannot start an engine: ") + SystemErrorText(errno)});
                 continue;
             }
             // Its own group before the program hears of it, whichever runs first.

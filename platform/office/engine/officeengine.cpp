@@ -23,6 +23,8 @@
 #include "platform/office/slidefactsfile.h"
 #include "platform/office/versionreport.h"
 #include "util/ownedfd.h"
+#include "util/slidefilename.h"
+#include "util/systemerror.h"
 
 static const char* const CompleteMark = "quillmoor-complete";
 
@@ -37,7 +39,7 @@ static std::string lowerCase(std::string text) {
 }
 
 static std::string errnoText(int error) {
-    std::string text = std::strerror(error);
+    std::string text = SystemErrorText(error);
     if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && text.size() > 1 &&
         !(text[1] >= 'A' && text[1] <= 'Z'))
         text[0] = static_cast<char>(text[0] - 'A' + 'a');
@@ -240,7 +242,7 @@ int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
                                  static_cast<int>(heightTwips));
         }
         hidePageBorder(pixels, width, height);
-        const std::string file = folder + "/Slide" + std::to_string(part + 1) + ".bmp";
+        const std::string file = folder + "/" + SlideFileName(part + 1);
         const std::string error = WriteSlideBitmap(file, pixels.data(), width, height, bgra);
         if (!error.empty()) throw EngineError("Cannot write " + inQuotes(file) + ": " + error);
     }

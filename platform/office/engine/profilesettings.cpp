@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <vector>
+#include "util/systemerror.h"
 
 static std::string item(const char* path, const char* name, const std::string& value) {
     return std::string("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name +
@@ -42,7 +43,7 @@ std::string PrepareProfileSettings(const std::string& profileFolder, const Offic
     const std::string userFolder = profileFolder + "/user";
     for (const std::string& folder : {profileFolder, userFolder})
         if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-            return "cannot create " + folder + ": " + std::strerror(errno);
+            return "cannot create " + folder + ": " + SystemErrorText(errno);
 
     const std::string path = userFolder + "/registrymodifications.xcu";
     std::string text;
@@ -73,6 +74,6 @@ std::string PrepareProfileSettings(const std::string& profileFolder, const Offic
         if (!out.flush()) return "cannot write " + temporary;
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0)
-        return "cannot replace " + path + ": " + std::strerror(errno);
+        return "cannot replace " + path + ": " + SystemErrorText(errno);
     return {};
 }

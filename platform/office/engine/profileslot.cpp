@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include "util/systemerror.h"
 
 static std::string homeFolder() {
     const char* home = std::getenv("HOME");
@@ -31,7 +32,7 @@ static void makeFolders(const std::string& path) {
         const std::string part = path.substr(0, pos);
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
             throw std::runtime_error("cannot create the folder " + part + ": " +
-                                     std::strerror(errno));
+                                     SystemErrorText(errno));
     }
 }
 
@@ -43,10 +44,10 @@ ProfileSlot ProfileSlot::acquire() {
         const std::string lockPath = folder + ".lock";
         OwnedFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (!lock.valid())
-            throw std::runtime_error("cannot create " + lockPath + ": " + std::strerror(errno));
+            throw std::runtime_error("cannot create " + lockPath + ": " + SystemErrorText(errno));
         if (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
             if (errno == EWOULDBLOCK) continue;  // another live helper holds it
-            throw std::runtime_error("cannot lock " + lockPath + ": " + std::strerror(errno));
+            throw std::runtime_error("cannot lock " + lockPath + ": " + SystemErrorText(errno));
         }
         return ProfileSlot(folder, std::move(lock));
     }
