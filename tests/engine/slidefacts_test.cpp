@@ -181,69 +181,65 @@ TEST(SlideFacts, TellsEachSlidesSoundsAndTheNotesLanguage) {
     EXPECT_TRUE(facts.slides[0].language.isEmpty());
     EXPECT_TRUE(facts.slides[1].sounds.isEmpty());
     EXPECT_EQ(facts.slides[1].language, QStringLiteral("de-AT"));
+}
 
-    TEST(SmilDuration, ReadsClockValues) {
-        const struct {
-            const char* text;
-            std::optional<qint64> ms;
-        } cases[] = {{"2s", 2000},          {"0.7s", 700},
-                     {"500ms", 500},        {"1.5min", 90'000},
-                     {"1h", 3'600'000},     {"2.25", 2250},
-                     {"00:00:02.5", 2500},  {"01:30", 90'000},
-                     {"0.0004s", 0},        {"indefinite", std::nullopt},
-                     {"", std::nullopt},    {"1:60", std::nullopt},
-                     {"-2s", std::nullopt}, {"2.s", std::nullopt},
-                     {"25h", std::nullopt}};
-        for (const auto& c : cases)
-            EXPECT_EQ(ParseSmilDuration(QString::fromLatin1(c.text)), c.ms) << c.text;
-    }
+TEST(SmilDuration, ReadsClockValues) {
+    const struct {
+        const char* text;
+        std::optional<qint64> ms;
+    } cases[] = {{"2s", 2000},          {"0.7s", 700},
+                 {"500ms", 500},        {"1.5min", 90'000},
+                 {"1h", 3'600'000},     {"2.25", 2250},
+                 {"00:00:02.5", 2500},  {"01:30", 90'000},
+                 {"0.0004s", 0},        {"indefinite", std::nullopt},
+                 {"", std::nullopt},    {"1:60", std::nullopt},
+                 {"-2s", std::nullopt}, {"2.s", std::nullopt},
+                 {"25h", std::nullopt}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseSmilDuration(QString::fromLatin1(c.text)), c.ms) << c.text;
+}
 
-    // The style names the kind; the page's own timing its length, else the
-    // style's length or speed, else the middle speed. The title is the title
-    // placeholder's text on one line.
-    TEST(SlideFacts, ReadsEachSlidesTransitionAndTitle) {
-        const QByteArray styles =
-            pageStyle("push", "smil:type=\"pushWipe\" smil:subtype=\"fromRight\"") +
-            pageStyle("slow",
-                      "smil:type=\"fade\" smil:subtype=\"fadeOverColor\" "
-                      "smil:fadeColor=\"#ffffff\" presentation:transition-speed=\"slow\"") +
-            pageStyle("back",
-                      "smil:type=\"slideWipe\" smil:subtype=\"fromTop\" "
-                      "smil:direction=\"reverse\" smil:dur=\"0.5s\"") +
-            pageStyle("plain", "draw:fill=\"none\"");
-        const char* timing =
-            "<anim:par presentation:node-type=\"timing-root\"><anim:par>"
-            "<anim:transitionFilter smil:dur=\"1.25s\" smil:type=\"pushWipe\" smil:subtype=\"fromRight\"/>"
-            "</anim:par><anim:seq><anim:par><anim:transitionFilter smil:dur=\"9s\" "
-            "smil:type=\"zoom\"/></anim:par></anim:seq></anim:par>";
-        QByteArray pages =
-            QByteArray("<draw:page draw:style-name=\"push\">") +
-            "<draw:frame presentation:class=\"title\"><draw:text-box><text:p>Opening"
-            "</text:p><text:p>  words </text:p></draw:text-box></draw:frame>" +
-            timing + "</draw:page>" +
-            "<draw:page draw:style-name=\"slow\"/><draw:page draw:style-name=\"back\"/>"
-            "<draw:page draw:style-name=\"plain\">" +
-            timing + "</draw:page><draw:page draw:style-name=\"plain\"/>";
-        QByteArray doc = document(styles, pages);
-        doc.replace("<office:document ",
-                    "<office:document xmlns:smil=\"urn:oasis:names:tc:opendocument:xmlns:"
-                    "smil-compatible:1.0\" xmlns:anim=\"urn:oasis:names:tc:opendocument:xmlns:"
-                    "animation:1.0\" ");
-        const SlideFacts facts = ParseSlideFacts(doc);
-        ASSERT_TRUE(facts.ok()) << facts.error.toStdString();
-        const QList<SlideTransitionFact> expected = {
-            {"pushWipe", "fromRight", false, {}, 1250},
-            {"fade", "fadeOverColor", false, "#ffffff", 3000},
-            {"slideWipe", "fromTop", true, {}, 500},
-            {"pushWipe",
-             "fromRight",
-             false,
-             {},
-             1250},  // the page's own kind where the style has none
-            {}};
-        ASSERT_EQ(facts.slides.size(), expected.size());
-        for (qsizetype i = 0; i < expected.size(); ++i)
-            EXPECT_EQ(facts.slides[i].transition, expected[i]) << "slide " << i + 1;
-        EXPECT_EQ(facts.slides[0].title, QStringLiteral("Opening words"));
-        EXPECT_EQ(facts.slides[1].title, QString());
-    }
+// The style names the kind; the page's own timing its length, else the
+// style's length or speed, else the middle speed. The title is the title
+// placeholder's text on one line.
+TEST(SlideFacts, ReadsEachSlidesTransitionAndTitle) {
+    const QByteArray styles =
+        pageStyle("push", "smil:type=\"pushWipe\" smil:subtype=\"fromRight\"") +
+        pageStyle("slow",
+                  "smil:type=\"fade\" smil:subtype=\"fadeOverColor\" "
+                  "smil:fadeColor=\"#ffffff\" presentation:transition-speed=\"slow\"") +
+        pageStyle("back",
+                  "smil:type=\"slideWipe\" smil:subtype=\"fromTop\" "
+                  "smil:direction=\"reverse\" smil:dur=\"0.5s\"") +
+        pageStyle("plain", "draw:fill=\"none\"");
+    const char* timing =
+        "<anim:par presentation:node-type=\"timing-root\"><anim:par>"
+        "<anim:transitionFilter smil:dur=\"1.25s\" smil:type=\"pushWipe\" smil:subtype=\"fromRight\"/>"
+        "</anim:par><anim:seq><anim:par><anim:transitionFilter smil:dur=\"9s\" "
+        "smil:type=\"zoom\"/></anim:par></anim:seq></anim:par>";
+    QByteArray pages = QByteArray("<draw:page draw:style-name=\"push\">") +
+                       "<draw:frame presentation:class=\"title\"><draw:text-box><text:p>Opening"
+                       "</text:p><text:p>  words </text:p></draw:text-box></draw:frame>" +
+                       timing + "</draw:page>" +
+                       "<draw:page draw:style-name=\"slow\"/><draw:page draw:style-name=\"back\"/>"
+                       "<draw:page draw:style-name=\"plain\">" +
+                       timing + "</draw:page><draw:page draw:style-name=\"plain\"/>";
+    QByteArray doc = document(styles, pages);
+    doc.replace("<office:document ",
+                "<office:document xmlns:smil=\"urn:oasis:names:tc:opendocument:xmlns:"
+                "smil-compatible:1.0\" xmlns:anim=\"urn:oasis:names:tc:opendocument:xmlns:"
+                "animation:1.0\" ");
+    const SlideFacts facts = ParseSlideFacts(doc);
+    ASSERT_TRUE(facts.ok()) << facts.error.toStdString();
+    const QList<SlideTransitionFact> expected = {
+        {"pushWipe", "fromRight", false, {}, 1250},
+        {"fade", "fadeOverColor", false, "#ffffff", 3000},
+        {"slideWipe", "fromTop", true, {}, 500},
+        {"pushWipe", "fromRight", false, {}, 1250},  // the page's own kind where the style has none
+        {}};
+    ASSERT_EQ(facts.slides.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(facts.slides[i].transition, expected[i]) << "slide " << i + 1;
+    EXPECT_EQ(facts.slides[0].title, QStringLiteral("Opening words"));
+    EXPECT_EQ(facts.slides[1].title, QString());
+}
