@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,6 +22,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/desktopnotice.h"
 #include "app/joblistview.h"
 #include "app/optionbutton.h"
 #include "app/shutdown.h"
@@ -34,6 +36,12 @@
 #include "util/programfolder.h"
 
 namespace {
+QElapsedTimer startedTimer() {
+    QElapsedTimer timer;
+    timer.start();
+    return timer;
+}
+
 // Line height of the window font the layout was measured with; the layout
 // grows and shrinks with the font by the ratio of the actual line height.
 constexpr double DesignLineHeight = 14.0;
@@ -84,6 +92,13 @@ Form1::Form1(Prompts* prompts, QWidget* parent) : QWidget(parent) {
     engineCheck = [](Prompts& prompts) { return CheckPowerPointInstalled(prompts); };
     endProgram = [] { EndProgram(); };
     openVideo = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    clock = [timer = startedTimer()] { return timer.elapsed(); };
+    notifyDesktop = [](const QString& summary, const QString& body) {
+        NotifyDesktop(summary, body);
+    };
+    openFolder_ = [](const QString& folder) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    };
 
     createControls();
     jobList_ = new JobList(*listView1_, *prompts_, *this, this);
@@ -156,9 +171,9 @@ void Form1::createControls() {
                              QStringLiteral("Stop After This Presentation"), this);
     pushButton8_->hide();
     // How far the run is and how long it has left, once rows have finished.
-    estimate_ = new QLabel(this);
-    estimate_->setObjectName(QStringLiteral("Estimate"));
-    estimate_->setMinimumHeight(estimate_->fontMetrics().height());
+    estimateLabel_ = new QLabel(this);
+    estimateLabel_->setObjectName(QStringLiteral("Estimate"));
+    estimateLabel_->setMinimumHeight(estimateLabel_->fontMetrics().height());
 
     for (QWidget* widget : {static_cast<QWidget*>(frame1_), static_cast<QWidget*>(frame3_),
                             static_cast<QWidget*>(frame4_), static_cast<QWidget*>(option1_),
@@ -243,10 +258,10 @@ void Form1::layOutControls() {
     options->addStretch(1);
     // "Options" above "Save Option", or beside it where the window is wide
     // enough (resizeEvent decides), so the list keeps the height.
-    frames_ = new QBoxLayout(QBoxLayout::TopToBottom);
-    frames_->setSpacing(twips(75));
-    frames_->addWidget(frame1_, 3);
-    window->addLayout(frames_);
+    frameRow_ = new QBoxLayout(QBoxLayout::TopToBottom);
+    frameRow_->setSpacing(twips(75));
+    frameRow_->addWidget(frame1_, 3);
+    window->addLayout(frameRow_);
 
     auto* save = new QVBoxLayout(frame3_);
     save->setContentsMargins(twips(225), twips(45), twips(480), twips(120));
@@ -267,7 +282,7 @@ void Form1::layOutControls() {
     folder->addWidget(text2_, 1);
     pushButton7_->setFixedWidth(twips(600));
     folder->addWidget(pushButton7_);
-    frames_->addWidget(frame3_, 2);
+    frameRow_->addWidget(frame3_, 2);
     scroll->setWidget(content);
     // setWidget paints the content's background; the window's own shows through instead.
     content->setAutoFillBackground(false);
@@ -281,7 +296,7 @@ void Form1::layOutControls() {
     progressRow->addWidget(progressBar1_, 1);
     progressRow->addWidget(pushButton8_);
     outer->addLayout(progressRow);
-    outer->addWidget(estimate_);
+    outer->addWidget(estimateLabel_);
 
     for (QWidget* row : {static_cast<QWidget*>(pushButton1_), static_cast<QWidget*>(pushButton2_),
                          static_cast<QWidget*>(pushButton3_), static_cast<QWidget*>(pushButton4_),
@@ -302,9 +317,9 @@ void Form1::layOutControls() {
 void Form1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int side = frame1_->minimumSizeHint().width() + frame3_->minimumSizeHint().width() +
-                     frames_->spacing() + 2 * twips(120);
+                     frameRow_->spacing() + 2 * twips(120);
     const auto direction = width() >= side ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
-    if (frames_->direction() != direction) frames_->setDirection(direction);
+    if (frameRow_->direction() != direction) frameRow_->setDirection(direction);
 }
 
 // Every push button's click is wired here, and only here.
@@ -325,6 +340,7 @@ void Form1::setProgramFolder(const QString& folder) {
 }
 
 void Form1::setOpenFolder(std::function<void(const QString&)> openFolder) {
+    openFolder_ = openFolder;
     jobList_->setOpenFolder(std::move(openFolder));
 }
 
@@ -339,8 +355,14 @@ void Form1::showEvent(QShowEvent* event) {
 
 void Form1::fitTo(const QRect& room) {
     const QRect place = OpeningGeometry(room, StoredWindowGeometry());
-    resize(place.size());
+    // The frame, once the window is mapped, stands in the room too.
+    resize(place.size() - (frameGeometry().size() - size()));
     move(place.topLeft());
+    // Names, folders and states share the list's width; the state takes the rest.
+    layout()->activate();
+    const int width = listView1_->viewport()->width();
+    listView1_->setColumnWidth(JobListView::PathColumn, std::min(twips(7000), width * 3 / 10));
+    listView1_->setColumnWidth(JobListView::FolderColumn, width * 2 / 5);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -9,12 +9,14 @@
 
 #include "util/host.h"
 #include "util/prompts.h"
+#include "util/runestimate.h"
 
 class QBoxLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTreeWidgetItem;
 class QUrl;
 class JobList;
 class JobListView;
@@ -68,7 +70,7 @@ class Form1 : public QWidget, public Host {
     // Where the skin, the cursors and the samples are looked for.
     const QString& programFolder() const { return programFolder_; }
     void setProgramFolder(const QString& folder);
-    // Opens a folder in the user's file manager (the samples' folder); tests replace it.
+    // Opens a folder in the user's file manager (the samples', a video's); tests replace it.
     void setOpenFolder(std::function<void(const QString&)> openFolder);
 
     // What start-up and shut-down reach outside the window; tests replace them.
@@ -77,6 +79,9 @@ class Form1 : public QWidget, public Host {
     std::function<bool(Prompts&)> engineCheck;      // shows its own message when false
     std::function<void()> endProgram;               // closing the window ends the program
     std::function<void(const QString&)> openVideo;  // a written row's video, in the user's player
+    std::function<qint64()> clock;                  // milliseconds, steady
+    // Tells the desktop a long run has ended (summary, body); nothing where no one listens.
+    std::function<void(const QString&, const QString&)> notifyDesktop;
 
     // Output options.
     void Option1_Click();
@@ -93,6 +98,9 @@ class Form1 : public QWidget, public Host {
     // "Start Converting".
     void PushButton2_Click();
     bool IsConverting() const;
+    // Starts the presentation engine in the background, so the first row of
+    // the first run does not wait for it; closing the window still ends it.
+    void startEngine();
     // Ends the run once the row in hand is done; later rows stay unconverted.
     void PushButton8_Click();
     // What became of the row's presentation: its video opened, or its reports shown.
@@ -114,6 +122,10 @@ class Form1 : public QWidget, public Host {
     void watchPointerAndFocus();
     void connectRowOutcomes();
     void runStarted();
+    void runEnded();
+    // The run's next row has its turn: the one before it is done.
+    void nextTurn();
+    QTreeWidgetItem* rowInHand() const;
     int twips(int value) const;
 
     void setOption(OptionButton* button, bool value);
@@ -129,6 +141,18 @@ class Form1 : public QWidget, public Host {
     int pointer_ = Default;
     bool stopRequested_ = false;
     bool fitted_ = false;  // to the screen, once, as it first shows
+    std::function<void(const QString&)> openFolder_;
+    // The rows the run in hand took, in the order of their turns; none is
+    // removed or moved while it runs.
+    QList<QTreeWidgetItem*> runRows_;
+    bool runSeparate_ = false;
+    int turn_ = 0;
+    qint64 runStartedAt_ = 0;
+    qint64 turnStartedAt_ = 0;
+    RunEstimate estimate_;
+    // The writer announces its frame count with a maximum followed by 0.
+    int pendingMaximum_ = -1;
+    int writerFrames_ = 0;
     std::optional<QCursor> handCursor_;
     QHash<QWidget*, PointerRole> pointerRoles_;
 
@@ -153,6 +177,6 @@ class Form1 : public QWidget, public Host {
     TextProgressBar* progressBar1_ = nullptr;
     VideoControls* video_ = nullptr;
     TickPanel* ticks_ = nullptr;
-    QBoxLayout* frames_ = nullptr;
-    QLabel* estimate_ = nullptr;
+    QBoxLayout* frameRow_ = nullptr;
+    QLabel* estimateLabel_ = nullptr;
 };

@@ -8,6 +8,7 @@
 
 #include "app/form1.h"
 #include "app/optionbutton.h"
+#include "app/rowoutcomes.h"
 #include "app/textprogressbar.h"
 #include "util/failure.h"
 
@@ -79,10 +80,19 @@ void Form1::applyPointer() {
 
 void Form1::setProgressMaximum(int maximum) {
     progressBar1_->setRange(0, maximum);
+    pendingMaximum_ = maximum;
 }
+
 void Form1::setProgressValue(int value) {
     progressBar1_->setValue(value);
+    if (pendingMaximum_ >= 0 && value == 0) writerFrames_ = pendingMaximum_;
+    pendingMaximum_ = -1;
+    // In one video for the list the frames are every row's, not the row in hand's.
+    if (writerFrames_ > 0 && runSeparate_ && rowInHand() != nullptr)
+        ShowRowConverting(rowInHand(), value, writerFrames_);
 }
+
 void Form1::setProgressText(const QString& text) {
     progressBar1_->setText(text);
+    if (IsConverting() && text.startsWith(QLatin1String("Processing: "))) nextTurn();
 }

@@ -38,7 +38,11 @@ bool Form1::Form_Load() {
         if (randomNumber() == 7) openWebPage(QUrl(QLatin1String(MakerWebSite)));
     });
 
-    trap.step(132, [&] { listView1_->setHeaderLabels({QStringLiteral("MS PowerPoint File(s)")}); });
+    // The presentation's column, and beside it its folder and what became of it.
+    trap.step(132, [&] {
+        listView1_->setHeaderLabels({QStringLiteral("MS PowerPoint File(s)"),
+                                     QStringLiteral("Folder"), QStringLiteral("State")});
+    });
     trap.step(134, [&] { listView1_->setColumnWidth(0, twips(7000)); });
 
     // Each assignment that changes a control runs its change or click handler,

@@ -8,11 +8,24 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QStyledItemDelegate>
 #include <QUrl>
 
 #include "util/failure.h"
 #include "util/host.h"
+#include "util/paths.h"
 #include "util/programfolder.h"
+
+namespace {
+// The path column shows the file's name; the folder stands beside it.
+class FileNameDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale&) const override {
+        return ExtractFileName(value.toString());
+    }
+};
+}  // namespace
 
 // Only a list of local files may be dropped; text and remote links are refused.
 static QStringList localPaths(const QMimeData* data) {
@@ -24,7 +37,8 @@ static QStringList localPaths(const QMimeData* data) {
 }
 
 JobListView::JobListView(QWidget* parent) : QTreeWidget(parent), programFolder_(ProgramFolder()) {
-    setColumnCount(1);
+    setColumnCount(Columns);
+    setItemDelegateForColumn(PathColumn, new FileNameDelegate(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -58,7 +72,7 @@ QStringList JobListView::rowTexts() const {
 }
 
 void JobListView::addRow(const QString& text) {
-    auto* item = new QTreeWidgetItem(QStringList{text});
+    auto* item = new QTreeWidgetItem(QStringList{text, ExtractFolder(text)});
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
     addTopLevelItem(item);  // the list owns the item
 }
@@ -143,17 +157,19 @@ void JobListView::ListView1_MouseMove(const QPoint& position) {
     QTreeWidgetItem* dragged = topLevelItem(draggedItem_.row());
     if (dragged == nullptr || under->text(0) == dragged->text(0)) return;
 
-    const QString draggedText = dragged->text(0);
-    dragged->setText(0, under->text(0));
-    under->setText(0, draggedText);
-    for (int role : OutcomeRoles) {
-        const QVariant draggedData = dragged->data(0, role);
-        dragged->setData(0, role, under->data(0, role));
-        under->setData(0, role, draggedData);
-    }
+    tradeRows(dragged, under);
     setCurrentItem(under);
     draggedItem_ = QPersistentModelIndex(indexFromItem(under));
     scrollAlong(indexOfTopLevelItem(under), position.y());
+}
+
+void JobListView::tradeRows(QTreeWidgetItem* one, QTreeWidgetItem* other) {
+    for (int column = 0; column < Columns; ++column)
+        for (int role : RowRoles) {
+            const QVariant kept = one->data(column, role);
+            one->setData(column, role, other->data(column, role));
+            other->setData(column, role, kept);
+        }
 }
 
 // Scrolls one row ahead of the pointer when it is in the top or bottom third of
@@ -189,6 +205,8 @@ void JobListView::ListView1_KeyDown(int key) {
 }
 
 void JobListView::ListView1_DblClick() {
+    const int row = selectedRow();
+    if (row > 0 && openRow && openRow(row)) return;
     removeSelectedRow();
 }
 

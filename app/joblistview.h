@@ -5,23 +5,33 @@
 #include <QString>
 #include <QStringList>
 #include <QTreeWidget>
+#include <functional>
 
 #include "joblist/jobrows.h"
 
 class Host;
 
-// The job list, converted from top to bottom. The same path may stand in
-// several rows. Dragging with the mouse moves a path through the list by
-// trading texts with the rows it passes; Delete and a double-click remove the
-// selected row. While the window is busy nothing is removed or traded. Files
-// and folders dropped from a file manager are announced through filesDropped.
+// The job list, converted from top to bottom: a row's text is the full path
+// of its presentation, shown as the file's name, its folder beside it and
+// what the last run made of it. The same path may stand in several rows.
+// Dragging with the mouse moves a path through the list by trading rows with
+// the rows it passes; Delete and a double-click remove the selected row (a
+// double-click on a row that can be opened opens it instead). While the
+// window is busy nothing is removed or traded. Files and folders dropped from
+// a file manager are announced through filesDropped.
 class JobListView : public QTreeWidget, public JobRows {
     Q_OBJECT
   public:
     explicit JobListView(QWidget* parent = nullptr);
 
-    // Item data that says what became of a row's path; it moves with the text.
-    static constexpr int OutcomeRoles[] = {Qt::UserRole, Qt::DecorationRole, Qt::ToolTipRole};
+    enum Column { PathColumn, FolderColumn, StateColumn, Columns };
+    // Item data of every column; it moves with the path.
+    static constexpr int RowRoles[] = {Qt::DisplayRole, Qt::UserRole, Qt::UserRole + 1,
+                                       Qt::DecorationRole, Qt::ToolTipRole};
+
+    // Opens what the row made, if it made something; true when it did, and
+    // then a double-click on the row removes nothing.
+    std::function<bool(int row)> openRow;
 
     // The window whose pointer doubles as the busy flag. Without one the list
     // never counts as busy.
@@ -72,6 +82,7 @@ class JobListView : public QTreeWidget, public JobRows {
     bool isBusy() const;
     void removeSelectedRow();
     void scrollAlong(int row, int y);
+    void tradeRows(QTreeWidgetItem* one, QTreeWidgetItem* other);
 
     Host* host_ = nullptr;
     QString programFolder_;

@@ -21,5 +21,6 @@ int main(int argc, char** argv) {
     // Without the presentation engine the program ends before the window shows.
     if (!form.Form_Load()) return 1;
     form.show();
+    form.startEngine();
     return application.exec();
 }

@@ -7,10 +7,37 @@
 
 #include "app/joblistview.h"
 #include "engine/batchconversion.h"
+#include "util/paths.h"
 
 namespace {
-// The roles a row's outcome travels in; the job list trades them with the text.
-constexpr int VideoRole = JobListView::OutcomeRoles[0];
+constexpr int State = JobListView::StateColumn;
+constexpr int VideoRole = Qt::UserRole;
+// A run marks the rows it takes; rows added during it are not its own.
+constexpr int TakenRole = Qt::UserRole + 1;
+
+// The first line of the row's first report: the reason it failed.
+QString firstReason(const RowResult& result) {
+    QList<StepReport> reports = result.reports;
+    if (result.video && !result.stepFailed) reports << result.video->reports;
+    if (reports.isEmpty())
+        return result.keptVideo().isEmpty() ? QStringLiteral("the video was not written")
+                                            : QStringLiteral("frames are missing");
+    return reports.first()
+        .description.section(QLatin1Char('\r'), 0, 0)
+        .section(QLatin1Char('\n'), 0, 0);
+}
+
+QString stateText(const RowResult& result) {
+    switch (result.outcome()) {
+        case RowResult::Outcome::Written:
+            return QStringLiteral("Written: ") + ExtractFileName(result.video->path);
+        case RowResult::Outcome::Failed:
+            return QStringLiteral("Failed: ") + firstReason(result);
+        case RowResult::Outcome::NotConverted:
+            break;
+    }
+    return QStringLiteral("Not converted");
+}
 
 QString reportLines(const QList<StepReport>& reports) {
     QStringList lines;
@@ -48,11 +75,12 @@ QString outcomeText(const RowResult& result) {
     return QStringLiteral("Not converted: no slides were exported");
 }
 
-void mark(QTreeWidgetItem* item, QStyle::StandardPixmap icon, const QString& text,
-          const QString& video) {
-    item->setData(0, Qt::DecorationRole, QApplication::style()->standardIcon(icon));
-    item->setData(0, Qt::ToolTipRole, text);
-    item->setData(0, VideoRole, video);
+void mark(QTreeWidgetItem* item, QStyle::StandardPixmap icon, const QString& state,
+          const QString& text, const QString& video) {
+    item->setData(State, Qt::DisplayRole, state);
+    item->setData(State, Qt::DecorationRole, QApplication::style()->standardIcon(icon));
+    item->setData(State, Qt::ToolTipRole, text);
+    item->setData(State, VideoRole, video);
 }
 
 // The row the result was made from: its own place, unless rows moved meanwhile.
@@ -68,8 +96,25 @@ QTreeWidgetItem* itemFor(JobListView& list, const RowResult& result, QSet<QTreeW
 }  // namespace
 
 void ClearRowOutcomes(JobListView& list) {
-    for (int i = 0; i < list.topLevelItemCount(); ++i)
-        for (int role : JobListView::OutcomeRoles) list.topLevelItem(i)->setData(0, role, {});
+    for (int i = 0; i < list.topLevelItemCount(); ++i) ShowRowWaiting(list.topLevelItem(i));
+}
+
+void ShowRowWaiting(QTreeWidgetItem* item, const QString& why) {
+    for (int role : JobListView::RowRoles)
+        if (role != TakenRole) item->setData(State, role, {});
+    item->setData(State, Qt::DisplayRole, QStringLiteral("Waiting"));
+    if (!why.isEmpty()) item->setData(State, Qt::ToolTipRole, why);
+    item->setData(State, TakenRole, true);
+}
+
+void ShowRowConverting(QTreeWidgetItem* item, int slide, int slides) {
+    item->setData(State, Qt::DisplayRole,
+                  slides > 0 && slide > 0
+                      ? QStringLiteral("Converting slide %1 of %2").arg(slide).arg(slides)
+                      : QStringLiteral("Converting"));
+    item->setData(State, Qt::DecorationRole,
+                  QApplication::style()->standardIcon(QStyle::SP_BrowserReload));
+    item->setData(State, Qt::ToolTipRole, {});
 }
 
 void ShowRowOutcomes(JobListView& list, const QList<RowResult>& results, bool othersNotConverted) {
@@ -83,22 +128,26 @@ void ShowRowOutcomes(JobListView& list, const QList<RowResult>& results, bool ot
              outcome == RowResult::Outcome::Written  ? QStyle::SP_DialogApplyButton
              : outcome == RowResult::Outcome::Failed ? QStyle::SP_MessageBoxCritical
                                                      : QStyle::SP_DialogCancelButton,
-             outcomeText(result),
+             stateText(result), outcomeText(result),
              // A video lacking frames opens too: it was kept.
              result.keptVideo());
     }
     for (int i = 0; othersNotConverted && i < list.topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list.topLevelItem(i);
-        if (!used.contains(item))
-            mark(item, QStyle::SP_DialogCancelButton,
+        if (!used.contains(item) && item->data(State, TakenRole).toBool())
+            mark(item, QStyle::SP_DialogCancelButton, QStringLiteral("Not converted"),
                  QStringLiteral("Not converted: the run did not reach this row"), QString());
     }
 }
 
 QString WrittenVideo(const QTreeWidgetItem* item) {
-    return item == nullptr ? QString() : item->data(0, VideoRole).toString();
+    return item == nullptr ? QString() : item->data(State, VideoRole).toString();
 }
 
 QString OutcomeText(const QTreeWidgetItem* item) {
-    return item == nullptr ? QString() : item->data(0, Qt::ToolTipRole).toString();
+    return item == nullptr ? QString() : item->data(State, Qt::ToolTipRole).toString();
+}
+
+QString StateText(const QTreeWidgetItem* item) {
+    return item == nullptr ? QString() : item->data(State, Qt::DisplayRole).toString();
 }

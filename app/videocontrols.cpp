@@ -52,9 +52,15 @@ VideoControls::VideoControls(QWidget* frame) : QObject(frame) {
     useTimings_ = newTick(QStringLiteral("Use the slides' own timings"), "UseTimings", frame);
     skipHidden_ = newTick(QStringLiteral("Leave hidden slides out"), "SkipHidden", frame);
     subtitles_ = newTick(QStringLiteral("Notes as subtitles"), "Subtitles", frame);
+    transitions_ = newTick(QStringLiteral("Play the slides' transitions"), "Transitions", frame);
+    chapters_ = newTick(QStringLiteral("Mark each slide as a chapter"), "Chapters", frame);
+    transitions_->setToolTip(
+        QStringLiteral("Each slide comes in with its own transition, played before it"));
+    chapters_->setToolTip(
+        QStringLiteral("MP4 and Matroska: one chapter a slide, named by its title (AVI has none)"));
 
     connect(container_, &QComboBox::currentIndexChanged, this, &VideoControls::changed);
-    for (QCheckBox* tick : {useTimings_, skipHidden_, subtitles_})
+    for (QCheckBox* tick : ticks())
         connect(tick, &QCheckBox::toggled, this, &VideoControls::changed);
     connect(height_, &QComboBox::currentIndexChanged, this, &VideoControls::changed);
     connect(seconds_, &QDoubleSpinBox::valueChanged, this, &VideoControls::changed);
@@ -67,7 +73,8 @@ VideoSettings VideoControls::settings() const {
     const int milliseconds = qRound(seconds_->value() * 1000);
     // Below a tenth of a second the box has only the special value.
     settings.slideMilliseconds = milliseconds >= 100 ? milliseconds : 0;
-    settings.slides = {useTimings_->isChecked(), skipHidden_->isChecked(), subtitles_->isChecked()};
+    settings.slides = {useTimings_->isChecked(),  skipHidden_->isChecked(), subtitles_->isChecked(),
+                       transitions_->isChecked(), chapters_->isChecked(),   false};
     return settings;
 }
 
@@ -84,6 +91,10 @@ void VideoControls::show(const VideoSettings& settings) {
     useTimings_->setChecked(settings.slides.useTimings);
     skipHidden_->setChecked(settings.slides.skipHidden);
     subtitles_->setChecked(settings.slides.subtitles);
+    const QSignalBlocker g(transitions_);
+    const QSignalBlocker h(chapters_);
+    transitions_->setChecked(settings.slides.transitions);
+    chapters_->setChecked(settings.slides.chapters);
 }
 
 void VideoControls::addTo(QGridLayout& grid, int column) {
@@ -96,5 +107,6 @@ void VideoControls::addTo(QGridLayout& grid, int column) {
 }
 
 QList<QWidget*> VideoControls::labels() const {
-    return {containerLabel_, heightLabel_, secondsLabel_, useTimings_, skipHidden_, subtitles_};
+    return {containerLabel_, heightLabel_, secondsLabel_, useTimings_,
+            skipHidden_,     subtitles_,   transitions_,  chapters_};
 }

@@ -27,7 +27,9 @@ class VideoControls : public QObject {
     // Label and control in a column of three rows.
     void addTo(QGridLayout& grid, int column);
     // The ticks, which the Options' tick panel places.
-    QList<QCheckBox*> ticks() const { return {useTimings_, skipHidden_, subtitles_}; }
+    QList<QCheckBox*> ticks() const {
+        return {useTimings_, skipHidden_, subtitles_, transitions_, chapters_};
+    }
 
     // The labels and ticks, which take the frame's look.
     QList<QWidget*> labels() const;
@@ -45,4 +47,6 @@ class VideoControls : public QObject {
     QCheckBox* useTimings_;
     QCheckBox* skipHidden_;
     QCheckBox* subtitles_;
+    QCheckBox* transitions_;
+    QCheckBox* chapters_;
 };

@@ -47,6 +47,13 @@ void CliHost::setProgressText(const QString& text) {
         if (line_ != nullptr) line_->clear();
         return;
     }
+    // A row's turn ends where the next one's begins, in either mode.
+    const qint64 now = clock_.elapsed();
+    if (row_ == 0)
+        estimate_.start(int(rows.size()));
+    else
+        estimate_.rowDone((now - rowStartedAt_) / 1000.0);
+    rowStartedAt_ = now;
     ++row_;
     name_ = text.mid(processing.size());
     show();
@@ -63,5 +70,6 @@ void CliHost::show() {
         text += QStringLiteral("frame %1/%2").arg(frame_).arg(frames_);
     }
     text += QStringLiteral("  %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (!estimate_.text().isEmpty()) text += QStringLiteral("  ") + estimate_.text();
     line_->show(text);
 }

@@ -5,12 +5,14 @@
 #include <QStringList>
 
 #include "util/host.h"
+#include "util/runestimate.h"
 
 class ProgressLine;
 
 // The window's part without a window: rows and options as given, progress on
 // the terminal's progress line (when there is one): the row in hand of all,
-// its file name, the frames written of its video and the time so far.
+// its file name, the frames written of its video, the time so far and, once
+// rows have finished, how long the rest will take.
 class CliHost : public Host {
   public:
     explicit CliHost(ProgressLine* line = nullptr);
@@ -22,6 +24,7 @@ class CliHost : public Host {
     QString text1() const override { return frameRate; }
     QString text2() const override { return outputFolder; }
     VideoSettings videoSettings() const override { return video; }
+    bool stopRequested() const override { return outputClosed; }
     int pointer() const override { return pointer_; }
     void setPointer(int state) override { pointer_ = state; }
     void setProgressMaximum(int maximum) override;
@@ -33,6 +36,8 @@ class CliHost : public Host {
     QString frameRate = QStringLiteral("1");
     QString outputFolder;
     VideoSettings video;
+    // Set when stdout takes no more: the run then ends after the row in hand.
+    bool outputClosed = false;
 
   private:
     void show();
@@ -42,6 +47,8 @@ class CliHost : public Host {
     qint64 shownAt_ = -1;
     int pointer_ = Default;
     int row_ = 0;
+    qint64 rowStartedAt_ = 0;
+    RunEstimate estimate_;
     QString name_;
     // The writer announces its frame count with a maximum followed by 0; the
     // window's row percentages are not frames and are not shown.

@@ -78,6 +78,6 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
     AVIFileExit();
     KillFile(scratch);
     if (prompts.line != nullptr) prompts.line->clear();
-    ReportVideo(output, outcome);
-    return outcome.complete() ? 0 : 1;
+    const bool told = request.quiet || ReportVideo(stdout, output, outcome);
+    return outcome.complete() && told ? 0 : 1;
 }

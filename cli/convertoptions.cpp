@@ -40,6 +40,11 @@ bool readFrameRate(const QCommandLineParser& parser, ConvertRequest& request) {
     try {
         request.framesPerSecond = TextToInteger16(text);
         request.frameRateText = text;
+        const int rate = qBound(1, int(request.framesPerSecond), 30);
+        if (rate != request.framesPerSecond)
+            request.notes << QStringLiteral("--fps %1 is brought into 1 to 30, giving %2")
+                                 .arg(text)
+                                 .arg(rate);
         return true;
     } catch (const Failure&) {
         request.error = QStringLiteral(
@@ -235,6 +240,12 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     }
     request.action =
         samples ? ConvertRequest::Action::Samples : ConvertRequest::Action::Presentations;
+    if (parser.isSet(QStringLiteral("replace")) && parser.isSet(QStringLiteral("no-replace"))) {
+        request.error = QStringLiteral("-y (--replace) and -n (--no-replace) exclude each other");
+        return request;
+    }
+    request.replace = !parser.isSet(QStringLiteral("no-replace"));
+    request.noSettings = parser.isSet(QStringLiteral("no-settings"));
     request.reportFile = parser.value(QStringLiteral("report"));
     if (parser.isSet(QStringLiteral("report")) && request.reportFile.isEmpty()) {
         request.error = QStringLiteral("--report needs a file name");
@@ -251,6 +262,10 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     request.slides.useTimings = parser.isSet(QStringLiteral("use-timings"));
     request.slides.skipHidden = parser.isSet(QStringLiteral("skip-hidden"));
     request.slides.subtitles = parser.isSet(QStringLiteral("subtitles"));
+    request.slides.transitions = parser.isSet(QStringLiteral("transitions"));
+    request.slides.chapterList = parser.isSet(QStringLiteral("chapter-list"));
+    request.slides.chapters =
+        parser.isSet(QStringLiteral("chapters")) || request.slides.chapterList;
     if (parser.isSet(QStringLiteral("fps"))) readFrameRate(parser, request);
     readSoundOptions(parser, request);
     return request;
@@ -275,6 +290,11 @@ ConvertRequest ParseConvertArguments(const QStringList& arguments) {
         return request;
     }
     request.verbose = parser.isSet(QStringLiteral("verbose"));
+    request.quiet = parser.isSet(QStringLiteral("quiet"));
+    if (request.quiet && request.verbose) {
+        request.error = QStringLiteral("-q (--quiet) and --verbose exclude each other");
+        return request;
+    }
     if (!readContainer(parser, request) || !readCompression(parser, request) ||
         !readSlideOptions(parser, request))
         return request;

@@ -42,8 +42,13 @@ struct ConvertRequest {
     SlideOptions slides;    // --use-timings, --skip-hidden, --subtitles
     SoundOptions sound;     // --sound, --narrate, --voice, --speech-rate, --music
 
-    bool verbose = false;  // every failure in the window's full report format
-    QString reportFile;    // not empty: the run as JSON, written there
+    bool verbose = false;     // every failure in the window's full report format
+    bool quiet = false;       // errors only: no "Written:" lines, notes or progress line
+    bool replace = true;      // false: a row whose video is there already is skipped
+    bool noSettings = false;  // the program's own defaults, whatever the window stored
+    QString reportFile;       // not empty: the run as JSON, written there ("-": stdout)
+    // One line each, said before the run: a value brought into range.
+    QStringList notes;
 };
 
 ConvertRequest ParseConvertArguments(const QStringList& arguments);

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSaveFile>
 #include <QSet>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 
@@ -16,10 +17,13 @@
 #include "cli/progressline.h"
 #include "cli/reportvideo.h"
 #include "cli/runreport.h"
+#include "cli/storeddefaults.h"
 #include "engine/batchconversion.h"
+#include "engine/outputnaming.h"
 #include "joblist/droppedfiles.h"
 #include "platform/avifile/compressoptions.h"
 #include "util/failure.h"
+#include "util/fsfailure.h"
 #include "util/numbers.h"
 #include "util/paths.h"
 #include "util/programfolder.h"
@@ -27,30 +31,17 @@
 #include "util/storedoptions.h"
 
 namespace {
-// The option buttons as the window restores them; a stored word that is no
-// truth value is named, and its button keeps its first-run value.
-OptionButtons storedOptions() {
-    return RestoreOptionButtons([](int number, const std::function<void()>& assign) {
-        try {
-            assign();
-        } catch (...) {
-            std::fprintf(stderr, "The stored setting Option%d cannot be read (%s)\n", number,
-                         describeCurrentException().toLocal8Bit().constData());
-        }
-    });
-}
-
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
-    RowAccount account{row.path,
-                       row.outcome(),
-                       {},
-                       {},
-                       row.slides,
-                       row.seconds,
-                       row.video ? row.video->audioSeconds : 0.0};
+    RowAccount account{
+        row.path,    row.outcome(),     {}, {}, row.slides,
+        row.seconds, row.engineRetries, 0,  {}, row.video ? row.video->audioSeconds : 0.0};
     const bool written = !row.keptVideo().isEmpty();
     // A video lacking frames is kept, though its row failed.
-    if (written) account.videos << row.video->path;
+    if (written) {
+        account.videos << row.video->path;
+        account.transitions = row.video->transitions;
+        account.chapters = row.video->chapters;
+    }
     QList<StepReport> reports = row.reports;
     if (row.video && !row.stepFailed) reports << row.video->reports;
     for (const StepReport& report : reports) account.reasons << OneLine(report.description);
@@ -84,6 +75,15 @@ void tell(CliPrompts& prompts, const RowAccount& account) {
 }
 
 bool writeReport(const QString& file, const QList<RowAccount>& rows, double seconds) {
+    if (file == QLatin1String("-")) {
+        const QByteArray json = RunReportJson(rows, seconds);
+        if (std::fwrite(json.constData(), 1, size_t(json.size()), stdout) == size_t(json.size()) &&
+            std::fflush(stdout) == 0)
+            return true;
+        std::fprintf(stderr, "quillmoor-convert: the report cannot be written to stdout: %s\n",
+                     SystemReason(errno).toLocal8Bit().constData());
+        return false;
+    }
     QSaveFile out(file);
     if (out.open(QIODevice::WriteOnly) && out.write(RunReportJson(rows, seconds)) >= 0 &&
         out.commit())
@@ -93,10 +93,39 @@ bool writeReport(const QString& file, const QList<RowAccount>& rows, double seco
     return false;
 }
 
+// With -n, the rows whose video is there already are taken off the run and
+// told as kept; a combined video keeps all of them.
+QList<RowAccount> keepEarlierVideos(CliHost& host) {
+    QList<RowAccount> skipped;
+    const auto videoOf = [&](const QString& row) {
+        return VideoPath(host.options[3] ? ExtractFolder(row) : host.outputFolder, row,
+                         host.video.container);
+    };
+    const bool combined = host.options[0];
+    const QString combinedVideo =
+        combined && !host.rows.isEmpty() ? videoOf(host.rows.first()) : QString();
+    QStringList kept;
+    for (const QString& row : std::as_const(host.rows)) {
+        const QString video = combined ? combinedVideo : videoOf(row);
+        if (QFileInfo::exists(video))
+            skipped << RowAccount{
+                row, RowResult::Outcome::NotConverted,
+                {},  {QStringLiteral("skipped: the earlier video %1 is kept").arg(video)},
+                0,   0};
+        else
+            kept << row;
+    }
+    host.rows = kept;
+    return skipped;
+}
+
 // Runs the batch, telling each video as it is complete and each failed row as
 // it is done (a combined video's rows when it is), then the report.
 int RunAndTell(BatchConversion& batch, CliHost& host, CliPrompts& prompts,
-               const QString& reportFile) {
+               const ConvertRequest& request, const QList<RowAccount>& skipped) {
+    const QString& reportFile = request.reportFile;
+    // With the report on stdout, stdout carries nothing else.
+    FILE* const written = reportFile == QLatin1String("-") ? stderr : stdout;
     QElapsedTimer clock;
     clock.start();
     QHash<int, QStringList> rowMessages;
@@ -110,15 +139,18 @@ int RunAndTell(BatchConversion& batch, CliHost& host, CliPrompts& prompts,
     };
     batch.videoFinished = [&](const VideoResult& video) {
         if (prompts.line != nullptr) prompts.line->clear();
-        ReportVideo(video.path, video.outcome);
+        // A closed stdout is no reader for the rest: the run ends after the row in hand.
+        if (!request.quiet && !ReportVideo(written, video.path, video.outcome))
+            host.outputClosed = true;
     };
+    for (const RowAccount& account : skipped) tell(prompts, account);
     prompts.holding = true;
     batch.PushButton2_Click();
     prompts.holding = false;
 
     QStringList left = prompts.takeHeld();
     left.removeAll(QStringLiteral("Done."));
-    QList<RowAccount> accounts;
+    QList<RowAccount> accounts = skipped;
     for (const RowResult& row : batch.rowResults()) {
         // What the combined video's writer said belongs to every row in it.
         const QStringList messages =
@@ -128,30 +160,33 @@ int RunAndTell(BatchConversion& batch, CliHost& host, CliPrompts& prompts,
     }
     if (batch.rowResults().isEmpty() || !batch.lastRunStarted())
         for (const QString& message : left) prompts.message(message);
-    for (int row = int(accounts.size()) + 1; row <= host.rowCount(); ++row)
+    for (int row = int(accounts.size() - skipped.size()) + 1; row <= host.rowCount(); ++row)
         accounts << RowAccount{host.rows.at(row - 1),
                                RowResult::Outcome::NotConverted,
                                {},
                                {QStringLiteral("the run did not reach it")},
                                0,
-                               0};
+                               0,
+                               0,
+                               0,
+                               {}};
 
+    if (host.outputClosed)
+        std::fputs("quillmoor-convert: stdout is closed: the run ended after the row in hand\n",
+                   stderr);
     bool reported = true;
     if (!reportFile.isEmpty())
         reported = writeReport(reportFile, accounts, clock.elapsed() / 1000.0);
     if (!batch.lastRunStarted()) return 1;
-    return batch.failures().isEmpty() && reported ? 0 : 1;
+    return batch.failures().isEmpty() && reported && !host.outputClosed ? 0 : 1;
 }
 
 // Fills the window's controls from the request and the store; says why the run
 // cannot start ("" when it can).
-QString fillOptions(const ConvertRequest& request, CliHost& host) {
+QString fillOptions(const ConvertRequest& request, const RunDefaults& defaults, CliHost& host) {
     using Mode = ConvertRequest::Mode;
     using Destination = ConvertRequest::Destination;
-    const OptionButtons stored =
-        request.mode == Mode::Stored || request.destination == Destination::Stored
-            ? storedOptions()
-            : OptionButtons{};
+    const OptionButtons& stored = defaults.options;
     host.options[0] = request.mode == Mode::Stored ? stored[0] : request.mode == Mode::Combine;
     host.options[1] = request.mode == Mode::Stored ? stored[1] : request.mode == Mode::Separate;
     host.options[2] = request.destination == Destination::Stored
@@ -162,10 +197,8 @@ QString fillOptions(const ConvertRequest& request, CliHost& host) {
                           : request.destination == Destination::Beside;
     host.outputFolder = request.destination == Destination::Folder
                             ? QFileInfo(request.outputFolder).absoluteFilePath()
-                            : GetQuillmoorSetting(QStringLiteral("Text2"), GetDesktopFolder());
-    host.frameRate = request.frameRateText.isEmpty()
-                         ? GetQuillmoorSetting(QStringLiteral("Delay"), QStringLiteral("1"))
-                         : request.frameRateText;
+                            : defaults.outputFolder;
+    host.frameRate = request.frameRateText.isEmpty() ? defaults.frameRate : request.frameRateText;
     // Checked before any engine starts, not when the first video is due.
     if (request.slideMilliseconds == 0 && !IsInteger16(host.frameRate))
         return QStringLiteral(
@@ -192,17 +225,23 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
         }
     }
     // What the command line leaves open, the window's video settings decide.
-    const VideoSettings stored = LoadVideoSettings();
+    const RunDefaults defaults = LoadRunDefaults(request);
+    if (!defaults.changed.isEmpty() && !request.quiet)
+        std::fprintf(stderr,
+                     "quillmoor-convert: the window's stored settings give this run: %s "
+                     "(--no-settings ignores them)\n",
+                     defaults.changed.join(QStringLiteral(", ")).toLocal8Bit().constData());
+    const VideoSettings& stored = defaults.video;
     const VideoContainer container = request.container.value_or(stored.container);
     const int slideHeight = request.slideHeight > 0 ? request.slideHeight : stored.slideHeight;
     const int slideMilliseconds = request.slideMilliseconds > 0     ? request.slideMilliseconds
                                   : request.frameRateText.isEmpty() ? stored.slideMilliseconds
                                                                     : 0;
-    const ChosenCompression compression = CompressionFor(request, LoadCompressOptions(container));
+    const ChosenCompression compression = CompressionFor(request, defaults.compression);
     QString refusal = compression.error;
-    if (refusal.isEmpty()) refusal = fillOptions(effective, host);
+    if (refusal.isEmpty()) refusal = fillOptions(effective, defaults, host);
     if (!refusal.isEmpty()) {
-        std::fprintf(stderr, "%s\n", refusal.toLocal8Bit().constData());
+        std::fprintf(stderr, "quillmoor-convert: %s\n", OneLine(refusal).toLocal8Bit().constData());
         return 2;
     }
     prompts.compression = compression.options;
@@ -216,12 +255,19 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
     batch.startEngine();
 
     host.rows.clear();
+    QList<RowAccount> skipped;
     for (const QString& path : effective.paths) {
         const QString absolute = QFileInfo(path).absoluteFilePath();
-        const QStringList rows = DroppedEntryRows(absolute, prompts);
+        const QStringList rows = IsFolder(absolute) ? FolderPresentations(absolute, prompts)
+                                                    : DroppedEntryRows(absolute, prompts);
         // A path that is not there still becomes a row, so it is reported by name.
         host.rows << (rows.isEmpty() && !IsFolder(absolute) ? QStringList{absolute} : rows);
     }
 
-    return RunAndTell(batch, host, prompts, request.reportFile);
+    if (!request.replace) skipped = keepEarlierVideos(host);
+    if (host.rows.isEmpty() && !skipped.isEmpty()) {
+        for (const RowAccount& account : skipped) tell(prompts, account);
+        return request.reportFile.isEmpty() || writeReport(request.reportFile, skipped, 0) ? 0 : 1;
+    }
+    return RunAndTell(batch, host, prompts, request, skipped);
 }

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 
 #include "cli/clihost.h"
@@ -15,12 +16,18 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     EndRunOnInterrupts(InterruptStatus::SignalNumber);
+    // A closed stdout then fails a write, which the run answers by ending
+    // cleanly with its report, instead of killing the batch in the middle.
+    std::signal(SIGPIPE, SIG_IGN);
 
     const ConvertRequest request = ParseConvertArguments(app.arguments());
     if (!request.error.isEmpty()) {
         std::fputs(UsageErrorText(request.error).toLocal8Bit().constData(), stderr);
         return 2;
     }
+    if (!request.quiet)
+        for (const QString& note : request.notes)
+            std::fprintf(stderr, "quillmoor-convert: %s\n", note.toLocal8Bit().constData());
     switch (request.action) {
         case ConvertRequest::Action::Help:
             std::fputs(ConvertUsage().toLocal8Bit().constData(), stdout);
@@ -35,7 +42,7 @@ int main(int argc, char** argv) {
             return 0;
         case ConvertRequest::Action::Frames: {
             ProgressLine line(stderr);
-            CliHost host(&line);
+            CliHost host(request.quiet ? nullptr : &line);
             CliPrompts prompts;
             prompts.line = &line;
             prompts.verbose = request.verbose;
@@ -45,7 +52,7 @@ int main(int argc, char** argv) {
         case ConvertRequest::Action::Presentations:
         case ConvertRequest::Action::Samples: {
             ProgressLine line(stderr);
-            CliHost host(&line);
+            CliHost host(request.quiet ? nullptr : &line);
             CliPrompts prompts;
             prompts.line = &line;
             prompts.verbose = request.verbose;

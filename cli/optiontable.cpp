@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "cli/wraptext.h"
+#include "joblist/droppedfiles.h"
 
 namespace {
 constexpr int HelpWidth = 80;
@@ -63,6 +64,23 @@ constexpr ConvertOption options[] = {
      "Play FILE (any sound file FFmpeg reads) under the whole video: looped or cut to its "
      "length, faded out at the end, lowered while a slide's sound or narration plays.",
      Presentations},
+    {"transitions", 0, nullptr,
+     "Play each slide's own transition before it, adding its time (MP4 and Matroska: 30 "
+     "pictures a second; AVI: at the frame rate, a transition shorter than a frame left out). "
+     "Drawn as they are: fade and dissolve (cross-fade), fade through black or white, push, "
+     "cover, uncover and wipe from each side, split, zoom. Drawn as the nearest: random kinds "
+     "and LibreOffice's shape and 3D kinds as a cross-fade; comb as a push; bars, blinds, "
+     "checkerboard, snake, spiral, diagonal, clock, fan, sweep and zig-zag wipes as a wipe; "
+     "barn door, vee, bow tie, box, iris, circle, oval, eye, star and other shapes as a split.",
+     Presentations},
+    {"chapters", 0, nullptr,
+     "Mark each slide as a chapter named by its title (else \"Slide N\"), from where its "
+     "transition starts; a combined video has one chapter a presentation holding its slides'. "
+     "MP4 and Matroska only: AVI carries no chapters.",
+     Presentations},
+    {"chapter-list", 0, nullptr,
+     "With --chapters: also write NAME.chapters.txt beside each video, \"00:00 Title\" a line.",
+     Presentations},
     {"jobs", 'j', "N",
      "Presentations opened and exported at once, 1 to 64 (default: one for each core).",
      Presentations},
@@ -85,9 +103,22 @@ constexpr ConvertOption options[] = {
      "Print every failure in the window's full report format as it happens, besides the one "
      "line for each failed presentation.",
      Any},
+    {"quiet", 'q', nullptr, "Print errors only: no \"Written:\" lines, notes or progress line.",
+     Any},
     {"report", 0, "FILE.json",
      "Write the run as JSON: each presentation's outcome, videos, reasons, slides and seconds, "
-     "and the totals.",
+     "and the totals. With - the JSON goes to stdout and the \"Written:\" lines to stderr.",
+     Presentations},
+    {"replace", 'y', nullptr,
+     "Replace an earlier video of the same name, once the new one is complete (the default).",
+     Presentations},
+    {"no-replace", 'n', nullptr,
+     "Never replace an earlier video: its presentation is skipped and reported as not "
+     "converted (exit status 0).",
+     Presentations},
+    {"no-settings", 0, nullptr,
+     "Ignore the settings the window stored: what no option gives is the program's own "
+     "default (combine into the desktop folder, 1 frame a second, AVI, uncompressed).",
      Presentations},
     {"list-codecs", 0, nullptr,
      "Print the compressors on offer, one a line (for --container, default avi).", Query},
@@ -105,9 +136,12 @@ const char* const synopsis[] = {
 };
 
 const char* const description =
-    "Turns presentations into videos, without a window. A PATH that is a folder adds every file "
-    "of its tree. Options not given are taken from the settings the window stored; no dialog "
-    "is ever shown.";
+    "Turns presentations into videos, without a window. A PATH that is a folder adds the "
+    "presentations in its tree, by their extension:";
+
+const char* const settings =
+    "Options not given are taken from the settings the window stored (each one that changes "
+    "a default is named on stderr), unless --no-settings; no dialog is ever shown.";
 
 const struct {
     const char* status;
@@ -160,7 +194,12 @@ QString ConvertUsage() {
                                 int(lead.size() + qstrlen("quillmoor-convert ")), int(lead.size()))
                            .mid(lead.size());
     }
-    text += QLatin1Char('\n') + WrapText(QString::fromUtf8(description), HelpWidth, 0, 0);
+    const QString extensions =
+        PresentationExtensions().join(QStringLiteral(", ")) + QLatin1Char('.');
+    text +=
+        QLatin1Char('\n') +
+        WrapText(QString::fromUtf8(description) + QLatin1Char(' ') + extensions, HelpWidth, 0, 0) +
+        WrapText(QString::fromUtf8(settings), HelpWidth, 0, 0);
     text += QStringLiteral("\nOptions:\n");
     for (const ConvertOption& option : options) {
         QString left = QStringLiteral("  ") +

@@ -1,14 +1,14 @@
 #include "cli/reportvideo.h"
 
-#include <cstdio>
-
-void ReportVideo(const QString& path, const AviOutcome& outcome) {
-    if (outcome.kind != AviOutcome::Written) return;
+bool ReportVideo(FILE* out, const QString& path, const AviOutcome& outcome) {
+    if (outcome.kind != AviOutcome::Written) return true;
     const QByteArray name = path.toLocal8Bit();
-    std::printf("Written: %s\n", name.constData());
-    std::fflush(stdout);
+    const bool told = std::fprintf(out, "Written: %s\n", name.constData()) >= 0 &&
+                      std::fflush(out) == 0 && !std::ferror(out);
     if (outcome.droppedFrames > 0)
-        std::fprintf(stderr, "Written without %d refused frame(s): %s (missing: %s)\n",
-                     outcome.droppedFrames, name.constData(),
+        std::fprintf(stderr,
+                     "quillmoor-convert: %s: written without %d refused frame(s) (missing: %s)\n",
+                     name.constData(), outcome.droppedFrames,
                      outcome.missingFrames.join(QStringLiteral(", ")).toLocal8Bit().constData());
+    return told;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <cstdio>
 
 #include "video/createavifrombitmaps.h"
 
-// Tells a script what it got: "Written: PATH" on stdout for a written video,
+// Tells a script what it got: "Written: PATH" on `out` for a written video,
 // and on stderr how many frames it lacks, and which, when the reader refused
-// some (a partial result: the run's exit status is then 1).
-void ReportVideo(const QString& path, const AviOutcome& outcome);
+// some (a partial result: the run's exit status is then 1). False when `out`
+// took no more (a closed pipe).
+bool ReportVideo(FILE* out, const QString& path, const AviOutcome& outcome);

@@ -22,6 +22,20 @@ QString OutcomeName(RowResult::Outcome outcome) {
     return QStringLiteral("not converted");
 }
 
+namespace {
+QJsonArray chapterList(const QList<VideoChapter>& chapters) {
+    QJsonArray list;
+    for (const VideoChapter& chapter : chapters) {
+        QJsonObject entry{{QStringLiteral("start"), chapter.startMs / 1000.0},
+                          {QStringLiteral("title"), chapter.title}};
+        if (!chapter.chapters.isEmpty())
+            entry.insert(QStringLiteral("chapters"), chapterList(chapter.chapters));
+        list.append(entry);
+    }
+    return list;
+}
+}  // namespace
+
 QByteArray RunReportJson(const QList<RowAccount>& rows, double seconds) {
     QJsonArray list;
     int counts[3] = {0, 0, 0};
@@ -30,14 +44,18 @@ QByteArray RunReportJson(const QList<RowAccount>& rows, double seconds) {
         ++counts[int(row.outcome)];
         for (const QString& video : row.videos)
             if (!videos.contains(video)) videos << video;
-        list.append(
-            QJsonObject{{QStringLiteral("input"), row.input},
-                        {QStringLiteral("outcome"), OutcomeName(row.outcome)},
-                        {QStringLiteral("videos"), QJsonArray::fromStringList(row.videos)},
-                        {QStringLiteral("reasons"), QJsonArray::fromStringList(row.reasons)},
-                        {QStringLiteral("slides"), row.slides},
-                        {QStringLiteral("seconds"), row.seconds},
-                        {QStringLiteral("audioSeconds"), row.audioSeconds}});
+        QJsonObject entry{{QStringLiteral("input"), row.input},
+                          {QStringLiteral("outcome"), OutcomeName(row.outcome)},
+                          {QStringLiteral("videos"), QJsonArray::fromStringList(row.videos)},
+                          {QStringLiteral("reasons"), QJsonArray::fromStringList(row.reasons)},
+                          {QStringLiteral("slides"), row.slides},
+                          {QStringLiteral("seconds"), row.seconds},
+                          {QStringLiteral("engineRetries"), row.engineRetries},
+                          {QStringLiteral("transitions"), row.transitions},
+                          {QStringLiteral("audioSeconds"), row.audioSeconds}};
+        if (!row.chapters.isEmpty())
+            entry.insert(QStringLiteral("chapters"), chapterList(row.chapters));
+        list.append(entry);
     }
     const QJsonObject totals{
         {QStringLiteral("rows"), int(rows.size())},

@@ -15,6 +15,9 @@ struct RowAccount {
     QStringList reasons;
     int slides = 0;
     double seconds = 0;
+    int engineRetries = 0;
+    int transitions = 0;  // played in its video
+    QList<VideoChapter> chapters = {};
     double audioSeconds = 0;  // its video's sound; 0: silent
 };
 

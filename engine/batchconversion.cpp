@@ -16,6 +16,7 @@
 #include "util/numbers.h"
 #include "util/paths.h"
 #include "util/steptrap.h"
+#include "video/chapterlist.h"
 #include "video/srtwriter.h"
 
 namespace {
@@ -195,18 +196,34 @@ BatchConversion::Exported BatchConversion::exportSlides(Presentation& presentati
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
                                         const QString& outputPath) {
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
-    VideoResult video{outputs_.free(outputPath), AviOutcome(), {}};
+    VideoResult video{outputs_.free(outputPath), AviOutcome(), {}, 0, {}};
     const int before = trap.failures();
     trap.step(firstStep, [&] {
         if (video_.needsFacts()) {
             const FrameTiming otherwise =
                 runTiming_ ? *runTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
-            const SlidePlan plan = staged_.plan(otherwise, video_.slides.useTimings);
+            // Transition pictures come 30 a second, or at the frame rate where it is higher;
+            // an AVI stream has one rate for all.
+            const bool avi = video_.container == VideoContainer::Avi;
+            const int transitionRate =
+                avi ? 0 : std::max<int>(30, int(otherwise.rate / std::max(1u, otherwise.scale)));
+            const SlidePlan plan = staged_.plan(otherwise, video_.slides.useTimings,
+                                                video_.slides.transitions, transitionRate);
             if (!plan.ok()) throw Failure(QStringLiteral("Cannot time the slides: ") + plan.error);
+            video.transitions = plan.transitions();
+            if (video_.slides.chapters && !avi) video.chapters = staged_.chapters(plan);
             const QList<SubtitleCue> cues =
                 video_.slides.subtitles ? staged_.cues(plan) : QList<SubtitleCue>();
             video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
                                                  video.path, plan, cues);
+            if (video.outcome.kind == AviOutcome::Written && video_.slides.chapterList &&
+                !video.chapters.isEmpty()) {
+                const QString list = ChapterListPath(video.path);
+                const QString error = WriteTextBesideVideo(list, ChapterListText(video.chapters));
+                if (!error.isEmpty())
+                    throw Failure(
+                        QStringLiteral("Cannot write the chapter list %1: %2").arg(list, error));
+            }
             if (video.outcome.kind != AviOutcome::Written || !video_.slides.subtitles) return;
             const QString subtitles = SubtitlePath(video.path);
             const QString error = WriteSrtFile(subtitles, cues);
@@ -230,7 +247,7 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
 
 void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int row,
                                 const QString& path, int slides,
-                                const std::optional<VideoResult>& video) {
+                                const std::optional<VideoResult>& video, int engineRetries) {
     RowResult result{path,
                      trap.failures() != failuresBefore,
                      video,
@@ -238,6 +255,7 @@ void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int ro
                      slides,
                      rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
                      trap.reports().mid(failuresBefore),
+                     engineRetries,
                      runNotes_ + rowNotes_};
     rowNotes_.clear();
     rows_ << result;
@@ -280,6 +298,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     QString path;
     for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
+        const int retriesBefore = engines.startRetries();
         trap.step(120, [&] { host_.yield(); });
         trap.step(122, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 124, row, path);
@@ -300,10 +319,12 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         trap.step(150, [&] { application.Quit(); });
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
-        staged_.stage(runningSlideNumber, exported.facts, path, exported.audio);
+        staged_.stage(runningSlideNumber, exported.facts, StripExtension(ExtractFileName(path)),
+                      exported.audio);
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
-        recordRow(trap, before, row, path, slides, std::nullopt);
+        recordRow(trap, before, row, path, slides, std::nullopt,
+                  engines.startRetries() - retriesBefore);
     }
     // Every row is exported: no engine waits while the video is written.
     rowEngines.reset();
@@ -338,6 +359,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     QString path;
     for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
         const int before = trap.failures();
+        const int retriesBefore = engines.startRetries();
         trap.step(202, [&] { host_.yield(); });
         trap.step(204, [&] { path = host_.rowText(row); });
         showRowProgress(trap, 206, row, path);
@@ -353,7 +375,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(226, [&] {
             const Exported exported =
                 exportSlides(presentation, FrameTarget(t), FrameFolder(t), path);
-            staged_.stage(1, exported.facts, path, exported.audio);
+            staged_.stage(1, exported.facts, {}, exported.audio);
         });
         const int slides = SlidesOf(presentation);
 
@@ -379,6 +401,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(260, [&] { application = Application(); });
         lookAhead(engines, row + 1, rows);
         trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, row, path, slides, video);
+        recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore);
     }
 }

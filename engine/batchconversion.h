@@ -28,6 +28,8 @@ struct VideoResult {
     AviOutcome outcome;
     // Failures reported at the writer's own step.
     QList<StepReport> reports;
+    int transitions = 0;  // slides whose transition it plays
+    QList<VideoChapter> chapters;
     double audioSeconds = 0;  // the length of its sound; 0: silent
 };
 
@@ -42,6 +44,7 @@ struct RowResult {
     double seconds = 0;
     // Its failures in the order they were reported, the first one the cause.
     QList<StepReport> reports;
+    int engineRetries = 0;  // engines started again because one gave no answer
     // What it converted without (a sound that could not be heard, a voice not found).
     QStringList notes;
     // A presentation succeeded when its video was written with all its frames.
@@ -103,7 +106,7 @@ class BatchConversion {
                            const QString& outputPath);
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, int row, const QString& path,
-                   int slides, const std::optional<VideoResult>& video);
+                   int slides, const std::optional<VideoResult>& video, int engineRetries);
     // The engine's options for a run: its slide height, and the slides' facts when needed.
     HelperOptions runEngineOptions() const;
     // Exports the row's slides to `target` (into `folder`) and, when the run needs

@@ -1,11 +1,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
 #include "engine/staging.h"
+#include "util/failure.h"
 #include "util/folderscan.h"
+#include "util/fsfailure.h"
 #include "util/paths.h"
 #include "util/slidename.h"
 
@@ -34,13 +37,14 @@ void PrepareFrameFolder(const QString& t) {
 }
 
 // Moves a regular file over `destination` in one rename, when both lie on one
-// file system and the destination's folder exists.
-static bool moveFile(const QString& source, const QString& destination) {
+// file system and the destination's folder exists; 0 or the errno that stopped it.
+static int moveFile(const QString& source, const QString& destination) {
     std::error_code error;
     const std::filesystem::path from(QFile::encodeName(source).toStdString());
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(from, error)))
-        return false;
-    return std::rename(from.c_str(), QFile::encodeName(destination).constData()) == 0;
+        return EINVAL;
+    if (std::rename(from.c_str(), QFile::encodeName(destination).constData()) == 0) return 0;
+    return errno;
 }
 
 void StageExportedSlides(const QString& t, int& runningSlideNumber) {
@@ -52,9 +56,16 @@ void StageExportedSlides(const QString& t, int& runningSlideNumber) {
         const QString frame = SlidePath(FrameFolder(t), runningSlideNumber);
         ++runningSlideNumber;
         // A slide is moved into its place once; copying is left for what a
-        // rename cannot do, and the source goes either way.
-        if (moveFile(exported + name, frame)) continue;
+        // rename cannot do. A slide neither could place fails the row and stays
+        // where it was, so no video passes for whole without it.
+        const int moveError = moveFile(exported + name, frame);
+        if (moveError == 0) continue;
+        QFile::remove(frame);
         SafeCopyFile(exported + name, frame);
+        if (!QFileInfo(frame).isFile() ||
+            QFileInfo(frame).size() != QFileInfo(exported + name).size())
+            throw Failure(QStringLiteral("%1 cannot be moved to %2: %3")
+                              .arg(exported + name, frame, SystemReason(moveError)));
         KillFile(exported + name);
     }
 }

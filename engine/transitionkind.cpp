@@ -153,13 +153,3 @@ Transition TransitionFor(const SlideTransitionFact& fact) {
     }
     return t;
 }
-
-QString TransitionKindsText() {
-    return QStringLiteral(
-        "Drawn as they are: fade and dissolve (cross-fade), fade through black or white, "
-        "push, cover, uncover and wipe from each side, split, zoom. Drawn as the nearest of "
-        "them: random kinds and LibreOffice's shape and 3D kinds as a cross-fade; comb as a "
-        "push; bars, blinds, checkerboard, snake, spiral, diagonal, clock, fan, sweep and "
-        "zig-zag wipes as a wipe; barn door, vee and bow tie as a split; box, iris, circle, "
-        "oval, eye, star and other shapes as a split opening from the middle.");
-}

@@ -6,8 +6,5 @@
 #include "video/transition.h"
 
 // The transition drawn for what the document names: the kinds drawn as they
-// are, every other kind as the nearest of them (TransitionKindsText lists which).
+// are, every other kind as the nearest of them (the command line's help lists which).
 Transition TransitionFor(const SlideTransitionFact& fact);
-
-// Which of the document's kinds are drawn as which, for the command line's help.
-QString TransitionKindsText();

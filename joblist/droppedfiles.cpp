@@ -1,12 +1,15 @@
 #include "joblist/droppedfiles.h"
 
+#include <QFileInfo>
+
 #include "util/folderscan.h"
 #include "util/paths.h"
 
 namespace {
 // Each dropped folder gets a folder list of its own, so two dropped folders add
 // each tree once.
-QStringList FolderTreeFiles(const QString& folder, Prompts& prompts) {
+QStringList FolderTreeFiles(const QString& folder, Prompts& prompts,
+                            const QStringList& extensions = {}) {
     QStringList rows;
     QStringList folders{folder + QLatin1Char('/')};
     GetSubDirectories2016(folders, true, prompts);
@@ -16,6 +19,9 @@ QStringList FolderTreeFiles(const QString& folder, Prompts& prompts) {
         for (int i = 1; i <= names.upperIndex(); ++i) {
             const QString name = names.at(i);
             if (name.startsWith(QLatin1Char('~'))) continue;
+            if (!extensions.isEmpty() &&
+                !extensions.contains(QFileInfo(name).suffix(), Qt::CaseInsensitive))
+                continue;
             const QString path = dir + QLatin1Char('/') + name;
             bool wanted = false;
             try {
@@ -39,6 +45,23 @@ QStringList DroppedEntryRows(const QString& entry, Prompts& prompts) {
     } catch (...) {
         return {};
     }
+}
+
+QStringList PresentationExtensions() {
+    return {QStringLiteral("ppt"), QStringLiteral("pptx"), QStringLiteral("pptm"),
+            QStringLiteral("pps"), QStringLiteral("ppsx"), QStringLiteral("ppsm"),
+            QStringLiteral("pot"), QStringLiteral("potx"), QStringLiteral("potm"),
+            QStringLiteral("odp"), QStringLiteral("fodp"), QStringLiteral("otp"),
+            QStringLiteral("sxi")};
+}
+
+QStringList FolderPresentations(const QString& folder, Prompts& prompts) {
+    try {
+        if (IsFolder(folder) && (GetAttributes(folder) & Directory) != 0)
+            return FolderTreeFiles(folder, prompts, PresentationExtensions());
+    } catch (...) {
+    }
+    return {};
 }
 
 QString SampleFolder(const QString& programFolder) {

@@ -72,6 +72,8 @@ VideoSettings LoadVideoSettings() {
     settings.slides.useTimings = stored("UseTimings") == QLatin1String("1");
     settings.slides.skipHidden = stored("SkipHidden") == QLatin1String("1");
     settings.slides.subtitles = stored("Subtitles") == QLatin1String("1");
+    settings.slides.transitions = stored("Transitions") == QLatin1String("1");
+    settings.slides.chapters = stored("Chapters") == QLatin1String("1");
     return settings;
 }
 
@@ -86,4 +88,6 @@ void SaveVideoSettings(const VideoSettings& settings) {
     SaveSetting(app, group, QStringLiteral("UseTimings"), flag(settings.slides.useTimings));
     SaveSetting(app, group, QStringLiteral("SkipHidden"), flag(settings.slides.skipHidden));
     SaveSetting(app, group, QStringLiteral("Subtitles"), flag(settings.slides.subtitles));
+    SaveSetting(app, group, QStringLiteral("Transitions"), flag(settings.slides.transitions));
+    SaveSetting(app, group, QStringLiteral("Chapters"), flag(settings.slides.chapters));
 }

@@ -36,10 +36,13 @@ inline constexpr qint64 DialogKilobytes(qint64 bitsPerSecond) {
 
 // The author's own timing and words, each asked for or not.
 struct SlideOptions {
-    bool useTimings = false;  // a slide lasts its automatic advance time
-    bool skipHidden = false;  // hidden slides are left out
-    bool subtitles = false;   // the notes become subtitles
-    bool any() const { return useTimings || skipHidden || subtitles; }
+    bool useTimings = false;   // a slide lasts its automatic advance time
+    bool skipHidden = false;   // hidden slides are left out
+    bool subtitles = false;    // the notes become subtitles
+    bool transitions = false;  // each slide's transition is played before it
+    bool chapters = false;     // each slide is a chapter (MP4 and Matroska)
+    bool chapterList = false;  // and the chapters are listed beside the video
+    bool any() const { return useTimings || skipHidden || subtitles || transitions || chapters; }
 };
 
 // The video's sound, each source asked for or not; silent unless one is.

@@ -12,6 +12,7 @@
 #include "video/frameloader.h"
 #include "video/slideplan.h"
 #include "video/srtwriter.h"
+#include "video/transitionframes.h"
 
 namespace {
 const void* address(quintptr value) {
@@ -78,6 +79,13 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
         for (const PlannedSlide& slide : plan->slides) planned.insert(slide.frameNumber, slide);
     const FileList frames = GetFrameList(frameFolder, QStringLiteral("*.bmp"));
     FrameDeleter deleter;
+    TransitionFrames leadIns(format.width, format.height, format.bitCount, format.topDown);
+    const auto addLeadIn = [&](const unsigned char* pixels, qint64 size, qint64 start,
+                               qint64 positions) {
+        status = AVIStreamWriteHeld(compressed, qint32(start), qint32(positions), pixels,
+                                    qint32(size), 0);
+        return status == 0;
+    };
     const int count = frames.upperIndex();
     host.setProgressMaximum(count);
     host.setProgressValue(0);
@@ -100,6 +108,8 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
             outcome.missingFrames << name;
             continue;
         }
+        const auto* pixels = static_cast<const unsigned char*>(address(dib.PointerToBits()));
+        if (plan != nullptr && !leadIns.lead(slide, pixels, dib.SizeImage(), addLeadIn)) break;
         status =
             plan != nullptr
                 ? AVIStreamWriteHeld(compressed, qint32(slide.start), qint32(slide.frames),
@@ -107,6 +117,7 @@ int writeVideo(Host& host, Prompts& prompts, const QString& frameFolder,
                 : AVIStreamWrite(compressed, qint32(slide.start), 1, address(dib.PointerToBits()),
                                  dib.SizeImage(), AVIIF_KEYFRAME);
         if (status != 0) break;
+        if (plan != nullptr) leadIns.keep(pixels, dib.SizeImage());
         if (owner == FrameOwner::Program) deleteFrame(host, deleter, path);
     }
     if (status == 0) outcome.kind = AviOutcome::Written;

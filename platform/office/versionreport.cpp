@@ -66,6 +66,15 @@ std::string OfficeProgramFolder() {
     return folder && *folder ? std::string(folder) : std::string("/usr/lib/libreoffice/program");
 }
 
+std::string OfficeFundamentalValue(const std::string& programFolder, const std::string& key) {
+    for (const char* name : {"/fundamental.override.ini", "/fundamentalrc"})
+        if (const auto text = readText(programFolder + name)) {
+            std::string value = iniValue(*text, key);
+            if (!value.empty()) return value;
+        }
+    return std::string();
+}
+
 OfficeVersion ReadOfficeVersion(const std::string& programFolder) {
     OfficeVersion result;
     const std::optional<std::string> versionrc = readText(programFolder + "/versionrc");

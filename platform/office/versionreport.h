@@ -28,5 +28,10 @@ struct OfficeSetup {
 };
 OfficeSetup ReadOfficeSetup(const std::string& programFolder);
 
+// A bootstrap variable as the installation sets it: from its
+// fundamental.override.ini when that sets it (it wins over everything), else
+// from its fundamentalrc; "" when neither does.
+std::string OfficeFundamentalValue(const std::string& programFolder, const std::string& key);
+
 // "LibreOffice 7.4.7.2 (vendor) in FOLDER" or "LibreOffice: none found in FOLDER".
 std::string OfficeVersionLine(const std::string& programFolder);

@@ -38,8 +38,9 @@ TEST_F(FormLoad, FirstStartRestoresTheDefaultsAndStoresTheTwoTexts) {
     EXPECT_TRUE(control<QGroupBox>("Frame4")->isEnabled());
 
     QTreeWidget* list = control<QTreeWidget>("ListView1");
-    EXPECT_EQ(list->columnCount(), 1);
+    EXPECT_EQ(list->columnCount(), 3);
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("MS PowerPoint File(s)"));
+    EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("State"));
     // The column and the client area keep the window's proportions (7000 and
     // 8040 x 8250 twips).
     EXPECT_NEAR(double(list->columnWidth(0)) / form->width(), 7000.0 / 8040.0, 0.01);

@@ -117,8 +117,17 @@ TEST_F(FormTest, RowsShowWhatBecameOfThemAfterARunWithABadDeck) {
 
     EXPECT_EQ(kinds, (QStringList{"Application Error", "Video Compression", AppTitle()}));
     EXPECT_FALSE(stop->isVisible());
-    EXPECT_EQ(window.listView()->columnCount(), 1);
     EXPECT_EQ(window.listView()->rowTexts(), (QStringList{bad, good, good}));
+    // Each row's state in a word or a line, beside its name and folder.
+    QStringList states;
+    for (int row = 0; row < 3; ++row) {
+        const QTreeWidgetItem* item = window.listView()->topLevelItem(row);
+        EXPECT_EQ(item->text(JobListView::FolderColumn), dir.path() + QLatin1Char('/'));
+        states << StateText(item);
+    }
+    EXPECT_EQ(states, (QStringList{QStringLiteral("Failed: Cannot open \"") + bad +
+                                       QStringLiteral("\": the file is empty"),
+                                   "Written: good.avi", "Not converted"}));
     const QString tag = QStringLiteral(" (at line ");
     const QString failed = OutcomeText(window.listView()->topLevelItem(0));
     EXPECT_TRUE(failed.startsWith(QStringLiteral("Failed:\nCannot open"))) << failed.toStdString();
@@ -134,7 +143,18 @@ TEST_F(FormTest, RowsShowWhatBecameOfThemAfterARunWithABadDeck) {
     EXPECT_TRUE(OutcomeText(window.listView()->topLevelItem(2)).startsWith("Not converted"));
 
     window.showRowOutcome(2);
-    EXPECT_EQ(opened, QStringList{video});
+    // A double-click opens a written row and removes any other.
+    const auto doubleClick = [&](int row) {
+        const QPoint at =
+            window.listView()->visualItemRect(window.listView()->topLevelItem(row - 1)).center();
+        QTest::mouseClick(window.listView()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(window.listView()->viewport(), Qt::LeftButton, {}, at);
+    };
+    doubleClick(2);
+    EXPECT_EQ(opened, (QStringList{video, video}));
+    EXPECT_EQ(window.listView()->rowCount(), 3);
+    doubleClick(3);
+    EXPECT_EQ(window.listView()->rowTexts(), (QStringList{bad, good}));
 
     // A run refused at validation leaves the rows as they were.
     window.findChild<QRadioButton*>(QStringLiteral("Option3"))->click();

@@ -127,7 +127,8 @@ TEST(ConvertCommand, StoredOptionsThatSelectNoModeOrNoPlaceAreRefusedWithAReason
         storeOptions(stored);
         const ConvertRun run = RunConvert(arguments, dir.path());
         EXPECT_EQ(run.exitCode, 2) << reason;
-        EXPECT_TRUE(run.err.startsWith(QLatin1String(reason))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("quillmoor-convert: ") + QLatin1String(reason)))
+            << run.err.toStdString();
     }
     EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.avi")}).isEmpty());
 }
@@ -168,7 +169,13 @@ TEST(ConvertCommand, TheStoredVideoSettingsChooseContainerAndSlideTime) {
     ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("threeslides.fodp")), deck));
     SaveVideoSettings(VideoSettings{VideoContainer::Mp4, 480, 2500});
     const ConvertRun run = RunConvert({"--separate", "--beside", deck}, dir.path());
+    const ConvertRun plain = RunConvert({"--no-settings", "--separate", "--beside", deck});
     SaveVideoSettings(VideoSettings{});
+    EXPECT_TRUE(run.err.contains(QStringLiteral(
+        "stored settings give this run: seconds per slide 2.5, file type mp4, video height 480 ")))
+        << run.err.toStdString();
+    EXPECT_EQ(plain.exitCode, 0) << plain.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("three.avi"))));
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const DecodedVideo video = DecodeVideo(dir.filePath(QStringLiteral("three.mp4")), false);
     ASSERT_TRUE(video.ok()) << video.error.toStdString();

@@ -14,6 +14,7 @@
 
 #include "engine/staging.h"
 #include "tests/platform/office/officetesting.h"
+#include "util/failure.h"
 
 class StagingTest : public ::testing::Test {
   protected:
@@ -70,6 +71,22 @@ TEST_F(StagingTest, ASlideIsMovedIntoItsFrameNotCopied) {
     EXPECT_EQ(staged.st_ino, exported.st_ino);
 }
 
+TEST_F(StagingTest, ASlideThatCanBeNeitherMovedNorCopiedFailsWithItsReasonAndStays) {
+    PrepareFrameFolder(t);
+    exportSlides(QStringLiteral("slide "), 1);
+    // A folder in the frame's place refuses both the rename and the copy.
+    ASSERT_TRUE(QDir().mkpath(t + QStringLiteral("/temp/Slide1.bmp")));
+    int running = 1;
+    try {
+        StageExportedSlides(t, running);
+        ADD_FAILURE() << "staging passed without its slide";
+    } catch (const Failure& failure) {
+        EXPECT_TRUE(failure.description().contains(QStringLiteral("Slide1.bmp cannot be moved to")))
+            << failure.description().toStdString();
+    }
+    EXPECT_EQ(readFile(t + QStringLiteral("/temp2/Slide1.bmp")), QByteArray("slide 1"));
+}
+
 TEST_F(StagingTest, SlidesAreStagedInNumericOrderSoSlideTenFollowsNine) {
     PrepareFrameFolder(t);
     exportSlides(QStringLiteral("slide "), 12);
@@ -118,15 +135,15 @@ TEST_F(StagingTest, FirstFrameTestIgnoresCaseAndWantsSlideOne) {
     EXPECT_TRUE(FirstFrameExists(t));
 }
 
-TEST_F(StagingTest, AFileNamedTempBlocksStagingButUsesUpTheNumbers) {
+TEST_F(StagingTest, AFileNamedTempFailsStagingRatherThanLosingTheSlides) {
     writeFile(t + QStringLiteral("/temp"), "a file, not a folder");
     PrepareFrameFolder(t);
     EXPECT_FALSE(QFileInfo(t + QStringLiteral("/temp")).isDir());
-    exportSlides(QStringLiteral("lost "), 2);
+    exportSlides(QStringLiteral("kept "), 2);
     int running = 1;
-    StageExportedSlides(t, running);
-    EXPECT_EQ(running, 3);
+    EXPECT_THROW(StageExportedSlides(t, running), Failure);
     EXPECT_FALSE(FirstFrameExists(t));
+    EXPECT_EQ(files(t + QStringLiteral("/temp2")).size(), 2);
 }
 
 TEST_F(StagingTest, RunStartEmptiesFramesLeftByARunThatWasCutOff) {

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -18,9 +19,16 @@ static QString seconds(int ms) {
 
 // The parent process and the requests made to it, one at a time.
 struct EngineParent::Link {
+    // Requests and their answers, one at a time; never held while the
+    // parent's first start is awaited.
     std::mutex mutex;
+    std::condition_variable startedOrFailed;
+    // Not started: nobody has asked for an engine yet.
+    enum class State { NotStarted, Starting, Ready, Failed };
+    State state = State::NotStarted;
+    QString startFailure;
     std::unique_ptr<HelperProcess> process;
-    bool ready = false;
+    pid_t spawned = -1;
     HelperLimits limits;
 
     // Why the parent is gone, as the end of an engine's description.
@@ -61,16 +69,34 @@ struct EngineParent::Link {
         return fields.size() > 1 ? fields[1] : std::string();
     }
 
-    void awaitReady() {
-        if (ready) return;
+    // Waits for the parent's first answer without holding `mutex`: one
+    // caller reads it, the others wait for what it found. `lock` holds `mutex`.
+    void awaitReady(std::unique_lock<std::mutex>& lock) {
+        startedOrFailed.wait(lock, [&] { return state != State::Starting; });
+        if (state == State::Ready) return;
+        if (state == State::Failed) throw Failure(startFailure);
+        state = State::Starting;
+        lock.unlock();
+        QString failure;
         try {
             answer("Start", limits.startMs);
-        } catch (...) {
+        } catch (const Failure& error) {
             // A parent that cannot start is no use: a later request starts another.
             process->kill();
-            throw;
+            failure = error.description();
         }
-        ready = true;
+        lock.lock();
+        state = failure.isEmpty() ? State::Ready : State::Failed;
+        startFailure = failure;
+        startedOrFailed.notify_all();
+        if (state == State::Failed) throw Failure(startFailure);
+    }
+
+    // Whether it may still serve: not failed nor found ended. Takes `mutex`.
+    bool serving() {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (state == State::Failed) return false;
+        return state != State::Ready ? true : process->running();
     }
 
     std::string reap(pid_t pid) {
@@ -101,7 +127,7 @@ EngineParent::EngineParent(const HelperOptions& options) : options_(options) {
 EngineParent::~EngineParent() = default;
 
 pid_t EngineParent::pid() {
-    if (link_ && link_->process->running()) return link_->process->pid();
+    if (link_ && link_->serving()) return link_->spawned;
     auto link = std::make_shared<Link>();
     link->limits = options_.limits;
     std::vector<std::string> arguments{"parent"};
@@ -115,8 +141,9 @@ pid_t EngineParent::pid() {
         throw Failure(QStringLiteral("The presentation engine helper %1 cannot be started: %2")
                           .arg(options_.program, QString::fromLocal8Bit(error.what())));
     }
+    link->spawned = link->process->pid();
     link_ = std::move(link);
-    return link_->process->pid();
+    return link_->spawned;
 }
 
 std::unique_ptr<HelperProcess> EngineParent::fork() {
@@ -130,10 +157,13 @@ std::unique_ptr<HelperProcess> EngineParent::fork() {
         }
         OwnedFd ours;
         int pid = 0;
+        pid_t parentPid = -1;
         {
-            const std::lock_guard<std::mutex> lock(link->mutex);
-            if (!link->process->running() && attempt == 0) continue;
-            link->awaitReady();
+            std::unique_lock<std::mutex> lock(link->mutex);
+            if (link->state == Link::State::Ready && !link->process->running() && attempt == 0)
+                continue;
+            link->awaitReady(lock);
+            parentPid = link->process->pid();
             int pair[2];
             if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
                 throw Failure(QStringLiteral("Start: no socket for the presentation engine: %1")
@@ -148,7 +178,8 @@ std::unique_ptr<HelperProcess> EngineParent::fork() {
                     throw Failure(
                         QStringLiteral("Start: the presentation engine ended unexpectedly (%1)")
                             .arg(QString::fromStdString(link->gone())));
-                answer = link->answer("Start", link->limits.startMs);
+                // A started parent answers a fork at once.
+                answer = link->answer("Start", link->limits.engineStartMs);
             } catch (const Failure&) {
                 if (attempt == 0 && !link->process->running()) continue;
                 throw;
@@ -166,7 +197,8 @@ std::unique_ptr<HelperProcess> EngineParent::fork() {
         }
         try {
             return std::make_unique<HelperProcess>(
-                pid, std::move(ours), [link](pid_t engine) { return link->reap(engine); });
+                pid, parentPid, std::move(ours),
+                [link](pid_t engine) { return link->reap(engine); });
         } catch (const std::exception& error) {
             throw Failure(QStringLiteral("Start: %1").arg(QString::fromLocal8Bit(error.what())));
         }

@@ -85,6 +85,7 @@ void EngineRows::run(Work& work) {
         row.slides = row.helper->open(row.path);
     } catch (...) {
         row.openFailure = std::current_exception();
+        if (row.helper) row.startRetries = row.helper->startRetries();
         // A presentation it refused leaves it idle: no engine outlives its row.
         row.helper.reset();
         work.done = true;
@@ -108,6 +109,7 @@ void EngineRows::run(Work& work) {
     } catch (...) {
         row.quitFailure = std::current_exception();
     }
+    row.startRetries = row.helper->startRetries();
     row.helper.reset();
     row.ended = true;
     work.done = true;
@@ -151,6 +153,7 @@ std::unique_ptr<AheadRow> EngineRows::take(int row, const QString& path) {
     }
     work->thread.join();
     if (work->row->helper) ++held_;
+    startRetries_ += work->row->startRetries;
     return std::move(work->row);
 }
 
@@ -163,5 +166,6 @@ std::unique_ptr<OfficeHelper> EngineRows::engine() {
 void EngineRows::release(std::unique_ptr<OfficeHelper> helper) {
     if (!helper) return;
     --held_;
+    startRetries_ += helper->startRetries();
     helper->kill();
 }

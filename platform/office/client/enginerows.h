@@ -27,6 +27,9 @@ struct AheadRow {
     std::exception_ptr saveFailure;
     int slides = 0;  // as counted at open
     int saved = 0;
+    // Engines started again for the row because one gave no answer, counted
+    // here once the row's engine is ended ahead.
+    int startRetries = 0;
     bool ended = false;  // closed and quit after a complete export
     std::exception_ptr closeFailure;
     std::exception_ptr quitFailure;
@@ -64,6 +67,9 @@ class EngineRows {
     std::unique_ptr<OfficeHelper> engine();
     // The row is done with `helper`: it is ended.
     void release(std::unique_ptr<OfficeHelper> helper);
+    // Engines started again so far because one gave no answer, counted for
+    // each row when it is taken up or its engine released.
+    int startRetries() const { return startRetries_; }
 
   private:
     struct Work {
@@ -85,4 +91,5 @@ class EngineRows {
     std::vector<std::unique_ptr<Work>> stopped_;
     int held_ = 0;  // engines given to rows and not yet released
     int lastStarted_ = 0;
+    int startRetries_ = 0;
 };

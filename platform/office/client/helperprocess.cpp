@@ -29,6 +29,8 @@ constexpr pid_t Spawning = -1;
 // Up to 64 engines at work, their parent, and one that replaces it.
 constexpr int HelperSlots = 128;
 std::atomic<pid_t> liveHelpers[HelperSlots];
+// For an engine, the helper that forked it and alone may collect it; else 0.
+std::atomic<pid_t> helperParents[HelperSlots];
 static_assert(std::atomic<pid_t>::is_always_lock_free);
 
 // Set once the program is ending: a spawn that begins after the ending's scan
@@ -84,13 +86,28 @@ void KillRunningHelpers() {
             ::nanosleep(&pause, nullptr);
             pid = slot.load();
         }
-        if (pid > 0) ::kill(-pid, SIGKILL);
+        if (pid > 0 && helperParents[&slot - liveHelpers].load() == 0) ::kill(-pid, SIGKILL);
     }
+}
+
+// Whether this program's child `pid` is listed and has not ended: until it is
+// collected its id cannot be reused, nor can those of the engines it forked.
+static bool childAlive(pid_t pid) {
+    bool listed = false;
+    for (const std::atomic<pid_t>& slot : liveHelpers)
+        if (slot.load() == pid) listed = true;
+    if (!listed) return false;
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
 }
 
 void InterruptHelper(int listing, pid_t pid) {
     if (listing < 0 || listing >= HelperSlots || pid <= 0) return;
-    if (liveHelpers[listing].load() == pid) ::kill(-pid, SIGKILL);
+    if (liveHelpers[listing].load() != pid) return;
+    const pid_t parent = helperParents[listing].load();
+    if (parent != 0 && !childAlive(parent)) return;
+    ::kill(-pid, SIGKILL);
 }
 
 // posix_spawn attributes and file actions, destroyed on every path.
@@ -149,20 +166,21 @@ HelperProcess::HelperProcess(const std::string& program,
         liveHelpers[slot].store(FreeSlot);
         throw std::runtime_error(SystemErrorText(error));
     }
+    helperParents[slot].store(0);
     liveHelpers[slot].store(pid);
     pid_ = pid;
     slot_ = slot;
 }
 
-HelperProcess::HelperProcess(pid_t pid, OwnedFd socket, Reaper reaper)
+HelperProcess::HelperProcess(pid_t pid, pid_t parent, OwnedFd socket, Reaper reaper)
     : socket_(std::move(socket)), reaper_(std::move(reaper)) {
     const SignalsHeld held;
     const int slot = reserveSlot();
     if (slot < 0) {
-        ::kill(-pid, SIGKILL);
         if (reaper_) reaper_(pid);
         throw std::runtime_error("too many helper processes at once");
     }
+    helperParents[slot].store(parent);
     liveHelpers[slot].store(pid);
     pid_ = pid;
     slot_ = slot;
@@ -254,10 +272,10 @@ std::string DescribeWaitStatus(int status) {
     return "ended";
 }
 
-// A process started elsewhere: unlisted while it cannot yet be reused (its
-// collector holds it as a zombie), then collected.
+// An engine: unlisted, then killed and collected by its parent, the one
+// process that knows whether its id is still the engine's.
 std::string HelperProcess::collect() {
-    ::kill(-pid_, SIGKILL);
+    // Its parent mark stays until the slot's next owner sets its own.
     if (slot_ >= 0) liveHelpers[slot_].store(FreeSlot);
     slot_ = -1;
     ending_ = reaper_ ? reaper_(pid_) : std::string("ended");

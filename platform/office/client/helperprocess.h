@@ -23,10 +23,12 @@ class HelperProcess {
     // Starts `program` with the socket as its standard input and output.
     // Throws std::runtime_error with the reason when it cannot be started.
     HelperProcess(const std::string& program, const std::vector<std::string>& arguments);
-    // Takes over process `pid`, started elsewhere in a group of its own and
-    // talking over `socket`; `reaper` collects it. Throws std::runtime_error
-    // (after killing it) when it cannot be listed.
-    HelperProcess(pid_t pid, OwnedFd socket, Reaper reaper);
+    // Takes over process `pid`, forked by this program's helper `parent` in a
+    // group of its own and talking over `socket`; `reaper` has the parent kill
+    // and collect it, since only the parent knows whether that id is still its
+    // engine. Throws std::runtime_error (after having it reaped) when it
+    // cannot be listed.
+    HelperProcess(pid_t pid, pid_t parent, OwnedFd socket, Reaper reaper);
     ~HelperProcess();
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
@@ -63,13 +65,15 @@ class HelperProcess {
 
 // From now on no helper starts: the program is ending. Async-signal-safe.
 void RefuseNewHelpers();
-// Kills the whole process group of every live helper of this program.
-// Async-signal-safe: it takes no lock and allocates nothing, so a signal
-// handler may call it right before _exit.
+// Kills the whole process group of every live helper of this program (an
+// engine parent's engines end with their parent). Async-signal-safe: it takes
+// no lock and allocates nothing, so a signal handler may call it right before
+// _exit.
 void KillRunningHelpers();
-// Kills the process group of `pid` if it is still listed at `listing`: safe
-// from any thread while another owns the HelperProcess, since a process is
-// unlisted before it is reaped.
+// Kills the process group of `pid` if it is still listed at `listing` and,
+// for an engine, its parent has not ended (else the id may be a stranger's):
+// safe from any thread while another owns the HelperProcess, since a process
+// is unlisted before it is reaped.
 void InterruptHelper(int listing, pid_t pid);
 
 // How a wait status reads in a description: "exit code 3", "killed by signal 9 (SIGKILL)".

@@ -43,9 +43,9 @@ OfficeHelper::OfficeHelper(const HelperOptions& options) : options_(options) {
     pending_.push_back({"Start", options_.limits.startMs});
 }
 
-OfficeHelper::OfficeHelper(EngineParent& parent) : options_(parent.options()) {
+OfficeHelper::OfficeHelper(EngineParent& parent) : options_(parent.options()), parent_(&parent) {
     process_ = parent.fork();
-    pending_.push_back({"Start", options_.limits.startMs});
+    pending_.push_back({"Start", options_.limits.engineStartMs});
 }
 
 OfficeHelper::~OfficeHelper() = default;
@@ -74,8 +74,10 @@ std::string OfficeHelper::answer(const std::string& name, int limitMs, const QSt
     const QString call = QString::fromStdString(name);
     const QString about = aboutSubject(subject);
     std::string line;
+    timedOut_ = false;
     switch (process_->readLine(line, limitMs)) {
         case HelperProcess::Read::TimedOut:
+            timedOut_ = true;
             fail(
                 QStringLiteral(
                     "%1: the presentation engine gave no answer within %2 seconds and was stopped%3")
@@ -109,11 +111,22 @@ void OfficeHelper::drainPending() {
         pending_.erase(pending_.begin());
         try {
             answer(next.call, next.limitMs, QString());
-        } catch (...) {
+        } catch (const Failure& failure) {
             // A helper that failed to start or warm is no use for the call in hand.
             pending_.clear();
             if (process_) process_->kill();
-            throw;
+            if (next.call != "Start" || !parent_) throw;
+            // A start that hangs is LibreOffice's, not the presentation's: a
+            // fresh engine gets one more try.
+            if (startRetries_ == 0 && timedOut_) {
+                ++startRetries_;
+                process_.reset();
+                process_ = parent_->fork();
+                pending_.push_back({"Start", options_.limits.engineStartMs});
+                continue;
+            }
+            if (startRetries_ == 0) throw;
+            throw Failure(failure.description() + QStringLiteral("; the engine was started twice"));
         }
     }
 }

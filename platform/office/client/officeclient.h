@@ -11,6 +11,9 @@
 // milliseconds. Open and save-as are generous; save-as grows with the slides.
 struct HelperLimits {
     int startMs = 120'000;  // the first start on a new profile creates it
+    // An engine forked from a started parent is warm in a fraction of a
+    // second; one that does not answer is replaced once.
+    int engineStartMs = 10'000;
     int warmMs = 60'000;
     int openMs = 300'000;
     int saveAsBaseMs = 120'000;
@@ -42,7 +45,9 @@ class OfficeHelper {
     // Starts a process of its own; its start-up is awaited by the first call.
     explicit OfficeHelper(const HelperOptions& options = {});
     // Has `parent` fork one, warmed before it answers; its start-up is
-    // awaited by the first call. Throws Failure when none can be had.
+    // awaited by the first call, and one that gives no answer within the
+    // engine start limit is ended and replaced once. Throws Failure when
+    // none can be had.
     explicit OfficeHelper(EngineParent& parent);
     ~OfficeHelper();
     OfficeHelper(const OfficeHelper&) = delete;
@@ -70,6 +75,8 @@ class OfficeHelper {
     const QString& lastOpened() const { return lastOpened_; }
     // Presentations it was asked to open, refused ones included.
     int opens() const { return opens_; }
+    // Engines started again because the first gave no answer: 0 or 1.
+    int startRetries() const { return startRetries_; }
     pid_t pid() const { return process_ ? process_->pid() : -1; }
     // Its place in the table of live processes, for InterruptHelper.
     int listing() const { return process_ ? process_->listing() : -1; }
@@ -89,12 +96,15 @@ class OfficeHelper {
     void requireRunning(const std::string& name);
 
     HelperOptions options_;
+    EngineParent* parent_ = nullptr;
     std::unique_ptr<HelperProcess> process_;
     std::vector<Pending> pending_;
     bool open_ = false;
     int slides_ = 0;
     QString lastOpened_;
     int opens_ = 0;
+    int startRetries_ = 0;
+    bool timedOut_ = false;  // the last answer did not come in time
 };
 
 // Starts the engine parent, has it fork an engine that loads and paints the

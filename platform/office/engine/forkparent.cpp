@@ -5,13 +5,18 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
@@ -19,6 +24,7 @@
 
 #include "platform/office/engine/commandloop.h"
 #include "platform/office/engine/fileurl.h"
+#include "platform/office/engine/forksafety.h"
 #include "platform/office/engine/officeengine.h"
 #include "platform/office/engine/profileslot.h"
 #include "platform/office/protocol.h"
@@ -87,8 +93,23 @@ struct Setup {
     int slideHeight = 0;
 };
 
+// LibreOffice's configuration write-back thread ends about 1.5 s after the
+// start; a parent still not alone long after that never will be.
+constexpr int AloneAfterStartMs = 5000;
+// A thread met before a fork may be just ending.
+constexpr int AloneBeforeForkMs = 1000;
+// Below the program's own limit for the parent's first answer.
+constexpr int FirstStartLimitMs = 110'000;
+// A killed engine ends at once; one stuck in the kernel is collected later.
+constexpr int ReapLimitMs = 2000;
+
+std::string engineTemporaryFolder(const Setup& setup, pid_t pid) {
+    return setup.profile + "/tmp/engine-" + std::to_string(pid);
+}
+
 [[noreturn]] void becomeEngine(const Setup& setup, int socket, pid_t parent) {
     ::setpgid(0, 0);
+    // The parent is single-threaded, so this fires when the parent ends.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) std::_Exit(1);
     // The parent's control socket stays the parent's alone.
@@ -96,6 +117,11 @@ struct Setup {
     ::dup2(socket, 0);
     SetAnswerOutput(::fcntl(socket, F_DUPFD_CLOEXEC, 3));
     ::close(socket);
+    // LibreOffice's temporary files go to a folder the parent removes once
+    // this engine is collected, so none piles up through a long run.
+    const std::string temporary = engineTemporaryFolder(setup, ::getpid());
+    if (::mkdir(temporary.c_str(), 0700) == 0)
+        for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
     std::optional<OfficeEngine> engine;
     try {
         engine.emplace(setup.program, setup.profile);
@@ -111,13 +137,37 @@ struct Setup {
     ServeCommands(*engine);
 }
 
+std::string describeStatus(int status) {
+    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+    if (WIFEXITED(status)) return "exit code " + std::to_string(WEXITSTATUS(status));
+    return "ended";
+}
+
+// Collects child `pid` within `limitMs`: its wait status, or nothing.
+std::optional<int> collect(pid_t pid, int limitMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) return status;
+        if (done < 0 && errno != EINTR) return std::nullopt;
+        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+        const timespec pause{0, 1'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
 // LibreOffice creates a new profile on its first start; engines forked side
-// by side would each try. One start, in a process of its own, does it first.
+// by side would each try. One start, in a process of its own, does it first,
+// with the profile writable. Throws EngineError when it fails.
 void startOnce(const Setup& setup) {
     const pid_t pid = ::fork();
     if (pid < 0)
         throw EngineError(std::string("cannot start LibreOffice: ") + SystemErrorText(errno));
     if (pid == 0) {
+        const std::string temporary = engineTemporaryFolder(setup, ::getpid());
+        if (::mkdir(temporary.c_str(), 0700) == 0)
+            for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
         try {
             OfficeEngine engine(setup.program, setup.profile);
             engine.warm();
@@ -127,20 +177,81 @@ void startOnce(const Setup& setup) {
         }
         std::_Exit(0);
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    const std::optional<int> status = collect(pid, FirstStartLimitMs);
+    if (!status) {
+        ::kill(pid, SIGKILL);
+        collect(pid, ReapLimitMs);
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) MarkProfileComplete(setup.profile);
+    std::error_code ignored;
+    std::filesystem::remove_all(engineTemporaryFolder(setup, pid), ignored);
+    if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) {
+        MarkProfileComplete(setup.profile);
+        return;
+    }
+    throw EngineError("LibreOffice's first start with the profile " + setup.profile + " failed (" +
+                      (status ? describeStatus(*status)
+                              : "no end within " + std::to_string(FirstStartLimitMs / 1000) +
+                                    " seconds; stopped") +
+                      ")");
 }
 
-void endEngines(const std::set<pid_t>& engines) {
-    for (const pid_t pid : engines) ::kill(-pid, SIGKILL);
+// The engines forked and not yet collected: killed ones that did not end
+// within the reap's limit are collected at the next command instead.
+class Engines {
+  public:
+    explicit Engines(const Setup& setup) : setup_(setup) {}
+    void add(pid_t pid) { live_.insert(pid); }
+    bool has(pid_t pid) const { return live_.count(pid) != 0; }
+
+    // Kills engine `pid`'s group and collects it: its wait status, or
+    // nothing when it is left for later.
+    std::optional<int> reap(pid_t pid) {
+        ::kill(-pid, SIGKILL);
+        live_.erase(pid);
+        const std::optional<int> status = collect(pid, ReapLimitMs);
+        if (status)
+            removeTemporaries(pid);
+        else
+            lingering_.insert(pid);
+        return status;
+    }
+
+    void collectLingering() {
+        for (auto it = lingering_.begin(); it != lingering_.end();) {
+            if (collect(*it, 0)) {
+                removeTemporaries(*it);
+                it = lingering_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    // Every live engine is an unreaped child: its group id is still its own.
+    void endAll() {
+        for (const pid_t pid : live_) ::kill(-pid, SIGKILL);
+    }
+
+  private:
+    void removeTemporaries(pid_t pid) {
+        std::error_code ignored;
+        std::filesystem::remove_all(engineTemporaryFolder(setup_, pid), ignored);
+    }
+
+    const Setup& setup_;
+    std::set<pid_t> live_;
+    std::set<pid_t> lingering_;
+};
+
+std::string notAlone() {
+    return "the engine parent is running " + std::to_string(ThreadCount()) +
+           " threads, so no engine can be forked from it safely";
 }
 }  // namespace
 
 void ServeAsParent(int slideHeight) {
-    // The parent belongs to the program that started it: gone with it.
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // No death signal: it would fire when the program's thread that started
+    // this parent ends. The end of standard input ends the parent instead.
     std::optional<ProfileSlot> slot;
     Setup setup;
     setup.program = OfficeProgramFolder();
@@ -160,12 +271,17 @@ void ServeAsParent(int slideHeight) {
         // extensions are set once, by its first start.
         ::setenv("DISABLE_EXTENSION_SYNCHRONIZATION", "1", 1);
         if (!ProfileComplete(setup.profile)) startOnce(setup);
+        // From here on the profile is only read: no write-back thread in
+        // the parent or its engines, and no engine writes the shared profile.
+        if (const std::optional<std::string> layers = ReadOnlyUserLayers(setup.program))
+            ::setenv("CONFIGURATION_LAYERS", layers->c_str(), 1);
         // lok_preinit sets up LibreOffice's configuration before it looks at
         // the profile it is given: only the bootstrap variable, read from the
         // environment too, keeps the user's own profile out of it.
         ::setenv("UserInstallation", FileUrl(setup.profile).c_str(), 1);
         if (lok_preinit(setup.program.c_str(), ProfileUrl(setup.profile).c_str()) != 0)
             throw EngineError("LibreOffice in " + setup.program + " could not be started");
+        if (!WaitUntilAlone(AloneAfterStartMs)) throw EngineError(notAlone());
     } catch (const std::exception& error) {
         Reply({"error", Describe(error)});
         std::_Exit(1);
@@ -173,11 +289,12 @@ void ServeAsParent(int slideHeight) {
     Reply({"ready"});
 
     const pid_t self = ::getpid();
-    std::set<pid_t> engines;
+    Engines engines(setup);
     ControlReader control(0);
     std::string line;
     std::vector<std::string> fields;
     while (control.readLine(line)) {
+        engines.collectLingering();
         if (!DecodeLine(line, fields) || fields.empty()) {
             Reply({"error", "unreadable command"});
             continue;
@@ -189,6 +306,13 @@ void ServeAsParent(int slideHeight) {
                 Reply({"error", "no socket came with the fork request"});
                 continue;
             }
+            // A fork made while another thread holds a lock copies the held
+            // lock into the engine, which then waits for it forever.
+            if (!WaitUntilAlone(AloneBeforeForkMs)) {
+                ::close(socket);
+                Reply({"error", "Start: " + notAlone()});
+                continue;
+            }
             const pid_t pid = ::fork();
             if (pid == 0) becomeEngine(setup, socket, self);
             ::close(socket);
@@ -198,29 +322,25 @@ void ServeAsParent(int slideHeight) {
             }
             // Its own group before the program hears of it, whichever runs first.
             ::setpgid(pid, pid);
-            engines.insert(pid);
+            engines.add(pid);
             Reply({"ok", std::to_string(pid)});
         } else if (command == "reap" && fields.size() > 1) {
             char* end = nullptr;
             const long pid = std::strtol(fields[1].c_str(), &end, 10);
-            if (end == fields[1].c_str() || *end != '\0' || !engines.count(pid_t(pid))) {
+            if (end == fields[1].c_str() || *end != '\0' || !engines.has(pid_t(pid))) {
                 Reply({"error", "no such engine " + fields[1]});
                 continue;
             }
-            ::kill(-pid_t(pid), SIGKILL);
-            int status = 0;
-            while (::waitpid(pid_t(pid), &status, 0) < 0 && errno == EINTR) {
-            }
-            engines.erase(pid_t(pid));
-            Reply({"ok", std::to_string(status)});
+            const std::optional<int> status = engines.reap(pid_t(pid));
+            Reply({"ok", status ? std::to_string(*status) : std::string("ended")});
         } else if (command == "quit") {
-            endEngines(engines);
+            engines.endAll();
             Reply({"ok"});
             std::_Exit(0);
         } else {
             Reply({"error", "unknown command " + command});
         }
     }
-    endEngines(engines);
+    engines.endAll();
     std::_Exit(0);
 }

@@ -1,14 +1,16 @@
 #pragma once
 
 // The pre-initialised parent of engine processes: prepares a profile of its
-// own, loads LibreOffice with lok_preinit (no threads started, so it can
-// fork) and answers on standard input, a Unix socket:
+// own, loads LibreOffice with lok_preinit on a profile it only reads, waits
+// until it is single-threaded again (a fork is safe only then) and answers on
+// standard input, a Unix socket:
 //   "fork" with a socket passed alongside: forks an engine that completes
 //       LibreOffice's start, warms with the built-in presentation, says
 //       "ready" on that socket and serves one presentation there; answers
-//       "ok" and the engine's process id;
+//       "ok" and the engine's process id; refused while the parent runs a
+//       second thread;
 //   "reap" PID: kills that engine's process group, collects it and answers
-//       "ok" and its wait status;
+//       "ok" and its wait status ("ended" when it is collected later);
 //   "quit", or the end of input: kills every engine and ends.
-// Engines end with the parent, and the parent with the program.
+// Engines end with the parent, and the parent at the end of its input.
 [[noreturn]] void ServeAsParent(int slideHeight);

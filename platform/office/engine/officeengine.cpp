@@ -54,6 +54,9 @@ static int evenPixels(long twips) {
 
 // Wider than this most codecs refuse the picture and the buffer grows past reason.
 constexpr long long MostPixelsWide = 16384;
+// At 96 pixels per inch a page of several metres would take gigabytes: no
+// more pixels than the highest painting height allows at that width.
+constexpr long long MostPixels = MostPixelsWide * 4320;
 
 // A slide's picture size: 96 pixels per inch of the slide when `height` is 0,
 // else `height` pixels high and as wide as the slide's proportions give,
@@ -233,6 +236,13 @@ int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
                               inQuotes(path_) + " " + std::to_string(height) +
                               " pixels high: it would be more than " +
                               std::to_string(MostPixelsWide) + " pixels wide");
+        if (slideHeight_ == 0 &&
+            (across > MostPixelsWide || height > MostPixelsWide || across * height > MostPixels))
+            throw EngineError("Cannot paint slide " + std::to_string(part + 1) + " of " +
+                              inQuotes(path_) + ": at 96 pixels per inch it would be " +
+                              std::to_string(across) + " x " + std::to_string(height) +
+                              " pixels, more than " + std::to_string(MostPixelsWide) +
+                              " on a side or " + std::to_string(MostPixels) + " in all");
         const int width = static_cast<int>(across);
         pixels.assign(static_cast<size_t>(width) * height * 4, 0);
         // Painted straight at the target size: no scaling pass afterwards.

@@ -21,11 +21,12 @@ inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
-// The live processes (zombies left out) as (state, parent, group) fields.
+// The processes, zombies too, as (pid, parent, group, zombie) fields.
 struct ProcessEntry {
     pid_t pid;
     pid_t parent;
     pid_t group;
+    bool zombie;
 };
 inline std::vector<ProcessEntry> liveProcesses() {
     std::vector<ProcessEntry> processes;
@@ -36,14 +37,16 @@ inline std::vector<ProcessEntry> liveProcesses() {
         const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(entry));
         // pid (name) state ppid pgrp ...: the name may hold spaces, so read after ")".
         const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() < 3 || fields[0] == "Z" || fields[0] == "X") continue;
-        processes.push_back(
-            {pid, static_cast<pid_t>(fields[1].toInt()), static_cast<pid_t>(fields[2].toInt())});
+        if (fields.size() < 3) continue;
+        processes.push_back({pid, static_cast<pid_t>(fields[1].toInt()),
+                             static_cast<pid_t>(fields[2].toInt()),
+                             fields[0] == "Z" || fields[0] == "X"});
     }
     return processes;
 }
 
-// Processes whose parent is this test program.
+// Processes whose parent is this test program, zombies too: one nobody
+// collected is a leak.
 inline int childProcessCount() {
     int count = 0;
     for (const ProcessEntry& process : liveProcesses())
@@ -58,7 +61,7 @@ inline bool processGroupGone(pid_t pid) {
     for (int attempt = 0; attempt < 500; ++attempt) {
         bool found = false;
         for (const ProcessEntry& process : liveProcesses())
-            if (process.group == pid) found = true;
+            if (process.group == pid && !process.zombie) found = true;
         if (!found) return true;
         ::usleep(10'000);
     }
