@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/avifile/ffmpegversion.h"
 #include "platform/office/versionreport.h"
+#include "video/ffmpegversion.h"
 
 namespace {
 constexpr const char* Help =

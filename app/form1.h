@@ -10,6 +10,7 @@
 #include "util/host.h"
 #include "util/prompts.h"
 #include "util/runestimate.h"
+#include "video/videosettings.h"
 
 class QBoxLayout;
 class QGroupBox;

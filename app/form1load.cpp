@@ -15,6 +15,7 @@
 #include "app/programfiles.h"
 #include "app/skin.h"
 #include "app/videocontrols.h"
+#include "app/videosettingsstore.h"
 #include "util/paths.h"
 #include "util/settingsstore.h"
 #include "util/steptrap.h"

@@ -7,6 +7,7 @@
 #include "app/form1.h"
 #include "app/optionbutton.h"
 #include "app/videocontrols.h"
+#include "app/videosettingsstore.h"
 #include "util/numbers.h"
 #include "util/settingsstore.h"
 #include "util/steptrap.h"

@@ -78,7 +78,7 @@ void Form1::runEnded() {
     if (clock() - runStartedAt_ <= NoticeAfterMilliseconds || !notifyDesktop) return;
     int written = 0;
     for (const VideoResult& video : batch_->videos())
-        if (video.outcome.kind == AviOutcome::Written) ++written;
+        if (video.outcome.kind == VideoOutcome::Written) ++written;
     int failed = 0;
     for (const RowResult& row : batch_->rowResults())
         if (row.outcome() == RowResult::Outcome::Failed) ++failed;

@@ -70,7 +70,7 @@ QString outcomeText(const RowResult& result) {
         case RowResult::Outcome::NotConverted:
             break;
     }
-    if (result.video && result.video->outcome.kind == AviOutcome::Cancelled)
+    if (result.video && result.video->outcome.kind == VideoOutcome::Cancelled)
         return QStringLiteral("Not converted: the compression dialog was cancelled");
     return QStringLiteral("Not converted: no slides were exported");
 }

@@ -4,7 +4,7 @@
 
 #include <QList>
 
-#include "util/videooptions.h"
+#include "video/videosettings.h"
 
 class QCheckBox;
 class QComboBox;

@@ -6,7 +6,7 @@
 #include <QMessageBox>
 
 #include "app/apptitle.h"
-#include "platform/avifile/compressiondialog.h"
+#include "app/compressiondialog.h"
 
 namespace {
 QMessageBox::Icon boxIcon(Prompts::Icon icon) {

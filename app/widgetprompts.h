@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "util/prompts.h"
+#include "video/compressoptions.h"
 
 // Newlines as the program writes them ("\r\n", or "\r" alone) shown as line breaks.
 QString DisplayText(const QString& text);

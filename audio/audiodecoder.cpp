@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "audio/ffmpegaudio.h"
-#include "platform/avifile/ffmpegptr.h"
+#include "video/ffmpegptr.h"
 
 namespace {
 class Decoding {

@@ -18,8 +18,13 @@ SwrContextPtr MakeResampler(const AVChannelLayout& layout, AVSampleFormat format
     SwrContext* made = nullptr;
     const int error = swr_alloc_set_opts2(&made, &stereo, AV_SAMPLE_FMT_FLT, PcmRate, &from, format,
                                           rate, 0, nullptr);
+    const bool mono = from.nb_channels == 1;
     av_channel_layout_uninit(&from);
     SwrContextPtr context(made);
-    if (error < 0 || !context || swr_init(context.get()) < 0) return nullptr;
+    if (error < 0 || !context) return nullptr;
+    // A mono recording plays at its own level on both sides, not 3 dB below it.
+    const double bothSides[] = {1.0, 1.0};
+    if (mono && swr_set_matrix(context.get(), bothSides, 1) < 0) return nullptr;
+    if (swr_init(context.get()) < 0) return nullptr;
     return context;
 }

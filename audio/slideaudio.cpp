@@ -30,13 +30,20 @@ SlideDuration LastingAtLeast(SlideDuration chosen, qint64 audibleMs) {
     return {qint64(numerator), qint64(denominator)};
 }
 
+qint64 PcmFrameAt(const SlidePlan& plan, qint64 position) {
+    if (plan.timing.rate == 0) return 0;
+    const __int128 frames = __int128(position) * plan.timing.scale * PcmRate / plan.timing.rate;
+    return frames > std::numeric_limits<qint64>::max() ? std::numeric_limits<qint64>::max()
+                                                       : qint64(frames);
+}
+
 AudioMix MixForPlan(const SlidePlan& plan, const QMap<int, SlideAudio>& audio, SharedPcm music) {
-    AudioMix mix(PcmFrames(plan.milliseconds(plan.length)));
+    AudioMix mix(PcmFrameAt(plan, plan.length));
     for (const PlannedSlide& slide : plan.slides) {
         const auto found = audio.constFind(slide.frameNumber);
         if (found == audio.cend()) continue;
-        const qint64 start = PcmFrames(plan.milliseconds(slide.start));
-        const qint64 end = PcmFrames(plan.milliseconds(slide.start + slide.frames));
+        const qint64 start = PcmFrameAt(plan, slide.start);
+        const qint64 end = PcmFrameAt(plan, slide.start + slide.frames);
         for (const SharedPcm& sound : found->sounds) mix.add(start, end, sound);
         mix.add(start, end, found->narration);
     }

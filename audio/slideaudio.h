@@ -27,6 +27,10 @@ qint64 AudibleMilliseconds(const SlideAudio& audio);
 // video's frame rate low (the chosen time's and tenths of a second).
 SlideDuration LastingAtLeast(SlideDuration chosen, qint64 audibleMs);
 
+// Where `position` of `plan` starts, in sample frames (rounded down, as the
+// writer feeds the sound beside the pictures).
+qint64 PcmFrameAt(const SlidePlan& plan, qint64 position);
+
 // The sound of one video: each planned slide's audio (by its frame number)
 // from the slide's start to its end, `music` under all of it.
 AudioMix MixForPlan(const SlidePlan& plan, const QMap<int, SlideAudio>& audio, SharedPcm music);

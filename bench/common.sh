@@ -36,7 +36,9 @@ ours() {
     rm -rf "$out" && mkdir -p "$out"
     start=$(now)
     # shellcheck disable=SC2046 # the option is two words or none
-    "$bin/quillmoor-convert" $(jobs_option) --separate --codec raw --fps 1 --output-dir "$out" "$@" \
+    # GNU time counts every process below it, the engines too: they are all waited for.
+    /usr/bin/time -o "$work/usage" -f "%e %U %S %R" \
+        "$bin/quillmoor-convert" $(jobs_option) --separate --codec raw --fps 1 --output-dir "$out" "$@" \
         >/dev/null 2>&1 &
     pid=$!
     while kill -0 "$pid" 2>/dev/null; do
@@ -59,4 +61,31 @@ lok_seconds() {
 engine_starts() {
     awk '$1 == "start" { n++; if (n == 1) first = $2; else if ($2 > later) later = $2 }
          END { if (n) printf "engine starts: %d, the first %.3f s, the slowest after it %.3f s\n", n, first, later }' "$1"
+}
+
+# CPU seconds (user + system) and minor faults of the last ours() run, its whole tree.
+ours_usage() { awk '{ printf "%.3f %d", $2 + $3, $4 }' "$work/usage"; }
+
+# The CPU a run's rows cost, split by part, per row: timings file, rows, and
+# the run's wall seconds, CPU seconds and minor faults (ours_usage).
+cpu_table() {  # timings rows wall cpu faults
+    awk -v rows="$2" -v wall="$3" -v cpu="$4" -v faults="$5" -v cores="$(nproc)" '
+        { c[$1] += $3; f[$1] += $4; n[$1]++ }
+        END {
+            inner = 0; innerf = 0
+            split("start warm load paint bitmap facts", parts, " ")
+            for (i = 1; i in parts; i++) { inner += c[parts[i]]; innerf += f[parts[i]] }
+            printf "%-34s %9s %9s\n", "CPU per row, by part", "ms", "faults"
+            printf "%-34s %9.1f %9.0f\n", "fork (in the engine parent)", 1000 * c["fork"] / rows, f["fork"] / rows
+            printf "%-34s %9.1f %9.0f\n", "lok_init (start)", 1000 * c["start"] / rows, f["start"] / rows
+            printf "%-34s %9.1f %9.0f\n", "warm-up", 1000 * c["warm"] / rows, f["warm"] / rows
+            printf "%-34s %9.1f %9.0f\n", "load", 1000 * c["load"] / rows, f["load"] / rows
+            printf "%-34s %9.1f %9.0f\n", "paint", 1000 * c["paint"] / rows, f["paint"] / rows
+            printf "%-34s %9.1f %9.0f\n", "BMP write", 1000 * c["bitmap"] / rows, f["bitmap"] / rows
+            printf "%-34s %9.1f %9.0f\n", "timings and notes (facts)", 1000 * c["facts"] / rows, f["facts"] / rows
+            printf "%-34s %9.1f %9.0f\n", "rest of the engine and its exit", 1000 * (c["engine"] - inner) / rows, (f["engine"] - innerf) / rows
+            printf "%-34s %9.1f %9.0f\n", "program: frame read, encode, parent", 1000 * (cpu - c["engine"]) / rows, (faults - f["engine"]) / rows
+            printf "%-34s %9.1f %9.0f\n", "all", 1000 * cpu / rows, faults / rows
+            printf "idle core time: %.0f %% of %d cores over %.1f s\n", 100 * (1 - cpu / (wall * cores)), cores, wall
+        }' "$1"
 }

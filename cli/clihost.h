@@ -6,6 +6,7 @@
 
 #include "util/host.h"
 #include "util/runestimate.h"
+#include "video/videosettings.h"
 
 class ProgressLine;
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "util/prompts.h"
+#include "video/compressoptions.h"
 
 class ProgressLine;
 

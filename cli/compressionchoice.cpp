@@ -1,6 +1,6 @@
 #include "cli/compressionchoice.h"
 
-#include "platform/avifile/codeclist.h"
+#include "video/codeclist.h"
 
 QString CodecNameFor(const QString& text, VideoContainer container) {
     const QString wanted = text.trimmed();

@@ -12,15 +12,14 @@
 #include "cli/progressline.h"
 #include "cli/reportvideo.h"
 #include "engine/staging.h"
-#include "platform/avifile/avifile.h"
-#include "platform/avifile/videotarget.h"
 #include "util/failure.h"
 #include "util/folderscan.h"
 #include "util/fsfailure.h"
 #include "util/paths.h"
 #include "util/slidename.h"
 #include "util/steptrap.h"
-#include "video/createavifrombitmaps.h"
+#include "video/framevideo.h"
+#include "video/videotarget.h"
 
 namespace {
 // Why the frames cannot be written ("" when they can), before anything is
@@ -62,20 +61,20 @@ int ConvertFrames(const ConvertRequest& request, CliHost& host, CliPrompts& prom
         prompts.message(refused.description(), Prompts::Icon::Critical);
         return 1;
     }
-    AviOutcome outcome;
-    AVIFileInit();
+    VideoOutcome outcome;
+    FrameVideo video;
+    video.frameFolder = frames;
+    video.scratchBitmap = scratch;
+    video.outputPath = output;
+    video.owner = FrameOwner::User;
+    video.timing = request.slideMilliseconds > 0
+                       ? FrameTimingForDuration(quint32(request.slideMilliseconds))
+                       : FrameTimingForRate(request.framesPerSecond);
     try {
-        if (request.slideMilliseconds > 0)
-            outcome = CreateAviFromBitmaps(
-                host, prompts, frames, scratch, output,
-                FrameTimingForDuration(quint32(request.slideMilliseconds)), FrameOwner::User);
-        else
-            outcome = CreateAviFromBitmaps(host, prompts, frames, scratch, output,
-                                           request.framesPerSecond, FrameOwner::User);
+        outcome = WriteFrameVideo(host, prompts, video);
     } catch (...) {
         prompts.message(describeCurrentException());
     }
-    AVIFileExit();
     KillFile(scratch);
     if (prompts.line != nullptr) prompts.line->clear();
     const bool told = request.quiet || ReportVideo(stdout, output, outcome);

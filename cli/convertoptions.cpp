@@ -9,10 +9,10 @@
 #include "audio/speaker.h"
 #include "cli/compressionchoice.h"
 #include "cli/optiontable.h"
-#include "platform/avifile/codeclist.h"
 #include "platform/office/slideheight.h"
 #include "util/failure.h"
 #include "util/numbers.h"
+#include "video/codeclist.h"
 
 namespace {
 bool readNumber(const QCommandLineParser& parser, const char* name, int lowest, int highest,

@@ -6,7 +6,8 @@
 #include <optional>
 
 #include "engine/stagedslides.h"
-#include "util/videooptions.h"
+#include "video/compressoptions.h"
+#include "video/videosettings.h"
 
 // What one run of quillmoor-convert is asked to do.
 struct ConvertRequest {

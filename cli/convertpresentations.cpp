@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "app/videosettingsstore.h"
 #include "cli/clihost.h"
 #include "cli/cliprompts.h"
 #include "cli/compressionchoice.h"
@@ -21,7 +22,6 @@
 #include "engine/batchconversion.h"
 #include "engine/outputnaming.h"
 #include "joblist/droppedfiles.h"
-#include "platform/avifile/compressoptions.h"
 #include "util/failure.h"
 #include "util/fsfailure.h"
 #include "util/numbers.h"
@@ -29,6 +29,7 @@
 #include "util/programfolder.h"
 #include "util/settingsstore.h"
 #include "util/storedoptions.h"
+#include "video/compressoptions.h"
 
 namespace {
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
@@ -107,12 +108,12 @@ QList<RowAccount> keepEarlierVideos(CliHost& host) {
     QStringList kept;
     for (const QString& row : std::as_const(host.rows)) {
         const QString video = combined ? combinedVideo : videoOf(row);
-        if (QFileInfo::exists(video))
-            skipped << RowAccount{
-                row, RowResult::Outcome::NotConverted,
-                {},  {QStringLiteral("skipped: the earlier video %1 is kept").arg(video)},
-                0,   0};
-        else
+        if (QFileInfo::exists(video)) {
+            RowAccount account;
+            account.input = row;
+            account.reasons << QStringLiteral("skipped: the earlier video %1 is kept").arg(video);
+            skipped << account;
+        } else
             kept << row;
     }
     host.rows = kept;

@@ -11,7 +11,7 @@
 #include "cli/progressline.h"
 #include "cli/versioninfo.h"
 #include "engine/interrupts.h"
-#include "platform/avifile/codeclist.h"
+#include "video/codeclist.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

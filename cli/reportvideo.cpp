@@ -1,7 +1,7 @@
 #include "cli/reportvideo.h"
 
-bool ReportVideo(FILE* out, const QString& path, const AviOutcome& outcome) {
-    if (outcome.kind != AviOutcome::Written) return true;
+bool ReportVideo(FILE* out, const QString& path, const VideoOutcome& outcome) {
+    if (outcome.kind != VideoOutcome::Written) return true;
     const QByteArray name = path.toLocal8Bit();
     const bool told = std::fprintf(out, "Written: %s\n", name.constData()) >= 0 &&
                       std::fflush(out) == 0 && !std::ferror(out);

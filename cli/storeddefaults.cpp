@@ -2,11 +2,12 @@
 
 #include <cstdio>
 
-#include "platform/avifile/codeclist.h"
-#include "platform/avifile/compressoptions.h"
+#include "app/videosettingsstore.h"
 #include "util/failure.h"
 #include "util/paths.h"
 #include "util/settingsstore.h"
+#include "video/codeclist.h"
+#include "video/compressoptions.h"
 
 namespace {
 // The option buttons as the window restores them; a stored word that is no

@@ -5,7 +5,8 @@
 
 #include "cli/convertoptions.h"
 #include "util/storedoptions.h"
-#include "util/videooptions.h"
+#include "video/compressoptions.h"
+#include "video/videosettings.h"
 
 // What a presentation run takes where its options say nothing: the settings
 // the window stored, or with --no-settings the program's own defaults.

@@ -1,7 +1,7 @@
 #include "cli/versioninfo.h"
 
-#include "platform/avifile/ffmpegversion.h"
 #include "platform/office/versionreport.h"
+#include "video/ffmpegversion.h"
 
 QString ConvertVersionReport() {
     return QString::fromStdString(VersionReport(

@@ -8,7 +8,6 @@
 #include "engine/powerpoint1.h"
 #include "engine/slidesounds.h"
 #include "engine/staging.h"
-#include "platform/avifile/avifile.h"
 
 #include "platform/office/client/engineparent.h"
 #include "platform/office/client/enginerows.h"
@@ -196,49 +195,59 @@ BatchConversion::Exported BatchConversion::exportSlides(Presentation& presentati
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
                                         const QString& outputPath) {
     // Failed unless the writer says otherwise: a step that fails wrote nothing.
-    VideoResult video{outputs_.free(outputPath), AviOutcome(), {}, 0, {}};
+    VideoResult video{outputs_.free(outputPath), VideoOutcome(), {}, 0, {}};
     const int before = trap.failures();
     trap.step(firstStep, [&] {
-        if (video_.needsFacts()) {
-            const FrameTiming otherwise =
-                runTiming_ ? *runTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
-            // Transition pictures come 30 a second, or at the frame rate where it is higher;
-            // an AVI stream has one rate for all.
-            const bool avi = video_.container == VideoContainer::Avi;
-            const int transitionRate =
-                avi ? 0 : std::max<int>(30, int(otherwise.rate / std::max(1u, otherwise.scale)));
-            const SlidePlan plan = staged_.plan(otherwise, video_.slides.useTimings,
-                                                video_.slides.transitions, transitionRate);
-            if (!plan.ok()) throw Failure(QStringLiteral("Cannot time the slides: ") + plan.error);
-            video.transitions = plan.transitions();
-            if (video_.slides.chapters && !avi) video.chapters = staged_.chapters(plan);
-            const QList<SubtitleCue> cues =
-                video_.slides.subtitles ? staged_.cues(plan) : QList<SubtitleCue>();
-            video.outcome = CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
-                                                 video.path, plan, cues);
-            if (video.outcome.kind == AviOutcome::Written && video_.slides.chapterList &&
-                !video.chapters.isEmpty()) {
-                const QString list = ChapterListPath(video.path);
-                const QString error = WriteTextBesideVideo(list, ChapterListText(video.chapters));
-                if (!error.isEmpty())
-                    throw Failure(
-                        QStringLiteral("Cannot write the chapter list %1: %2").arg(list, error));
-            }
-            if (video.outcome.kind != AviOutcome::Written || !video_.slides.subtitles) return;
-            const QString subtitles = SubtitlePath(video.path);
-            const QString error = WriteSrtFile(subtitles, cues);
-            if (!error.isEmpty())
-                throw Failure(
-                    QStringLiteral("Cannot write the subtitles %1: %2").arg(subtitles, error));
+        FrameVideo request;
+        request.frameFolder = FrameFolder(t);
+        request.scratchBitmap = FrameTarget(t);
+        request.outputPath = video.path;
+        request.timing =
+            runTiming_ ? *runTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
+        if (!video_.needsFacts()) {
+            video.outcome = WriteFrameVideo(host_, prompts_, request);
             return;
         }
-        video.outcome = runTiming_
-                            ? CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
-                                                   video.path, *runTiming_)
-                            : CreateAviFromBitmaps(host_, prompts_, FrameFolder(t), FrameTarget(t),
-                                                   video.path, TextToInteger16(host_.text1()));
+        // Transition pictures come 30 a second, or at the frame rate where it is higher;
+        // an AVI stream has one rate for all.
+        const bool avi = video_.container == VideoContainer::Avi;
+        const int transitionRate =
+            avi ? 0
+                : std::max<int>(30, int(request.timing.rate / std::max(1u, request.timing.scale)));
+        request.plan = staged_.plan(request.timing, video_.slides.useTimings,
+                                    video_.slides.transitions, transitionRate);
+        if (!request.plan->ok())
+            throw Failure(QStringLiteral("Cannot time the slides: ") + request.plan->error);
+        video.transitions = request.plan->transitions();
+        if (video_.slides.chapters && !avi) video.chapters = staged_.chapters(*request.plan);
+        request.chapters = video.chapters;
+        if (video_.slides.subtitles) request.subtitles = staged_.cues(*request.plan);
+        // Asked for, the sound is there even when nothing on the slides is heard.
+        const AudioMix mix = staged_.mix(*request.plan, music_);
+        if (video_.sound.any()) {
+            request.audio = AudioStreamSpec{};
+            request.sound = {mix.length(), [&mix](qint64 first, std::span<float> out) {
+                                 mix.render(first, out);
+                             }};
+            video.audioSeconds = double(mix.length()) / PcmRate;
+        }
+        video.outcome = WriteFrameVideo(host_, prompts_, request);
+        if (video.outcome.kind != VideoOutcome::Written) return;
+        if (video_.slides.chapterList && !video.chapters.isEmpty()) {
+            const QString list = ChapterListPath(video.path);
+            const QString error = WriteTextBesideVideo(list, ChapterListText(video.chapters));
+            if (!error.isEmpty())
+                throw Failure(
+                    QStringLiteral("Cannot write the chapter list %1: %2").arg(list, error));
+        }
+        if (!video_.slides.subtitles) return;
+        const QString subtitles = SubtitlePath(video.path);
+        const QString error = WriteSrtFile(subtitles, request.subtitles);
+        if (!error.isEmpty())
+            throw Failure(
+                QStringLiteral("Cannot write the subtitles %1: %2").arg(subtitles, error));
     });
-    if (video.outcome.kind == AviOutcome::Written) outputs_.markWritten(video.path);
+    if (video.outcome.kind == VideoOutcome::Written) outputs_.markWritten(video.path);
     video.reports = trap.reports().mid(before);
     videos_ << video;
     if (videoFinished) videoFinished(video);
@@ -264,7 +273,7 @@ void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int ro
 
 RowResult::Outcome RowResult::outcome() const {
     if (succeeded()) return Outcome::Written;
-    if (stepFailed || (video && video->outcome.kind != AviOutcome::Cancelled))
+    if (stepFailed || (video && video->outcome.kind != VideoOutcome::Cancelled))
         return Outcome::Failed;
     return Outcome::NotConverted;
 }
@@ -331,7 +340,6 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     parent_.reset();
 
     if (trap.test(174, [&] { return FirstFrameExists(t); })) {
-        trap.step(176, [&] { AVIFileInit(); });
         QString firstPath;
         QString outputPath;
         trap.step(178, [&] { firstPath = host_.rowText(1); });
@@ -346,7 +354,6 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         const VideoResult video = writeVideo(trap, 188, t, outputPath);
         // Every row's slides are in the one video: it is each row's outcome.
         for (RowResult& row : rows_) row.video = video;
-        trap.step(190, [&] { AVIFileExit(); });
     }
     trap.step(192, [&] { PurgeAfterCombinedRun(t); });
 }
@@ -381,7 +388,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
 
         std::optional<VideoResult> video;
         if (trap.test(238, [&] { return FirstFrameExists(t); })) {
-            trap.step(240, [&] { AVIFileInit(); });
             QString outputPath;
             if (trap.test(242, [&] { return host_.option(3); })) {
                 trap.step(244,
@@ -392,7 +398,6 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
                 });
             }
             video = writeVideo(trap, 250, t, outputPath);
-            trap.step(252, [&] { AVIFileExit(); });
         }
 
         trap.step(254, [&] { presentation.Close(); });

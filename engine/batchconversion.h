@@ -13,7 +13,7 @@
 #include "platform/office/client/officeclient.h"
 #include "util/prompts.h"
 #include "util/steptrap.h"
-#include "video/createavifrombitmaps.h"
+#include "video/framevideo.h"
 
 class EngineParent;
 class Speaker;
@@ -25,7 +25,7 @@ class Presentation;
 // What became of one video of a run: its final path (" (2)" included) and the writer's outcome.
 struct VideoResult {
     QString path;
-    AviOutcome outcome;
+    VideoOutcome outcome;
     // Failures reported at the writer's own step.
     QList<StepReport> reports;
     int transitions = 0;  // slides whose transition it plays
@@ -52,8 +52,8 @@ struct RowResult {
     // The video holding this row's slides, kept also when it lacks frames; ""
     // when nothing was written or a step of the row failed (its slides are not in it).
     QString keptVideo() const {
-        return !stepFailed && video && video->outcome.kind == AviOutcome::Written ? video->path
-                                                                                  : QString();
+        return !stepFailed && video && video->outcome.kind == VideoOutcome::Written ? video->path
+                                                                                    : QString();
     }
     enum class Outcome { Written, Failed, NotConverted };
     // Failed when a step failed or its video failed or lacks frames; not

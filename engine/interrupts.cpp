@@ -3,13 +3,13 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "platform/avifile/avitemporary.h"
 #include "platform/office/client/helperprocess.h"
+#include "video/videotemporary.h"
 
 void AbandonRun(int status) {
     RefuseNewHelpers();
     KillRunningHelpers();
-    DiscardActiveAviTemporaries();
+    DiscardActiveVideoTemporaries();
     ::_exit(status);
 }
 

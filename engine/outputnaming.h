@@ -3,7 +3,7 @@
 #include <QSet>
 #include <QString>
 
-#include "util/videooptions.h"
+#include "video/videocontainer.h"
 
 // The video's file name for a presentation: its file name without the
 // extension, plus the container's (".avi", ".mp4", ".mkv"). Only the file name

@@ -7,7 +7,7 @@
 
 #include "audio/audiodecoder.h"
 #include "audio/speaker.h"
-#include "util/videooptions.h"
+#include "video/videosettings.h"
 
 namespace {
 void addNote(QStringList& notes, const QString& note) {

@@ -7,11 +7,11 @@
 
 #include "audio/slideaudio.h"
 #include "engine/slidefacts.h"
-#include "util/videooptions.h"
 #include "video/frametiming.h"
 #include "video/slideplan.h"
 #include "video/srtwriter.h"
 #include "video/videochapter.h"
+#include "video/videosettings.h"
 
 // After an export into `folder` (Slide1.bmp ... and the facts file beside
 // them): reads and removes the facts file, leaves hidden slides out when

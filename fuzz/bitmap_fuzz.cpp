@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/avifile/bitmapformat.h"
 #include "silentprompts.h"
+#include "video/bitmapformat.h"
 #include "video/cdib.h"
 
 namespace {

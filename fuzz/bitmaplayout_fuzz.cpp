@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/avifile/bitmaplayout.h"
+#include "video/bitmaplayout.h"
 
 namespace {
 void check(bool holds) {

@@ -3,7 +3,8 @@
 #include <QString>
 
 #include "util/rowsource.h"
-#include "util/videooptions.h"
+
+struct VideoSettings;
 
 // What long operations need from the window they run in: its controls, its
 // progress bar, its pointer and a way to let it process events.
@@ -21,7 +22,7 @@ class Host : public RowSource {
     virtual QString text1() const = 0;          // frames per second
     virtual QString text2() const = 0;          // output folder
     // Container, slide height and seconds per slide, read when a run starts.
-    virtual VideoSettings videoSettings() const { return {}; }
+    virtual VideoSettings videoSettings() const = 0;
 
     // The window's pointer state, also the busy flag (Hourglass).
     virtual int pointer() const = 0;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "util/videooptions.h"
+struct CompressOptions;
 
 // Every question and message the program puts to the user. The window shows
 // real dialogs, the command line answers from its options, tests script answers.

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/avifile/bitmaplayout.h"
 #include "util/failure.h"
+#include "video/bitmaplayout.h"
 
 bool FitsFormat(const std::vector<unsigned char>& contents, const BitmapLayout& layout,
                 const BitmapFormat& format) {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <vector>
 
-#include "platform/avifile/bitmapformat.h"
+#include "video/bitmapformat.h"
 
 struct BitmapLayout;
 

@@ -4,7 +4,7 @@
 #include <QtGlobal>
 #include <vector>
 
-#include "platform/avifile/bitmaplayout.h"
+#include "video/bitmaplayout.h"
 
 class Prompts;
 

@@ -3,9 +3,9 @@
 #include <QByteArrayView>
 #include <QImage>
 
-#include "platform/avifile/bitmaplayout.h"
 #include "util/failure.h"
 #include "video/bitmapimage.h"
+#include "video/bitmaplayout.h"
 #include "video/cdib.h"
 #include "video/imagefile.h"
 

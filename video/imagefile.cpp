@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/avifile/bitmaplayout.h"
 #include "util/failure.h"
 #include "util/fsfailure.h"
+#include "video/bitmaplayout.h"
 
 namespace {
 // Headers, masks and colour tables fit in far less; a longer gap before the

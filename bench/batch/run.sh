@@ -7,7 +7,9 @@
 # Prints both times and their ratio for each, how long the engines took to
 # start (the first one pays LibreOffice's first start), our wall time against
 # LibreOfficeKit's own load and paint summed over every engine, --jobs 1
-# against the default, and the peak memory of the program with all its engines.
+# against the default, and the peak memory of the program with all its engines;
+# then the CPU both take (user + system, every process) and ours per row split
+# by part, with minor faults and the share of core time left idle.
 # $1: the build/bin folder.
 set -euo pipefail
 bin=$(cd "${1:?usage: run.sh BUILD_BIN_FOLDER}" && pwd)
@@ -72,6 +74,10 @@ pipeline() {  # decks... -> seconds
             -c:v rawvideo -pix_fmt bgr24 "$out/$base.avi"
     done
     end=$(now)
+    # The CPU of every command above, which this subshell waited for.
+    times >"$work/pipeline-times"
+    awk 'NR == 2 { split($1, u, "m"); split($2, s, "m"); printf "%.3f", u[1] * 60 + u[2] + s[1] * 60 + s[2] }' \
+        "$work/pipeline-times" >"$work/pipeline-cpu"
     elapsed "$start" "$end"
 }
 
@@ -87,9 +93,13 @@ measure() {  # label decks...
     : >"$QUILLMOOR_OFFICE_TIMINGS"
     o=$(ours "$@")
     cp "$QUILLMOOR_OFFICE_TIMINGS" "$work/last-times.txt"
+    read -r ours_cpu ours_faults <<<"$(ours_usage)"
     p=$(pipeline "$@")
     awk -v n="$# rows, $label" -v o="$o" -v p="$p" \
         'BEGIN { printf "%-30s %9.3f %9.3f %7.2f\n", n, o, p, o / p }'
+    awk -v n="$# rows, $label, CPU" -v o="$ours_cpu" -v p="$(cat "$work/pipeline-cpu")" \
+        'BEGIN { printf "%-30s %9.3f %9.3f %7.2f\n", n, o, p, o / p }'
+    cpu_table "$work/last-times.txt" "$#" "$o" "$ours_cpu" "$ours_faults" >"$work/table-$label.txt"
 }
 if [ ${#real[@]} -gt 0 ]; then
     repeat_rows real 40 "${real[@]}"
@@ -97,6 +107,10 @@ if [ ${#real[@]} -gt 0 ]; then
 fi
 repeat_rows sample 30 "${samples[@]}"
 measure "samples" "${rows[@]}"
+for table in "$work"/table-*.txt; do
+    echo "${table##*/table-}" | sed 's/\.txt$/:/'
+    cat "$table"
+done
 engine_starts "$work/last-times.txt"
 [ ${#real[@]} -gt 0 ] && repeat_rows real 40 "${real[@]}"
 : >"$QUILLMOOR_OFFICE_TIMINGS"

@@ -13,11 +13,11 @@
 
 #include "../support/testsupport.h"
 #include "app/apptitle.h"
+#include "app/compressiondialog.h"
 #include "app/joblistview.h"
 #include "app/rowoutcomes.h"
 #include "app/widgetprompts.h"
 #include "formfixture.h"
-#include "platform/avifile/compressiondialog.h"
 
 namespace {
 // Answers every modal dialog that shows while it lives, with `answer`.

@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "app/apptitle.h"
+#include "app/compressiondialog.h"
 #include "app/widgetprompts.h"
 #include "formfixture.h"
-#include "platform/avifile/compressiondialog.h"
 
 namespace {
 // Runs `answer` on the modal dialog the prompt is about to show.

@@ -9,15 +9,15 @@
 #include <cstdio>
 #include <functional>
 
-#include "../platform/avifile/support/avidecode.h"
-#include "../platform/avifile/support/dibbuilder.h"
 #include "../support/testsupport.h"
+#include "../video/support/avidecode.h"
+#include "../video/support/dibbuilder.h"
 #include "cli/cliprompts.h"
 #include "cli/compressionchoice.h"
 #include "cli/convertoptions.h"
 #include "cli/optiontable.h"
 #include "convertrun.h"
-#include "platform/avifile/codeclist.h"
+#include "video/codeclist.h"
 
 namespace {
 QStringList args(const QString& line) {

@@ -4,9 +4,9 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
-#include "../platform/avifile/support/avidecode.h"
-#include "../platform/avifile/support/dibbuilder.h"
 #include "../support/testsupport.h"
+#include "../video/support/avidecode.h"
+#include "../video/support/dibbuilder.h"
 #include "convertrun.h"
 
 namespace {

@@ -4,8 +4,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "../platform/avifile/support/avidecode.h"
 #include "../support/testsupport.h"
+#include "../video/support/avidecode.h"
+#include "app/videosettingsstore.h"
 #include "cli/compressionchoice.h"
 #include "cli/convertoptions.h"
 #include "convertrun.h"

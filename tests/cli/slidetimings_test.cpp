@@ -4,8 +4,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "../platform/avifile/support/avidecode.h"
 #include "../support/testsupport.h"
+#include "../video/support/avidecode.h"
 #include "cli/convertoptions.h"
 #include "convertrun.h"
 #include "video/srtwriter.h"

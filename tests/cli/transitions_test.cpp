@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <cmath>
 
-#include "../platform/avifile/support/avidecode.h"
 #include "../support/testsupport.h"
+#include "../video/support/avidecode.h"
 #include "convertrun.h"
 
 namespace {
@@ -68,8 +68,15 @@ TEST(Transitions, PlayBeforeTheirSlidesInEachContainer) {
         }
         if (QLatin1String(c.container) == QLatin1String("avi")) {
             EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("deck.chapters.txt"))));
+            EXPECT_TRUE(decoded.chapterTitles.isEmpty());
             continue;
         }
+        // The chapters are in the file itself too, each from its transition's start.
+        EXPECT_EQ(decoded.chapterTitles,
+                  (QStringList{QStringLiteral("Opening"), QStringLiteral("Second thoughts"),
+                               QStringLiteral("Slide 3"), QStringLiteral("Close")}))
+            << c.container;
+        EXPECT_EQ(decoded.chapterMs, (QList<qint64>{0, 2000, 5000, 7500})) << c.container;
         EXPECT_EQ(readFile(out.filePath(QStringLiteral("deck.chapters.txt"))),
                   QByteArray("00:00 Opening\n00:02 Second thoughts\n00:05 Slide 3\n00:07 Close\n"));
         QFile::remove(out.filePath(QStringLiteral("deck.chapters.txt")));

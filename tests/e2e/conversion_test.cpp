@@ -7,10 +7,10 @@
 
 #include "engine/batchconversion.h"
 #include "engine/staging.h"
-#include "tests/platform/avifile/support/avidecode.h"
 #include "tests/platform/office/officetesting.h"
 #include "tests/support/fakehost.h"
 #include "tests/support/scriptedprompts.h"
+#include "tests/video/support/avidecode.h"
 
 namespace {
 

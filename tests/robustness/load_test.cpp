@@ -10,7 +10,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "../platform/avifile/support/avidecode.h"
+#include "../video/support/avidecode.h"
 #include "robustness.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "../platform/avifile/support/avidecode.h"
 #include "../support/testsupport.h"
+#include "../video/support/avidecode.h"
 #include "robustness.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "../platform/avifile/support/avidecode.h"
 #include "../support/testsupport.h"
+#include "../video/support/avidecode.h"
 
 namespace {
 constexpr uid_t Nobody = 65534;

@@ -10,9 +10,9 @@
 #include <QFile>
 #include <QtEndian>
 
-#include "../platform/avifile/support/avidecode.h"
-#include "../platform/avifile/support/dibbuilder.h"
 #include "../support/testsupport.h"
+#include "../video/support/avidecode.h"
+#include "../video/support/dibbuilder.h"
 #include "robustness.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "util/host.h"
+#include "video/videosettings.h"
 
 // A window stand-in: rows, options and texts set by the test, progress and
 // pointer changes recorded.
@@ -17,6 +18,7 @@ class FakeHost : public Host {
     bool option(int number) const override;
     QString text1() const override { return frameRate; }
     QString text2() const override { return outputFolder; }
+    VideoSettings videoSettings() const override { return {}; }
     int pointer() const override { return pointerState; }
     void setPointer(int state) override;
     void setProgressMaximum(int maximum) override;

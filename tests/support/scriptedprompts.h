@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "util/prompts.h"
+#include "video/compressoptions.h"
 
 // Records every message and answers every question from a script, in turn.
 // A question with no scripted answer gets the "cancel" answer.

@@ -6,9 +6,9 @@
 #include <QtEndian>
 #include <cstring>
 
-#include "../platform/avifile/support/dibbuilder.h"
 #include "../support/scriptedprompts.h"
 #include "../support/testsupport.h"
+#include "../video/support/dibbuilder.h"
 #include "util/failure.h"
 #include "video/cdib.h"
 

@@ -10,14 +10,13 @@
 #include <QtEndian>
 #include <csignal>
 
-#include "../platform/avifile/support/avidecode.h"
-#include "../platform/avifile/support/dibbuilder.h"
 #include "../support/fakehost.h"
 #include "../support/scriptedprompts.h"
 #include "../support/testsupport.h"
-#include "platform/avifile/avifile.h"
+#include "../video/support/avidecode.h"
+#include "../video/support/dibbuilder.h"
 #include "util/failure.h"
-#include "video/createavifrombitmaps.h"
+#include "video/framevideo.h"
 
 namespace {
 const QString WriteError = QStringLiteral("There was an error writing to file");
@@ -29,9 +28,7 @@ class CreateAviTest : public ::testing::Test {
         ASSERT_TRUE(root.isValid());
         QDir(root.path()).mkpath(QStringLiteral("temp"));
         QDir(root.path()).mkpath(QStringLiteral("out"));
-        AVIFileInit();
     }
-    void TearDown() override { AVIFileExit(); }
 
     QString frames() const { return root.path() + QStringLiteral("/temp"); }
     QString scratch() const { return root.path() + QStringLiteral("/temp.bmp"); }
@@ -42,7 +39,7 @@ class CreateAviTest : public ::testing::Test {
         writeFile(frames() + QLatin1Char('/') + name,
                   MakeBmpFile(MakeDib(image, bitCount, topDown)));
     }
-    AviOutcome::Kind run(qint16 fps = 1) {
+    VideoOutcome::Kind run(qint16 fps = 1) {
         outcome = CreateAviFromBitmaps(host, prompts, frames(), scratch(), output(), fps);
         return outcome.kind;
     }
@@ -60,7 +57,7 @@ class CreateAviTest : public ::testing::Test {
     QTemporaryDir root;
     FakeHost host;
     ScriptedPrompts prompts;
-    AviOutcome outcome;
+    VideoOutcome outcome;
 };
 
 QByteArray pngBytes(const QImage& image) {
@@ -221,7 +218,7 @@ TEST_F(CreateAviTest, CancellingTheDialogKeepsTheEarlierFileAndTheImagesAndSaysN
     saveFrame(QStringLiteral("Slide1.bmp"), TestPattern(8, 8, 1));
     saveFrame(QStringLiteral("Slide2.bmp"), TestPattern(8, 8, 2));
     prompts.compressionAnswers.push_back({0, {}});
-    EXPECT_EQ(run(), AviOutcome::Cancelled);
+    EXPECT_EQ(run(), VideoOutcome::Cancelled);
     EXPECT_TRUE(prompts.messages().isEmpty());
     EXPECT_EQ(readFile(output()), QByteArray("earlier video"));
     EXPECT_EQ(framesLeft().size(), 2);
@@ -229,7 +226,7 @@ TEST_F(CreateAviTest, CancellingTheDialogKeepsTheEarlierFileAndTheImagesAndSaysN
 
     // Any other answer than OK or cancel is an error.
     prompts.compressionAnswers.push_back({-1, {}});
-    EXPECT_EQ(run(), AviOutcome::Failed);
+    EXPECT_EQ(run(), VideoOutcome::Failed);
     EXPECT_EQ(prompts.messages(), QStringList{WriteError + QStringLiteral("\r\n") + output()});
     EXPECT_EQ(readFile(output()), QByteArray("earlier video"));
 }
@@ -238,7 +235,7 @@ TEST_F(CreateAviTest, AFirstImageTheReaderRefusesEndsTheCallWithItsTwoMessages) 
     QByteArray truncated = MakeBmpFile(MakeDib(TestPattern(8, 8, 1), 24));
     truncated.chop(10);
     writeFile(frames() + QStringLiteral("/Slide1.bmp"), truncated);
-    EXPECT_EQ(run(), AviOutcome::Failed);
+    EXPECT_EQ(run(), VideoOutcome::Failed);
     EXPECT_EQ(prompts.messages(),
               (QStringList{QStringLiteral("File is not a supported bitmap format:\r\n") + frames() +
                                QStringLiteral("/Slide1.bmp"),
@@ -254,7 +251,7 @@ TEST_F(CreateAviTest, ALaterImageTheReaderRefusesBecomesADroppedFrameAndStays) {
     truncated.chop(10);
     writeFile(frames() + QStringLiteral("/Slide2.bmp"), truncated);
     saveFrame(QStringLiteral("Slide3.bmp"), TestPattern(8, 8, 3));
-    EXPECT_EQ(run(), AviOutcome::Written);
+    EXPECT_EQ(run(), VideoOutcome::Written);
     EXPECT_EQ(outcome.droppedFrames, 1);
     EXPECT_EQ(prompts.messages(),
               QStringList{QStringLiteral("File is not a supported bitmap format:\r\n") + frames() +
@@ -273,7 +270,7 @@ TEST_F(CreateAviTest, AShortImageSizeFieldIsOnlyAHint) {
     QByteArray shortField = readFile(frames() + QStringLiteral("/Slide2.bmp"));
     qToLittleEndian<quint32>(100, reinterpret_cast<uchar*>(shortField.data()) + 34);
     writeFile(frames() + QStringLiteral("/Slide2.bmp"), shortField);
-    EXPECT_EQ(run(), AviOutcome::Written);
+    EXPECT_EQ(run(), VideoOutcome::Written);
     EXPECT_TRUE(prompts.messages().isEmpty());
     EXPECT_EQ(DecodeVideo(output()).frames.size(), 3);
     EXPECT_TRUE(temporaries().isEmpty());
@@ -285,7 +282,7 @@ TEST_F(CreateAviTest, AnOutputThatCannotBeCreatedTouchesNoImage) {
     EXPECT_EQ(CreateAviFromBitmaps(host, prompts, frames(), scratch(),
                                    root.path() + QStringLiteral("/gone/v.avi"), 1)
                   .kind,
-              AviOutcome::Failed);
+              VideoOutcome::Failed);
     EXPECT_EQ(prompts.messages(),
               QStringList{WriteError + QStringLiteral("\r\n") + root.path() +
                           QStringLiteral("/gone/v.avi\r\nNo such file or directory")});

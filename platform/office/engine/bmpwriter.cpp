@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <span>
 
 #include "util/ownedfd.h"
 #include "util/systemerror.h"
@@ -22,13 +22,15 @@ static void put32(unsigned char* p, uint32_t v) {
 }
 
 std::string WriteSlideBitmap(const std::string& path, const unsigned char* pixels, int width,
-                             int height, bool bgra) {
+                             int height, bool bgra, PageBuffer& scratch) {
     const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t(3);
     const size_t imageSize = stride * static_cast<size_t>(height);
     const size_t headerSize = 54;
-    std::vector<unsigned char> file(headerSize + imageSize, 0);
+    // Every byte is written below, so a reused buffer needs no clearing.
+    const std::span<unsigned char> file = scratch.take(headerSize + imageSize);
 
     unsigned char* h = file.data();
+    std::fill(h, h + headerSize, 0);
     h[0] = 'B';
     h[1] = 'M';
     put32(h + 2, static_cast<uint32_t>(file.size()));
@@ -55,6 +57,7 @@ std::string WriteSlideBitmap(const std::string& path, const unsigned char* pixel
             dst[1] = static_cast<unsigned char>(std::min(255, src[1] + clear));
             dst[2] = static_cast<unsigned char>(std::min(255, src[r] + clear));
         }
+        std::fill(dst, h + headerSize + static_cast<size_t>(height - y) * stride, 0);
     }
 
     OwnedFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));

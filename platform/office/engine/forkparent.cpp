@@ -17,6 +17,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -25,6 +26,7 @@
 #include "platform/office/engine/commandloop.h"
 #include "platform/office/engine/fileurl.h"
 #include "platform/office/engine/forksafety.h"
+#include "platform/office/engine/lokclock.h"
 #include "platform/office/engine/officeengine.h"
 #include "platform/office/engine/profileslot.h"
 #include "platform/office/protocol.h"
@@ -144,11 +146,11 @@ std::string describeStatus(int status) {
 }
 
 // Collects child `pid` within `limitMs`: its wait status, or nothing.
-std::optional<int> collect(pid_t pid, int limitMs) {
+std::optional<int> collect(pid_t pid, int limitMs, rusage* usage = nullptr) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     for (;;) {
         int status = 0;
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        const pid_t done = ::wait4(pid, &status, WNOHANG, usage);
         if (done == pid) return status;
         if (done < 0 && errno != EINTR) return std::nullopt;
         if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
@@ -200,18 +202,24 @@ void startOnce(const Setup& setup) {
 class Engines {
   public:
     explicit Engines(const Setup& setup) : setup_(setup) {}
-    void add(pid_t pid) { live_.insert(pid); }
+    void add(pid_t pid) { live_.emplace(pid, std::chrono::steady_clock::now()); }
     bool has(pid_t pid) const { return live_.count(pid) != 0; }
 
     // Kills engine `pid`'s group and collects it: its wait status, or
     // nothing when it is left for later.
     std::optional<int> reap(pid_t pid) {
         ::kill(-pid, SIGKILL);
-        live_.erase(pid);
-        const std::optional<int> status = collect(pid, ReapLimitMs);
-        if (status)
+        const auto born = live_.extract(pid);
+        rusage usage{};
+        const std::optional<int> status = collect(pid, ReapLimitMs, &usage);
+        if (status) {
             removeTemporaries(pid);
-        else
+            RecordChildTiming(
+                "engine",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - born.mapped())
+                    .count(),
+                usage);
+        } else
             lingering_.insert(pid);
         return status;
     }
@@ -229,7 +237,7 @@ class Engines {
 
     // Every live engine is an unreaped child: its group id is still its own.
     void endAll() {
-        for (const pid_t pid : live_) ::kill(-pid, SIGKILL);
+        for (const auto& [pid, born] : live_) ::kill(-pid, SIGKILL);
     }
 
   private:
@@ -239,7 +247,7 @@ class Engines {
     }
 
     const Setup& setup_;
-    std::set<pid_t> live_;
+    std::map<pid_t, std::chrono::steady_clock::time_point> live_;  // when each was forked
     std::set<pid_t> lingering_;
 };
 
@@ -313,8 +321,11 @@ void ServeAsParent(int slideHeight) {
                 Reply({"error", "Start: " + notAlone()});
                 continue;
             }
+            std::optional<LokClock> clock(std::in_place, "fork");
             const pid_t pid = ::fork();
+            // The engine never returns here, so only the parent tells the fork's cost.
             if (pid == 0) becomeEngine(setup, socket, self);
+            clock.reset();
             ::close(socket);
             if (pid < 0) {
                 Reply({"error", std::string("cannot start an engine: ") + SystemErrorText(errno)});

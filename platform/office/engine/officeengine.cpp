@@ -2,6 +2,7 @@
 
 #include <LibreOfficeKit/LibreOfficeKitInit.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -72,7 +74,7 @@ static std::pair<long long, int> slidePixels(long widthTwips, long heightTwips, 
 // Impress outlines the page with a hairline in its first pixel row and column
 // (the edit view's page border); a slide has no such line, so those pixels
 // take the colour of their inner neighbours.
-static void hidePageBorder(std::vector<unsigned char>& pixels, int width, int height) {
+static void hidePageBorder(std::span<unsigned char> pixels, int width, int height) {
     if (width < 2 || height < 2) return;
     const size_t stride = static_cast<size_t>(width) * 4;
     std::memcpy(pixels.data(), pixels.data() + stride, stride);
@@ -125,6 +127,10 @@ std::string ProfileUrl(const std::string& profileFolder) {
 
 OfficeEngine::OfficeEngine(const std::string& programFolder, const std::string& profileFolder) {
     RequireOffice(programFolder);
+    // An engine lives for one presentation: memory freed between slides stays
+    // with it instead of going back to the system to be faulted in again.
+    ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
     {
         LokClock clock("start");
         office_.reset(lok::lok_cpp_init(programFolder.c_str(), ProfileUrl(profileFolder).c_str()));
@@ -224,7 +230,6 @@ int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
     document_->initializeForRendering("");
     const bool bgra = document_->getTileMode() == LOK_TILEMODE_BGRA;
     const int parts = document_->getParts();
-    std::vector<unsigned char> pixels;
     for (int part = 0; part < parts; ++part) {
         document_->setPart(part);
         long widthTwips = 0;
@@ -244,7 +249,11 @@ int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
                               " pixels, more than " + std::to_string(MostPixelsWide) +
                               " on a side or " + std::to_string(MostPixels) + " in all");
         const int width = static_cast<int>(across);
-        pixels.assign(static_cast<size_t>(width) * height * 4, 0);
+        // Some slides are painted onto what the buffer holds: it starts clear,
+        // or the slide before would show through.
+        const std::span<unsigned char> pixels =
+            painted_.take(static_cast<size_t>(width) * height * 4);
+        std::fill(pixels.begin(), pixels.end(), 0);
         // Painted straight at the target size: no scaling pass afterwards.
         {
             LokClock clock("paint");
@@ -253,7 +262,9 @@ int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
         }
         hidePageBorder(pixels, width, height);
         const std::string file = folder + "/" + SlideFileName(part + 1);
-        const std::string error = WriteSlideBitmap(file, pixels.data(), width, height, bgra);
+        LokClock clock("bitmap");
+        const std::string error =
+            WriteSlideBitmap(file, pixels.data(), width, height, bgra, bitmapFile_);
         if (!error.empty()) throw EngineError("Cannot write " + inQuotes(file) + ": " + error);
     }
     if (facts) saveFacts(folder);

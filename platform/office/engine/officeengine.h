@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/office/engine/pagebuffer.h"
+
 // A failure of the engine, with the description the program shows.
 class EngineError : public std::runtime_error {
   public:
@@ -61,4 +63,6 @@ class OfficeEngine {
     std::string path_;
     std::string warmPath_;
     int slideHeight_ = 0;
+    PageBuffer painted_;
+    PageBuffer bitmapFile_;
 };
