@@ -39,6 +39,8 @@ struct VideoSettings {
 
 // The settings group the window keeps them in; the program's own group keeps its nine keys.
 inline constexpr const char* VideoSettingsGroup = "Video";
+// And the sound's, in a group of its own.
+inline constexpr const char* SoundSettingsGroup = "Sound";
 // The heights the window offers besides the slide's own size.
 inline constexpr int OfferedSlideHeights[] = {480, 720, 1080, 1440, 2160};
 
