@@ -12,6 +12,14 @@
 #include "cli/versioninfo.h"
 #include "engine/interrupts.h"
 #include "video/codeclist.h"
+#include "video/ffmpeglog.h"
+
+namespace {
+// Called from the encoders' threads too: one whole line a call.
+void printFfmpegLine(int, const QString& line) {
+    std::fprintf(stderr, "quillmoor-convert: FFmpeg: %s\n", line.toLocal8Bit().constData());
+}
+}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -25,6 +33,8 @@ int main(int argc, char** argv) {
         std::fputs(UsageErrorText(request.error).toLocal8Bit().constData(), stderr);
         return 2;
     }
+    // FFmpeg's own words are for whoever asked to hear everything.
+    SetFfmpegLogSink(request.verbose ? printFfmpegLine : nullptr);
     if (!request.quiet)
         for (const QString& note : request.notes)
             std::fprintf(stderr, "quillmoor-convert: %s\n", note.toLocal8Bit().constData());

@@ -101,7 +101,7 @@ constexpr ConvertOption options[] = {
     {"kbps", 0, "N", "Data rate limit in kilobits per second (0: none).", Any},
     {"verbose", 0, nullptr,
      "Print every failure in the window's full report format as it happens, besides the one "
-     "line for each failed presentation.",
+     "line for each failed presentation, and FFmpeg's own errors and warnings.",
      Any},
     {"quiet", 'q', nullptr, "Print errors only: no \"Written:\" lines, notes or progress line.",
      Any},

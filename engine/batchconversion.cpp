@@ -148,7 +148,7 @@ HelperOptions BatchConversion::runEngineOptions() const {
 void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path) {
     rowClock_.start();
     trap.step(firstStep, [&] {
-        const int rows = host_.rowCount();
+        const int rows = int(takenRows_.size());
         if (rows <= 0) throw Failure(QStringLiteral("Division by zero"));
         // The writer leaves its frame count as the maximum; percentages need 100.
         host_.setProgressMaximum(100);
@@ -160,9 +160,20 @@ void BatchConversion::showRowProgress(StepTrap& trap, int firstStep, int row, co
 }
 
 void BatchConversion::lookAhead(EngineRows& engines, int row, int rows) {
-    for (int next = std::max(row, engines.lastStarted() + 1); next <= rows && !engines.full();
+    const int taken = std::min(rows, int(takenRows_.size()));
+    for (int next = std::max(row, engines.lastStarted() + 1); next <= taken && !engines.full();
          ++next)
-        engines.startAhead(next, host_.rowText(next));
+        engines.startAhead(next, takenRows_[next - 1]);
+}
+
+void BatchConversion::takeRows(int rows) {
+    takenRows_.clear();
+    for (int row = 1; row <= rows; ++row) takenRows_ << host_.rowText(row);
+}
+
+QString BatchConversion::takenRow(int row) const {
+    if (row < 1 || row > takenRows_.size()) throw Failure(QStringLiteral("Index out of bounds"));
+    return takenRows_[row - 1];
 }
 
 BatchConversion::Exported BatchConversion::exportSlides(Presentation& presentation,
@@ -188,7 +199,7 @@ BatchConversion::Exported BatchConversion::exportSlides(Presentation& presentati
             exported.audio = LoadSlideAudio(package, packagePath, deckPath, slides, numbers, choice,
                                             folder, rowNotes_);
         };
-    exported.facts = TakeExportedSlideFacts(folder, video_.slides.skipHidden, reader);
+    exported.facts = TakeExportedSlideFacts(folder, video_.slides.skipHidden, deckPath, reader);
     return exported;
 }
 
@@ -299,7 +310,11 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     trap.step(114, [&] { PrepareFrameFolder(t); });
 
     int rows = 0;
-    trap.step(118, [&] { rows = host_.rowCount(); });
+    trap.step(118, [&] {
+        takenRows_.clear();
+        rows = host_.rowCount();
+        takeRows(rows);
+    });
     std::optional<EngineRows> rowEngines;
     EngineRows& engines =
         rowEngines.emplace(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
@@ -309,7 +324,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         const int before = trap.failures();
         const int retriesBefore = engines.startRetries();
         trap.step(120, [&] { host_.yield(); });
-        trap.step(122, [&] { path = host_.rowText(row); });
+        trap.step(122, [&] { path = takenRow(row); });
         showRowProgress(trap, 124, row, path);
         trap.step(128, [&] { host_.yield(); });
 
@@ -342,7 +357,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     if (trap.test(174, [&] { return FirstFrameExists(t); })) {
         QString firstPath;
         QString outputPath;
-        trap.step(178, [&] { firstPath = host_.rowText(1); });
+        trap.step(178, [&] { firstPath = takenRow(1); });
         if (trap.test(180, [&] { return host_.option(3); })) {
             trap.step(182,
                       [&] { outputPath = VideoPath(host_.text2(), firstPath, video_.container); });
@@ -360,7 +375,11 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 
 void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     int rows = 0;
-    trap.step(200, [&] { rows = host_.rowCount(); });
+    trap.step(200, [&] {
+        takenRows_.clear();
+        rows = host_.rowCount();
+        takeRows(rows);
+    });
     EngineRows engines(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
     lookAhead(engines, 1, rows);
     QString path;
@@ -368,7 +387,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         const int before = trap.failures();
         const int retriesBefore = engines.startRetries();
         trap.step(202, [&] { host_.yield(); });
-        trap.step(204, [&] { path = host_.rowText(row); });
+        trap.step(204, [&] { path = takenRow(row); });
         showRowProgress(trap, 206, row, path);
         trap.step(210, [&] { host_.yield(); });
 

@@ -122,6 +122,11 @@ class BatchConversion {
     void prepareSound();
     // Starts rows from `row` on opening and exporting ahead, as many as may work at once.
     void lookAhead(EngineRows& engines, int row, int rows);
+    // The job list's first `rows` rows, taken as the run starts: what the list
+    // shows later changes nothing of the run in hand.
+    void takeRows(int rows);
+    // Row `row` (from 1) of those; Failure when the run took no such row.
+    QString takenRow(int row) const;
     EngineParent& engineParent();
 
     Host& host_;
@@ -145,6 +150,7 @@ class BatchConversion {
     VideoSettings video_;
     std::optional<FrameTiming> runTiming_;
     QElapsedTimer rowClock_;
+    QStringList takenRows_;
 };
 
 // The slides of an open presentation, 0 when none is open.

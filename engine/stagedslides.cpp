@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "engine/deckpackage.h"
+#include "engine/ooxmladvancetimes.h"
 #include "engine/transitionkind.h"
 #include "platform/office/slidefactsfile.h"
 #include "util/failure.h"
@@ -32,7 +34,19 @@ void DropExportedSlides(const QString& folder) {
     QFile::remove(folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName));
 }
 
-QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden,
+void TakeExactAdvanceTimes(QList<SlideFact>& slides, const QString& deck) {
+    const auto exact = OoxmlAdvanceTimes(deck);
+    if (!exact || exact->size() != slides.size()) return;
+    for (qsizetype i = 0; i < slides.size(); ++i) {
+        std::optional<qint64>& advance = slides[i].advanceMs;
+        const std::optional<qint64>& more = (*exact)[i];
+        // Only a time the engine read too, to within its rounding: anything
+        // else means the two disagree on which slide is which.
+        if (advance && more && std::abs(*advance - *more) < 1000) advance = more;
+    }
+}
+
+QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden, const QString& deck,
                                         const PackageReader& withPackage) {
     const int slides = exportedSlides(folder);
     const QString packagePath = folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName);
@@ -42,12 +56,13 @@ QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden,
     if (!package->error().isEmpty())
         refuse(folder,
                QStringLiteral("the engine's copy cannot be read (%1)").arg(package->error()));
-    const SlideFacts facts = ParseSlideFacts(package->content());
+    SlideFacts facts = ParseSlideFacts(package->content());
     if (!facts.ok()) refuse(folder, facts.error);
     if (facts.slides.size() != slides)
         refuse(folder, QStringLiteral("they tell of %1 slides, the engine painted %2")
                            .arg(facts.slides.size())
                            .arg(slides));
+    if (!deck.isEmpty()) TakeExactAdvanceTimes(facts.slides, deck);
     QList<SlideFact> shown;
     QList<int> numbers;
     for (int number = 1; number <= slides; ++number) {

@@ -18,13 +18,19 @@
 // `skipHidden` (the rest renumbered from 1), and returns the facts of the
 // slides left, in order. When the facts cannot be read the slides are removed
 // too, so no video claims to follow them, and Failure says why.
-// `withPackage`, when given, reads what else it needs from the engine's copy
-// (at its path) for the slides kept (their numbers in the presentation) before it goes.
+// `deck` is the presentation they came from: where it holds its advance times
+// more exactly than the engine's copy, those are taken. `withPackage`, when
+// given, reads what else it needs from the engine's copy (at its path) for the
+// slides kept (their numbers in the presentation) before it goes.
 class DeckPackage;
 using PackageReader = std::function<void(const DeckPackage&, const QString&,
                                          const QList<SlideFact>&, const QList<int>&)>;
 QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden,
+                                        const QString& deck = QString(),
                                         const PackageReader& withPackage = {});
+// The advance times `deck` gives to the millisecond put in place of the
+// engine's rounded ones, slide by slide.
+void TakeExactAdvanceTimes(QList<SlideFact>& slides, const QString& deck);
 // An export that failed part way: its slides go, so no video claims to follow facts never read.
 void DropExportedSlides(const QString& folder);
 

@@ -117,6 +117,37 @@ TEST_F(Conversion, SeparateModeWritesBesideEachOriginalAndABadDeckCostsOnlyItsRo
     expectCleanedUp();
 }
 
+// A list emptied or changed while the run works on it: the run goes on with
+// the rows it took, in either mode, and nothing escapes it.
+TEST_F(Conversion, TheRunKeepsTheRowsItTookWhateverTheListDoesMeanwhile) {
+    const QString first =
+        copyIn(fixture(QStringLiteral("threeslides.fodp")), QStringLiteral("a.fodp"));
+    const QString second =
+        copyIn(fixture(QStringLiteral("widescreen.fodp")), QStringLiteral("b.fodp"));
+    for (const bool combined : {false, true}) {
+        SCOPED_TRACE(combined ? "combined" : "separate");
+        host.options[0] = combined;
+        host.options[1] = !combined;
+        host.rows = {first, second};
+        host.onYield = [&] { host.rows = {temp.filePath(QStringLiteral("stranger.fodp"))}; };
+        batch.PushButton2_Click();
+        host.onYield = nullptr;
+        EXPECT_TRUE(batch.failures().isEmpty()) << batch.failures().join(u',').toStdString();
+        EXPECT_EQ(prompts.messages().last(), QStringLiteral("Done."));
+        const QStringList videos =
+            combined ? QStringList{QStringLiteral("a.avi")}
+                     : QStringList{QStringLiteral("a.avi"), QStringLiteral("b.avi")};
+        for (const QString& name : videos) {
+            const DecodedVideo video = DecodeVideo(out() + QLatin1Char('/') + name);
+            ASSERT_TRUE(video.ok()) << name.toStdString() << video.error.toStdString();
+            EXPECT_EQ(video.frames.size(),
+                      combined ? 5 : (name == QStringLiteral("a.avi") ? 3 : 2));
+            QFile::remove(out() + QLatin1Char('/') + name);
+        }
+        expectCleanedUp();
+    }
+}
+
 // One video beside the first row's presentation, from the good rows only; a
 // writer that fails or is cancelled leaves an earlier video of that name.
 TEST_F(Conversion, CombinedModeBesideTheFirstRowSkipsABadRowAndKeepsAnEarlierVideo) {
