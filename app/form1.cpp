@@ -24,6 +24,7 @@
 
 #include "app/desktopnotice.h"
 #include "app/joblistview.h"
+#include "app/linkstick.h"
 #include "app/optionbutton.h"
 #include "app/shutdown.h"
 #include "app/textprogressbar.h"
@@ -240,6 +241,8 @@ void Form1::layOutControls() {
     ticks_ = new TickPanel(frame1_);
     ticks_->setObjectName(QStringLiteral("OptionTicks"));
     for (QCheckBox* tick : video_->ticks()) ticks_->addTick(tick);
+    linksTick_ = NewLinksTick(frame1_);
+    ticks_->addTick(linksTick_);
     frame->addWidget(ticks_);
     options->addWidget(option1_);
     options->addSpacing(twips(95));

@@ -13,6 +13,7 @@
 #include "video/videosettings.h"
 
 class QBoxLayout;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -178,6 +179,7 @@ class Form1 : public QWidget, public Host {
     TextProgressBar* progressBar1_ = nullptr;
     VideoControls* video_ = nullptr;
     TickPanel* ticks_ = nullptr;
+    QCheckBox* linksTick_ = nullptr;
     QBoxLayout* frameRow_ = nullptr;
     QLabel* estimateLabel_ = nullptr;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The output options: mode, frame rate and output folder, stored at every change.
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 
@@ -35,7 +36,9 @@ void Form1::connectOptions() {
 }
 
 VideoSettings Form1::videoSettings() const {
-    return video_->settings();
+    VideoSettings settings = video_->settings();
+    settings.allowLinks = linksTick_ && linksTick_->isChecked();
+    return settings;
 }
 
 void Form1::Video_Change() {

@@ -262,6 +262,7 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     request.slides.useTimings = parser.isSet(QStringLiteral("use-timings"));
     request.slides.skipHidden = parser.isSet(QStringLiteral("skip-hidden"));
     request.slides.subtitles = parser.isSet(QStringLiteral("subtitles"));
+    request.allowLinks = parser.isSet(QStringLiteral("allow-links"));
     request.slides.transitions = parser.isSet(QStringLiteral("transitions"));
     request.slides.chapterList = parser.isSet(QStringLiteral("chapter-list"));
     request.slides.chapters =

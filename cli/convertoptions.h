@@ -38,10 +38,11 @@ struct ConvertRequest {
     Mode mode = Mode::Stored;
     enum class Destination { Stored, Folder, Beside };
     Destination destination = Destination::Stored;
-    QString outputFolder;   // with Destination::Folder
-    QString frameRateText;  // --fps as given (checked); empty: the stored "Delay"
-    SlideOptions slides;    // --use-timings, --skip-hidden, --subtitles
-    SoundOptions sound;     // --sound, --narrate, --voice, --speech-rate, --music
+    QString outputFolder;     // with Destination::Folder
+    QString frameRateText;    // --fps as given (checked); empty: the stored "Delay"
+    SlideOptions slides;      // --use-timings, --skip-hidden, --subtitles
+    bool allowLinks = false;  // --allow-links: a deck's links may reach any local file
+    SoundOptions sound;       // --sound, --narrate, --voice, --speech-rate, --music
 
     bool verbose = false;     // every failure in the window's full report format
     bool quiet = false;       // errors only: no "Written:" lines, notes or progress line

@@ -33,9 +33,17 @@
 
 namespace {
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
-    RowAccount account{
-        row.path,    row.outcome(),     {}, {}, row.slides,
-        row.seconds, row.engineRetries, 0,  {}, row.video ? row.video->audioSeconds : 0.0};
+    RowAccount account{row.path,
+                       row.outcome(),
+                       {},
+                       {},
+                       row.slides,
+                       row.seconds,
+                       row.engineRetries,
+                       0,
+                       {},
+                       row.linksLeftOut,
+                       row.video ? row.video->audioSeconds : 0.0};
     const bool written = !row.keptVideo().isEmpty();
     // A video lacking frames is kept, though its row failed.
     if (written) {
@@ -47,7 +55,7 @@ RowAccount accountOf(const RowResult& row, const QStringList& messages) {
     if (row.video && !row.stepFailed) reports << row.video->reports;
     for (const StepReport& report : reports) account.reasons << OneLine(report.description);
     for (const QString& message : messages) account.reasons << OneLine(message);
-    for (const QString& note : row.notes) account.reasons << OneLine(note);
+    for (const QString& note : row.notes) account.warnings << OneLine(note);
     if (account.reasons.isEmpty() && account.outcome != RowResult::Outcome::Written)
         account.reasons << (account.outcome == RowResult::Outcome::NotConverted
                                 ? QStringLiteral("no slides were exported")
@@ -68,6 +76,7 @@ void printLine(CliPrompts& prompts, const QString& path, const QString& text) {
 // presentation that never opened cannot be saved or closed) is left out.
 // Other rows pass on what they were told, one line each.
 void tell(CliPrompts& prompts, const RowAccount& account) {
+    for (const QString& warning : account.warnings) printLine(prompts, account.input, warning);
     if (account.outcome == RowResult::Outcome::Written) {
         for (const QString& reason : account.reasons) printLine(prompts, account.input, reason);
     } else {
@@ -170,6 +179,7 @@ int RunAndTell(BatchConversion& batch, CliHost& host, CliPrompts& prompts,
                                0,
                                0,
                                0,
+                               {},
                                {}};
 
     if (host.outputClosed)
@@ -249,8 +259,8 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
 
     // LibreOffice loads while the folders are scanned.
     // The window's ticks would leave no way to turn these off here: only the flags count.
-    host.video =
-        VideoSettings{container, slideHeight, slideMilliseconds, request.slides, request.sound};
+    host.video = VideoSettings{container,      slideHeight,        slideMilliseconds,
+                               request.slides, request.allowLinks, request.sound};
     BatchConversion batch(host, prompts);
     batch.setJobs(request.jobs);
     batch.startEngine();

@@ -81,6 +81,10 @@ constexpr ConvertOption options[] = {
     {"chapter-list", 0, nullptr,
      "With --chapters: also write NAME.chapters.txt beside each video, \"00:00 Title\" a line.",
      Presentations},
+    {"allow-links", 0, nullptr,
+     "Let each presentation's linked pictures, media and objects come from any local file, not "
+     "only its own folder (for your own presentations; network addresses are never fetched).",
+     Presentations},
     {"jobs", 'j', "N",
      "Presentations opened and exported at once, 1 to 64 (default: one for each core).",
      Presentations},
@@ -123,7 +127,8 @@ constexpr ConvertOption options[] = {
     {"list-codecs", 0, nullptr,
      "Print the compressors on offer, one a line (for --container, default avi).", Query},
     {"help", 'h', nullptr, "Print this help.", Query},
-    {"version", 0, nullptr, "Print the version and those of the FFmpeg libraries and LibreOffice.",
+    {"version", 0, nullptr,
+     "Print the version and those of the FFmpeg libraries and LibreOffice, and which protections confine the presentation engine.",
      Query},
 };
 

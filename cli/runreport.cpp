@@ -48,6 +48,7 @@ QByteArray RunReportJson(const QList<RowAccount>& rows, double seconds) {
                           {QStringLiteral("outcome"), OutcomeName(row.outcome)},
                           {QStringLiteral("videos"), QJsonArray::fromStringList(row.videos)},
                           {QStringLiteral("reasons"), QJsonArray::fromStringList(row.reasons)},
+                          {QStringLiteral("warnings"), QJsonArray::fromStringList(row.warnings)},
                           {QStringLiteral("slides"), row.slides},
                           {QStringLiteral("seconds"), row.seconds},
                           {QStringLiteral("engineRetries"), row.engineRetries},

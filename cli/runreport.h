@@ -17,7 +17,9 @@ struct RowAccount {
     double seconds = 0;
     int engineRetries = 0;
     int transitions = 0;  // played in its video
-    QList<VideoChapter> chapters = {};
+    QList<VideoChapter> chapters;
+    // Links left out of its slides, told but not failures.
+    QStringList warnings;
     double audioSeconds = 0;  // its video's sound; 0: silent
 };
 

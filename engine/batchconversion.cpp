@@ -142,6 +142,8 @@ HelperOptions BatchConversion::runEngineOptions() const {
     if (video_.slideHeight > 0 && !options.arguments.contains(QStringLiteral("--height")))
         options.arguments << QStringLiteral("--height") << QString::number(video_.slideHeight);
     options.slideFacts = video_.needsFacts();
+    if (video_.allowLinks && !options.arguments.contains(QStringLiteral("--allow-links")))
+        options.arguments << QStringLiteral("--allow-links");
     return options;
 }
 
@@ -191,7 +193,7 @@ BatchConversion::Exported BatchConversion::exportSlides(Presentation& presentati
         throw;
     }
     Exported exported;
-    const SoundChoice choice{video_.sound.deckSounds, speaker_.get()};
+    const SoundChoice choice{video_.sound.deckSounds, speaker_.get(), video_.allowLinks};
     PackageReader reader;
     if (choice.any())
         reader = [&](const DeckPackage& package, const QString& packagePath,
@@ -267,7 +269,8 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
 
 void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int row,
                                 const QString& path, int slides,
-                                const std::optional<VideoResult>& video, int engineRetries) {
+                                const std::optional<VideoResult>& video, int engineRetries,
+                                const QStringList& linksLeftOut) {
     RowResult result{path,
                      trap.failures() != failuresBefore,
                      video,
@@ -276,6 +279,7 @@ void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int ro
                      rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
                      trap.reports().mid(failuresBefore),
                      engineRetries,
+                     linksLeftOut,
                      runNotes_ + rowNotes_};
     rowNotes_.clear();
     rows_ << result;
@@ -332,6 +336,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         Presentation presentation;
         lookAhead(engines, row, rows);
         trap.step(132, [&] { application = OpenInPowerPoint(engines, row, path); });
+        const QStringList linksLeftOut = application.LinksLeftOut();
         lookAhead(engines, row + 1, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
         Exported exported;
@@ -348,7 +353,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
         recordRow(trap, before, row, path, slides, std::nullopt,
-                  engines.startRetries() - retriesBefore);
+                  engines.startRetries() - retriesBefore, linksLeftOut);
     }
     // Every row is exported: no engine waits while the video is written.
     rowEngines.reset();
@@ -395,6 +400,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         Presentation presentation;
         lookAhead(engines, row, rows);
         trap.step(222, [&] { application = OpenInPowerPoint(engines, row, path); });
+        const QStringList linksLeftOut = application.LinksLeftOut();
         lookAhead(engines, row + 1, rows);
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         staged_.clear();
@@ -425,6 +431,7 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(260, [&] { application = Application(); });
         lookAhead(engines, row + 1, rows);
         trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore);
+        recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore,
+                  linksLeftOut);
     }
 }

@@ -45,6 +45,8 @@ struct RowResult {
     // Its failures in the order they were reported, the first one the cause.
     QList<StepReport> reports;
     int engineRetries = 0;  // engines started again because one gave no answer
+    // Links of the presentation left out of its slides, one line each: not failures.
+    QStringList linksLeftOut;
     // What it converted without (a sound that could not be heard, a voice not found).
     QStringList notes;
     // A presentation succeeded when its video was written with all its frames.
@@ -106,7 +108,8 @@ class BatchConversion {
                            const QString& outputPath);
     void showRowProgress(StepTrap& trap, int firstStep, int row, const QString& path);
     void recordRow(const StepTrap& trap, int failuresBefore, int row, const QString& path,
-                   int slides, const std::optional<VideoResult>& video, int engineRetries);
+                   int slides, const std::optional<VideoResult>& video, int engineRetries,
+                   const QStringList& linksLeftOut);
     // The engine's options for a run: its slide height, and the slides' facts when needed.
     HelperOptions runEngineOptions() const;
     // Exports the row's slides to `target` (into `folder`) and, when the run needs

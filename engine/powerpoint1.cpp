@@ -16,6 +16,7 @@ struct RowEngine {
     // its Close, and the engine running until its Quit.
     void takeUp(std::unique_ptr<AheadRow> row) {
         helper = std::move(row->helper);
+        linksLeftOut = row->linksLeftOut;
         if (row->ended) {
             openAhead = runningAhead = true;
             closeFailure = row->closeFailure;
@@ -39,6 +40,7 @@ struct RowEngine {
     std::exception_ptr quitFailure;
     int slides = 0;
     QString path;
+    QStringList linksLeftOut;
 };
 
 Application OpenInPowerPoint(EngineRows& rows, int row, const QString& path) {
@@ -49,13 +51,18 @@ Application OpenInPowerPoint(EngineRows& rows, int row, const QString& path) {
         if (ahead->openFailure) std::rethrow_exception(ahead->openFailure);
         engine->takeUp(std::move(ahead));
     } else {
-        engine->helper = rows.engine();
+        engine->helper = rows.engine(path);
         engine->slides = engine->helper->open(path);
+        engine->linksLeftOut = engine->helper->linksLeftOut();
     }
     Application application;
     application.row_ = std::move(engine);
     application.Visible(true);
     return application;
+}
+
+QStringList Application::LinksLeftOut() const {
+    return row_ ? row_->linksLeftOut : QStringList();
 }
 
 Presentation Application::ActivePresentation() const {
@@ -101,7 +108,7 @@ void Presentation::SaveAs(const QString& target, int format, int /*embedFonts*/)
     // when it cannot either.
     if (!row_->helper || !row_->helper->hasPresentation()) {
         row_->rows.release(std::move(row_->helper));
-        row_->helper = row_->rows.engine();
+        row_->helper = row_->rows.engine(row_->path);
         row_->helper->open(row_->path);
     }
     row_->helper->saveAs(target);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class EngineRows;
@@ -47,6 +48,8 @@ class Application {
     bool Visible() const { return visible_; }
     Presentation ActivePresentation() const;
     void Quit();
+    // One line for each link of the presentation that was left out.
+    QStringList LinksLeftOut() const;
 
   private:
     friend Application OpenInPowerPoint(EngineRows& rows, int row, const QString& path);

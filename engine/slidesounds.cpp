@@ -16,8 +16,8 @@ void addNote(QStringList& notes, const QString& note) {
 
 // The deck's sound `href` on slide `number`, decoded, or null with a line in `notes`.
 SharedPcm loadSound(const DeckPackage& package, const QString& packagePath, const QString& deckPath,
-                    const QString& href, int number, const QString& folder, int index,
-                    QStringList& notes) {
+                    bool anyFolder, const QString& href, int number, const QString& folder,
+                    int index, QStringList& notes) {
     QString reason;
     QString file;
     bool extracted = false;
@@ -29,7 +29,7 @@ SharedPcm loadSound(const DeckPackage& package, const QString& packagePath, cons
         reason = package.extract(href, file);
         extracted = true;
     } else {
-        file = LinkedSoundPath(href, packagePath, deckPath, reason);
+        file = LinkedSoundPath(href, packagePath, deckPath, anyFolder, reason);
     }
     DecodedAudio decoded;
     if (reason.isEmpty()) decoded = DecodeAudioFile(file, LongestSlideMilliseconds);
@@ -49,7 +49,7 @@ SharedPcm loadSound(const DeckPackage& package, const QString& packagePath, cons
 }  // namespace
 
 QString LinkedSoundPath(const QString& href, const QString& packagePath, const QString& deckPath,
-                        QString& reason) {
+                        bool anyFolder, QString& reason) {
     const QUrl url(href);
     QString path;
     if (url.isLocalFile())
@@ -67,7 +67,7 @@ QString LinkedSoundPath(const QString& href, const QString& packagePath, const Q
         reason = QStringLiteral("the linked file %1 does not exist").arg(path);
         return {};
     }
-    if (deckFolder.isEmpty() || !real.startsWith(deckFolder + QLatin1Char('/'))) {
+    if (!anyFolder && (deckFolder.isEmpty() || !real.startsWith(deckFolder + QLatin1Char('/')))) {
         reason =
             QStringLiteral("the linked file %1 lies outside the presentation's folder").arg(path);
         return {};
@@ -86,8 +86,8 @@ QList<SlideAudio> LoadSlideAudio(const DeckPackage& package, const QString& pack
         SlideAudio heard;
         if (choice.deckSounds)
             for (qsizetype k = 0; k < slide.sounds.size(); ++k)
-                if (SharedPcm sound = loadSound(package, packagePath, deckPath, slide.sounds[k],
-                                                number, folder, int(k), notes))
+                if (SharedPcm sound = loadSound(package, packagePath, deckPath, choice.anyFolder,
+                                                slide.sounds[k], number, folder, int(k), notes))
                     heard.sounds << sound;
         if (choice.speaker && !slide.notes.trimmed().isEmpty()) {
             Speech speech =

@@ -14,6 +14,7 @@ class Speaker;
 struct SoundChoice {
     bool deckSounds = false;     // the deck's own media and transition sounds
     Speaker* speaker = nullptr;  // speaks the notes when set
+    bool anyFolder = false;      // a linked sound may lie outside the deck's folder
     bool any() const { return deckSounds || speaker; }
 };
 
@@ -28,6 +29,7 @@ QList<SlideAudio> LoadSlideAudio(const DeckPackage& package, const QString& pack
                                  const QString& folder, QStringList& notes);
 
 // The file a linked sound `href` names, written in the copy at `packagePath`,
-// when it lies inside the folder of the deck at `deckPath`; else empty, with why in `reason`.
+// when it is a local file inside the folder of the deck at `deckPath` (with
+// `anyFolder`, anywhere); else empty, with why in `reason`.
 QString LinkedSoundPath(const QString& href, const QString& packagePath, const QString& deckPath,
-                        QString& reason);
+                        bool anyFolder, QString& reason);

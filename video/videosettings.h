@@ -32,7 +32,9 @@ struct VideoSettings {
     int slideHeight = 0;        // 0: 96 pixels per inch of the slide
     int slideMilliseconds = 0;  // 0: the frame rate decides
     SlideOptions slides = {};   // the command line sets them by its flags only
-    SoundOptions sound = {};    // the same
+    // A presentation's links may reach every local file, not only its own folder.
+    bool allowLinks = false;
+    SoundOptions sound = {};  // the command line sets them by its flags only
     // Whether the export must leave the slides' facts beside them.
     bool needsFacts() const { return slides.any() || sound.any(); }
 };

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         QElapsedTimer one;
         one.start();
         try {
-            OfficeHelper helper(parent);
+            OfficeHelper helper(parent, deck, output);
             helper.open(deck);
             const QString target = QStringLiteral("%1/row%2/temp.bmp").arg(output).arg(++row);
             QDir().mkpath(QStringLiteral("%1/row%2").arg(output).arg(row));

@@ -2,6 +2,7 @@
 
 #include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -106,22 +107,23 @@ TEST(Sound, NarratedNotesInEachContainer) {
     }
 }
 
-// The second slide's sound, linked beside the deck, from that slide's start in a
-// .pptx and an .odp: the slide lasts as long as the sound, the others stay silent.
+// The second slide's sound, linked beside the deck, from that slide's start: the
+// slide lasts as long as the sound, the others stay silent.
 TEST(Sound, TheDecksOwnSoundPlaysOnItsSlide) {
     QTemporaryDir out;
     ASSERT_TRUE(out.isValid());
     const QString flat = out.filePath(QStringLiteral("flat.fodp"));
     ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("slidesound.fodp")), flat));
     writeTone(out.filePath(QStringLiteral("tone.wav")), 2.5);
-    for (const char* format : {"pptx", "odp"}) {
-        SCOPED_TRACE(format);
-        const QString deck = out.filePath(QStringLiteral("deck.") + QLatin1String(format));
-        ASSERT_TRUE(convertFixture(flat, deck));
+    for (const QString& deck : {flat, out.filePath(QStringLiteral("deck.odp"))}) {
+        SCOPED_TRACE(deck.toStdString());
+        if (deck != flat) {
+            ASSERT_TRUE(convertFixture(flat, deck));
+        }
         const ConvertRun run = RunConvert({"--separate", "-o", out.path(), "--container", "mp4",
                                            "--seconds-per-slide", "1", "--sound", deck});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const QString video = out.filePath(QStringLiteral("deck.mp4"));
+        const QString video = out.filePath(QFileInfo(deck).completeBaseName() + ".mp4");
         const DecodedAudio audio = DecodeAudio(video);
         ASSERT_TRUE(audio.ok()) << audio.error.toStdString();
         const QList<double> starts = pictureStarts(DecodeVideo(video, false));

@@ -146,7 +146,8 @@ pid_t EngineParent::pid() {
     return link_->spawned;
 }
 
-std::unique_ptr<HelperProcess> EngineParent::fork() {
+std::unique_ptr<HelperProcess> EngineParent::fork(const std::string& deck,
+                                                  const std::string& staging) {
     // A parent that ended since its last engine is replaced once.
     for (int attempt = 0;; ++attempt) {
         std::shared_ptr<Link> link;
@@ -170,7 +171,8 @@ std::unique_ptr<HelperProcess> EngineParent::fork() {
                                   .arg(QString::fromLocal8Bit(SystemErrorText(errno))));
             ours.reset(pair[0]);
             OwnedFd theirs(pair[1]);
-            const bool sent = link->process->sendLineWithFd(EncodeLine({"fork"}), theirs.get());
+            const bool sent =
+                link->process->sendLineWithFd(EncodeLine({"fork", deck, staging}), theirs.get());
             theirs.reset();
             std::string answer;
             try {

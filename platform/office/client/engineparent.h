@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "platform/office/client/helperprocess.h"
 #include "platform/office/client/officeclient.h"
@@ -20,9 +21,12 @@ class EngineParent {
     EngineParent(const EngineParent&) = delete;
     EngineParent& operator=(const EngineParent&) = delete;
 
-    // A new engine process; it says "ready" once warm. A parent found ended
-    // is started again first. Throws Failure saying why none can be had.
-    std::unique_ptr<HelperProcess> fork();
+    // A new engine process, confined to reading `deck`'s folder and writing
+    // `staging` (either may be empty); it says "ready" once warm. A parent
+    // found ended is started again first. Throws Failure saying why none can
+    // be had.
+    std::unique_ptr<HelperProcess> fork(const std::string& deck = {},
+                                        const std::string& staging = {});
     const HelperOptions& options() const { return options_; }
     // The parent's process id, or -1 while none runs.
     pid_t pid();

@@ -78,11 +78,12 @@ bool EngineRows::full() {
 void EngineRows::run(Work& work) {
     AheadRow& row = *work.row;
     try {
-        row.helper = std::make_unique<OfficeHelper>(parent_);
+        row.helper = std::make_unique<OfficeHelper>(parent_, row.path, staging());
         work.listing = row.helper->listing();
         work.pid = row.helper->pid();
         if (work.stopped) throw Failure(QStringLiteral("Open: stopped"));
         row.slides = row.helper->open(row.path);
+        row.linksLeftOut = row.helper->linksLeftOut();
     } catch (...) {
         row.openFailure = std::current_exception();
         if (row.helper) row.startRetries = row.helper->startRetries();
@@ -157,8 +158,13 @@ std::unique_ptr<AheadRow> EngineRows::take(int row, const QString& path) {
     return std::move(work->row);
 }
 
-std::unique_ptr<OfficeHelper> EngineRows::engine() {
-    auto helper = std::make_unique<OfficeHelper>(parent_);
+// Every export target of a run lies in its staging slot, beside the ahead ones.
+QString EngineRows::staging() const {
+    return QFileInfo(aheadTarget_(1)).absolutePath();
+}
+
+std::unique_ptr<OfficeHelper> EngineRows::engine(const QString& path) {
+    auto helper = std::make_unique<OfficeHelper>(parent_, path, staging());
     ++held_;
     return helper;
 }

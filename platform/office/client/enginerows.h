@@ -26,6 +26,7 @@ struct AheadRow {
     std::exception_ptr openFailure;
     std::exception_ptr saveFailure;
     int slides = 0;  // as counted at open
+    QStringList linksLeftOut;
     int saved = 0;
     // Engines started again for the row because one gave no answer, counted
     // here once the row's engine is ended ahead.
@@ -63,8 +64,9 @@ class EngineRows {
     // it was not started, or was started for another path (that one is
     // stopped and dropped without waiting).
     std::unique_ptr<AheadRow> take(int row, const QString& path);
-    // A fresh engine for a row done in turn. Throws Failure.
-    std::unique_ptr<OfficeHelper> engine();
+    // A fresh engine for a row done in turn, for the presentation `path`.
+    // Throws Failure.
+    std::unique_ptr<OfficeHelper> engine(const QString& path);
     // The row is done with `helper`: it is ended.
     void release(std::unique_ptr<OfficeHelper> helper);
     // Engines started again so far because one gave no answer, counted for
@@ -83,6 +85,7 @@ class EngineRows {
     void run(Work& work);
     void stop(std::unique_ptr<Work> work);
     void collectStopped(bool all);
+    QString staging() const;
 
     EngineParent& parent_;
     int jobs_;

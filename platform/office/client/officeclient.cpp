@@ -43,8 +43,12 @@ OfficeHelper::OfficeHelper(const HelperOptions& options) : options_(options) {
     pending_.push_back({"Start", options_.limits.startMs});
 }
 
-OfficeHelper::OfficeHelper(EngineParent& parent) : options_(parent.options()), parent_(&parent) {
-    process_ = parent.fork();
+OfficeHelper::OfficeHelper(EngineParent& parent, const QString& deck, const QString& staging)
+    : options_(parent.options()),
+      parent_(&parent),
+      deck_(deck.isEmpty() ? std::string() : encoded(absolute(deck))),
+      staging_(staging.isEmpty() ? std::string() : encoded(absolute(staging))) {
+    process_ = parent.fork(deck_, staging_);
     pending_.push_back({"Start", options_.limits.engineStartMs});
 }
 
@@ -102,6 +106,7 @@ std::string OfficeHelper::answer(const std::string& name, int limitMs, const QSt
     }
     if (fields[0] != "ok" && fields[0] != "ready")
         fail(QStringLiteral("%1: the presentation engine gave an unreadable answer").arg(call));
+    further_.assign(fields.size() > 2 ? fields.begin() + 2 : fields.end(), fields.end());
     return fields.size() > 1 ? fields[1] : std::string();
 }
 
@@ -121,7 +126,7 @@ void OfficeHelper::drainPending() {
             if (startRetries_ == 0 && timedOut_) {
                 ++startRetries_;
                 process_.reset();
-                process_ = parent_->fork();
+                process_ = parent_->fork(deck_, staging_);
                 pending_.push_back({"Start", options_.limits.engineStartMs});
                 continue;
             }
@@ -170,6 +175,8 @@ int OfficeHelper::open(const QString& path) {
     ++opens_;
     const std::string count = call("Open", "open", encoded(full), options_.limits.openMs, full);
     slides_ = countFrom(count, "Open");
+    linksLeftOut_.clear();
+    for (const std::string& note : further_) linksLeftOut_ << QString::fromStdString(note);
     lastOpened_ = full;
     open_ = true;
     return slides_;

@@ -47,8 +47,11 @@ class OfficeHelper {
     // Has `parent` fork one, warmed before it answers; its start-up is
     // awaited by the first call, and one that gives no answer within the
     // engine start limit is ended and replaced once. Throws Failure when
-    // none can be had.
-    explicit OfficeHelper(EngineParent& parent);
+    // none can be had. It can read only `deck`'s folder and write only
+    // `staging` (and its own profile); without a deck it opens only the
+    // built-in presentation.
+    explicit OfficeHelper(EngineParent& parent, const QString& deck = {},
+                          const QString& staging = {});
     ~OfficeHelper();
     OfficeHelper(const OfficeHelper&) = delete;
     OfficeHelper& operator=(const OfficeHelper&) = delete;
@@ -73,6 +76,8 @@ class OfficeHelper {
     // The absolute path of the last presentation it opened, closed since or
     // not; empty before the first.
     const QString& lastOpened() const { return lastOpened_; }
+    // One line for each link the last presentation opened lost: its target and why.
+    const QStringList& linksLeftOut() const { return linksLeftOut_; }
     // Presentations it was asked to open, refused ones included.
     int opens() const { return opens_; }
     // Engines started again because the first gave no answer: 0 or 1.
@@ -97,11 +102,15 @@ class OfficeHelper {
 
     HelperOptions options_;
     EngineParent* parent_ = nullptr;
+    std::string deck_;  // as the fork request names them
+    std::string staging_;
     std::unique_ptr<HelperProcess> process_;
     std::vector<Pending> pending_;
     bool open_ = false;
     int slides_ = 0;
     QString lastOpened_;
+    QStringList linksLeftOut_;
+    std::vector<std::string> further_;  // the last answer's fields after its value
     int opens_ = 0;
     int startRetries_ = 0;
     bool timedOut_ = false;  // the last answer did not come in time

@@ -57,7 +57,10 @@ void ServeCommands(OfficeEngine& engine) {
         const std::string argument = fields.size() > 1 ? fields[1] : std::string();
         try {
             if (command == "open") {
-                Reply({"ok", std::to_string(engine.open(argument))});
+                // The count, then one field for each link left out.
+                std::vector<std::string> answer{"ok", std::to_string(engine.open(argument))};
+                for (const std::string& note : engine.linksLeftOut()) answer.push_back(note);
+                Reply(answer);
             } else if (command == "count") {
                 Reply({"ok", std::to_string(engine.slideCount())});
             } else if (command == "saveas") {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/office/engine/commandloop.h"
+#include "platform/office/engine/confinement.h"
 #include "platform/office/engine/fileurl.h"
 #include "platform/office/engine/forksafety.h"
 #include "platform/office/engine/lokclock.h"
@@ -93,6 +94,13 @@ struct Setup {
     std::string program;
     std::string profile;
     int slideHeight = 0;
+    bool everyLocalFile = false;
+};
+
+// The row's presentation and staging folder, as the fork request names them.
+struct Row {
+    std::string deck;
+    std::string staging;
 };
 
 // LibreOffice's configuration write-back thread ends about 1.5 s after the
@@ -109,7 +117,7 @@ std::string engineTemporaryFolder(const Setup& setup, pid_t pid) {
     return setup.profile + "/tmp/engine-" + std::to_string(pid);
 }
 
-[[noreturn]] void becomeEngine(const Setup& setup, int socket, pid_t parent) {
+[[noreturn]] void becomeEngine(const Setup& setup, int socket, pid_t parent, const Row& row) {
     ::setpgid(0, 0);
     // The parent is single-threaded, so this fires when the parent ends.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -124,10 +132,14 @@ std::string engineTemporaryFolder(const Setup& setup, pid_t pid) {
     const std::string temporary = engineTemporaryFolder(setup, ::getpid());
     if (::mkdir(temporary.c_str(), 0700) == 0)
         for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
+    // Still one thread: whatever LibreOffice starts later inherits it.
+    Confine(FoldersForEngine(setup.program, setup.profile, row.deck, row.staging,
+                             setup.everyLocalFile));
     std::optional<OfficeEngine> engine;
     try {
         engine.emplace(setup.program, setup.profile);
         engine->setSlideHeight(setup.slideHeight);
+        engine->setEveryLocalFile(setup.everyLocalFile);
         // The first document of a process costs more than later ones: a
         // built-in one, the same for every engine, takes that cost here.
         engine->warm();
@@ -257,13 +269,14 @@ std::string notAlone() {
 }
 }  // namespace
 
-void ServeAsParent(int slideHeight) {
+void ServeAsParent(int slideHeight, bool everyLocalFile) {
     // No death signal: it would fire when the program's thread that started
     // this parent ends. The end of standard input ends the parent instead.
     std::optional<ProfileSlot> slot;
     Setup setup;
     setup.program = OfficeProgramFolder();
     setup.slideHeight = slideHeight;
+    setup.everyLocalFile = everyLocalFile;
     try {
         try {
             slot.emplace(ProfileSlot::acquire());
@@ -321,10 +334,12 @@ void ServeAsParent(int slideHeight) {
                 Reply({"error", "Start: " + notAlone()});
                 continue;
             }
+            const Row row{fields.size() > 1 ? fields[1] : std::string(),
+                          fields.size() > 2 ? fields[2] : std::string()};
             std::optional<LokClock> clock(std::in_place, "fork");
             const pid_t pid = ::fork();
             // The engine never returns here, so only the parent tells the fork's cost.
-            if (pid == 0) becomeEngine(setup, socket, self);
+            if (pid == 0) becomeEngine(setup, socket, self, row);
             clock.reset();
             ::close(socket);
             if (pid < 0) {

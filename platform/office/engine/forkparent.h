@@ -4,7 +4,8 @@
 // own, loads LibreOffice with lok_preinit on a profile it only reads, waits
 // until it is single-threaded again (a fork is safe only then) and answers on
 // standard input, a Unix socket:
-//   "fork" with a socket passed alongside: forks an engine that completes
+//   "fork" [DECK [STAGING]] with a socket passed alongside: forks an engine,
+//       confined to reading DECK's folder and writing STAGING, that completes
 //       LibreOffice's start, warms with the built-in presentation, says
 //       "ready" on that socket and serves one presentation there; answers
 //       "ok" and the engine's process id; refused while the parent runs a
@@ -13,4 +14,5 @@
 //       "ok" and its wait status ("ended" when it is collected later);
 //   "quit", or the end of input: kills every engine and ends.
 // Engines end with the parent, and the parent at the end of its input.
-[[noreturn]] void ServeAsParent(int slideHeight);
+// With `everyLocalFile`, a deck's links may reach any local file.
+[[noreturn]] void ServeAsParent(int slideHeight, bool everyLocalFile);

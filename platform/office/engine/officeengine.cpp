@@ -13,12 +13,14 @@
 #include <filesystem>
 #include <fstream>
 #include <span>
+#include <sstream>
 #include <utility>
 #include <vector>
 
 #include "platform/office/documentkind.h"
 #include "platform/office/engine/bmpwriter.h"
 #include "platform/office/engine/builtindeck.h"
+#include "platform/office/engine/decklinks.h"
 #include "platform/office/engine/fileurl.h"
 #include "platform/office/engine/lokclock.h"
 #include "platform/office/engine/profilesettings.h"
@@ -29,6 +31,10 @@
 #include "util/systemerror.h"
 
 static const char* const CompleteMark = "quillmoor-complete";
+
+// LibreOfficeKit sets the macro security level at every load, to a low one
+// unless told: the profile's highest level would be lost at the first load.
+static const char* const LoadOptions = "MacroSecurityLevel=3";
 
 static std::string inQuotes(const std::string& path) {
     return "\"" + path + "\"";
@@ -138,6 +144,7 @@ OfficeEngine::OfficeEngine(const std::string& programFolder, const std::string& 
     if (!office_) throw EngineError("LibreOffice in " + programFolder + " could not be started");
     // Engines forked from one parent share the profile: each warms with a file of its own.
     warmPath_ = profileFolder + "/tmp/quillmoor-warm-" + std::to_string(::getpid()) + ".fodp";
+    scratch_ = profileFolder + "/tmp/quillmoor-links-" + std::to_string(::getpid());
 }
 
 // LibreOffice's own teardown is slow and saves nothing we need; the helper
@@ -169,7 +176,7 @@ std::unique_ptr<lok::Document> OfficeEngine::load(const std::string& path) {
     std::unique_ptr<lok::Document> document;
     {
         LokClock clock("load");
-        document.reset(office_->documentLoad(FileUrl(path).c_str()));
+        document.reset(office_->documentLoad(FileUrl(path).c_str(), LoadOptions));
     }
     if (!document) {
         const std::string kind = OtherDocumentKind(path);
@@ -202,11 +209,80 @@ int OfficeEngine::open(const std::string& path) {
         default:
             throw EngineError("Cannot open " + inQuotes(path) + ": not a presentation");
     }
+    linksLeftOut_.clear();
+    if (document->getDocumentType() == LOK_DOCTYPE_PRESENTATION)
+        if (std::unique_ptr<lok::Document> clean = withoutForeignLinks(*document, path))
+            document = std::move(clean);
     const int parts = document->getParts();
     if (parts < 1) throw EngineError("Cannot open " + inQuotes(path) + ": it has no slides");
     document_ = std::move(document);
     path_ = path;
     return parts;
+}
+
+static std::string readWhole(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// LibreOffice follows no link of a deck (the profile blocks them all), so the
+// deck is loaded as it is and saved as Flat ODP, where LibreOffice names every
+// link in one form. A deck without links stays as loaded; one with links is
+// loaded again from a copy whose allowed links name their real files and
+// whose other links are gone, from the engine's own folder, where links are
+// followed.
+std::unique_ptr<lok::Document> OfficeEngine::withoutForeignLinks(lok::Document& document,
+                                                                 const std::string& path) {
+    const std::string name = inQuotes(path);
+    const std::string saved = scratch_ + ".fodp";
+    const std::string clean = scratch_ + "-clean.fodp";
+    struct Remove {
+        std::vector<std::string> files;
+        ~Remove() {
+            for (const std::string& file : files) std::remove(file.c_str());
+        }
+    } remove{{saved, clean}};
+    {
+        LokClock clock("links");
+        if (!document.saveAs(FileUrl(saved).c_str(), "fodp"))
+            throw EngineError("Cannot open " + name + ": its links cannot be checked (" +
+                              lastError() + ")");
+    }
+    const std::string text = readWhole(saved);
+    const LinkScan scan = ScanDeckLinks(text);
+    if (!scan.error.empty())
+        throw EngineError("Cannot open " + name + ": its links cannot be checked (" + scan.error +
+                          ")");
+    if (scan.links.empty()) return nullptr;
+    const std::string base = std::filesystem::path(saved).parent_path().string();
+    char* real =
+        ::realpath(std::filesystem::path(AbsolutePath(path)).parent_path().c_str(), nullptr);
+    const std::string deckFolder = real ? real : "";
+    std::free(real);
+    std::vector<LinkVerdict> verdicts;
+    for (const DeckLink& link : scan.links) {
+        verdicts.push_back(JudgeLink(link.target, base, deckFolder, everyLocalFile_));
+        const LinkVerdict& verdict = verdicts.back();
+        if (!verdict.allowed)
+            linksLeftOut_.push_back("Left out the " + link.kind + " linked to " +
+                                    inQuotes(verdict.named) + ": " + verdict.reason);
+    }
+    {
+        std::ofstream out(clean, std::ios::binary | std::ios::trunc);
+        out << RewriteDeckLinks(text, scan, verdicts);
+        if (!out.flush()) throw EngineError("Cannot write " + inQuotes(clean));
+    }
+    std::unique_ptr<lok::Document> reloaded;
+    {
+        LokClock clock("load");
+        reloaded.reset(office_->documentLoad(FileUrl(clean).c_str(), LoadOptions));
+    }
+    if (!reloaded)
+        throw EngineError("Cannot open " + name +
+                          ": its copy without foreign links cannot be read (" + lastError() + ")");
+    return reloaded;
 }
 
 int OfficeEngine::slideCount() const {
@@ -307,7 +383,8 @@ void OfficeEngine::warm() {
         out << BuiltinDeck;
         if (!out.flush()) throw EngineError("Cannot write " + inQuotes(warmPath_));
     }
-    std::unique_ptr<lok::Document> document(office_->documentLoad(FileUrl(warmPath_).c_str()));
+    std::unique_ptr<lok::Document> document(
+        office_->documentLoad(FileUrl(warmPath_).c_str(), LoadOptions));
     std::remove(warmPath_.c_str());
     if (!document)
         throw EngineError("LibreOffice cannot load a presentation (" + lastError() + ")");

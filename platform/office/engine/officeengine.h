@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/office/engine/pagebuffer.h"
 
@@ -45,6 +46,10 @@ class OfficeEngine {
     // Slides are painted this many pixels high, as wide as their proportions
     // give; 0 paints them at 96 pixels per inch.
     void setSlideHeight(int pixels) { slideHeight_ = pixels; }
+    // Links may reach every local file, not only the presentation's folder.
+    void setEveryLocalFile(bool every) { everyLocalFile_ = every; }
+    // One line for each link the open presentation lost: its target and why.
+    const std::vector<std::string>& linksLeftOut() const { return linksLeftOut_; }
     void close();
 
     // Loads and paints the built-in presentation, so the presentation module
@@ -57,12 +62,17 @@ class OfficeEngine {
     std::unique_ptr<lok::Document> load(const std::string& path);
     std::string lastError();
     void saveFacts(const std::string& folder);
+    std::unique_ptr<lok::Document> withoutForeignLinks(lok::Document& document,
+                                                       const std::string& path);
 
     std::unique_ptr<lok::Office> office_;
     std::unique_ptr<lok::Document> document_;
     std::string path_;
     std::string warmPath_;
+    std::string scratch_;
     int slideHeight_ = 0;
+    bool everyLocalFile_ = false;
+    std::vector<std::string> linksLeftOut_;
     PageBuffer painted_;
     PageBuffer bitmapFile_;
 };

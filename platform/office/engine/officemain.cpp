@@ -5,6 +5,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,8 @@
 #include <vector>
 
 #include "platform/office/engine/commandloop.h"
+#include "platform/office/engine/confinement.h"
+#include "platform/office/engine/fileurl.h"
 #include "platform/office/engine/forkparent.h"
 #include "platform/office/engine/officeengine.h"
 #include "platform/office/engine/profileslot.h"
@@ -51,7 +54,12 @@ struct Started {
     std::optional<OfficeEngine> engine;
 };
 
-static void start(Started& started, int slideHeight) {
+// The engine is confined once its profile is ready and before LibreOffice
+// starts, reading `deck`'s folder and writing `writable`; `byHand`, it keeps
+// the user's rights on files.
+static void start(Started& started, int slideHeight, bool everyLocalFile,
+                  const std::string& deck = {}, const std::string& writable = {},
+                  bool byHand = false) {
     try {
         started.slot.emplace(ProfileSlot::acquire());
     } catch (const std::exception& error) {
@@ -62,17 +70,21 @@ static void start(Started& started, int slideHeight) {
     RequireOffice(program);
     PrepareProfile(program, profile);
     UseTemporaryFolderIn(profile);
+    EngineFolders folders = FoldersForEngine(program, profile, deck, writable, everyLocalFile);
+    folders.filesUnconfined = byHand;
+    Confine(folders);
     started.engine.emplace(program, profile);
     started.engine->setSlideHeight(slideHeight);
+    started.engine->setEveryLocalFile(everyLocalFile);
     MarkProfileComplete(profile);
 }
 
-static int serve(int slideHeight) {
+static int serve(int slideHeight, bool everyLocalFile) {
     // The engine belongs to the program that started it: gone with it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     Started started;
     try {
-        start(started, slideHeight);
+        start(started, slideHeight, everyLocalFile, {}, {}, true);
     } catch (const std::exception& error) {
         Reply({"error", Describe(error)});
         std::_Exit(1);
@@ -81,16 +93,25 @@ static int serve(int slideHeight) {
     ServeCommands(*started.engine);
 }
 
-static int oneShot(const std::vector<std::string>& args, int slideHeight) {
+// The folder a file is written into.
+static std::string folderOf(const std::string& file) {
+    return std::filesystem::path(AbsolutePath(file)).parent_path().string();
+}
+
+static int oneShot(const std::vector<std::string>& args, int slideHeight, bool everyLocalFile) {
     const std::string& mode = args[0];
     try {
         Started started;
-        start(started, slideHeight);
+        if (mode == "probe")
+            start(started, slideHeight, everyLocalFile);
+        else
+            start(started, slideHeight, everyLocalFile, args[1], folderOf(args[2]));
         OfficeEngine& engine = *started.engine;
         if (mode == "probe") {
             engine.warm();
         } else if (mode == "export") {
             engine.open(args[1]);
+            for (const std::string& note : engine.linksLeftOut()) Say(note);
             const int written = engine.saveBitmaps(args[2]);
             WriteAll(AnswerOutput(), std::to_string(written) + "\n");
         } else {
@@ -110,6 +131,7 @@ static const char* const Usage =
     "       quillmoor-office probe\n"
     "       quillmoor-office convert INPUT OUTPUT   (format from OUTPUT's extension: pptx, ppt, odp, pdf)\n"
     "       quillmoor-office --version\n"
+    "--allow-links lets a presentation's links reach every local file, not only its own folder.\n"
     "--height N paints slides N pixels high (even, 240 to 4320), as wide as their proportions\n"
     "give, instead of 96 pixels per inch of the slide.\n";
 
@@ -143,7 +165,8 @@ int main(int argc, char** argv) {
     }
     if (!args.empty() && args[0] == "--version") {
         WriteAll(AnswerOutput(),
-                 VersionReport("quillmoor-office", {OfficeVersionLine(OfficeProgramFolder())}));
+                 VersionReport("quillmoor-office", {OfficeVersionLine(OfficeProgramFolder()),
+                                                    DescribeProtections(AvailableProtections())}));
         std::_Exit(0);
     }
     const int slideHeight = takeSlideHeight(args);
@@ -152,9 +175,12 @@ int main(int argc, char** argv) {
             std::to_string(HighestSlideHeight));
         std::_Exit(2);
     }
-    if (args.empty()) return serve(slideHeight);
+    const auto allow = std::find(args.begin(), args.end(), "--allow-links");
+    const bool everyLocalFile = allow != args.end();
+    if (everyLocalFile) args.erase(allow);
+    if (args.empty()) return serve(slideHeight, everyLocalFile);
     const std::string& mode = args[0];
-    if (mode == "parent" && args.size() == 1) ServeAsParent(slideHeight);
+    if (mode == "parent" && args.size() == 1) ServeAsParent(slideHeight, everyLocalFile);
     const bool known = (mode == "probe" && args.size() == 1) ||
                        (mode == "export" && args.size() == 3) ||
                        (mode == "convert" && args.size() == 3 && slideHeight == 0);
@@ -162,5 +188,5 @@ int main(int argc, char** argv) {
         Say(Usage);
         std::_Exit(2);
     }
-    return oneShot(args, slideHeight);
+    return oneShot(args, slideHeight, everyLocalFile);
 }

@@ -1,5 +1,7 @@
 #include "platform/office/engine/profilesettings.h"
 
+#include "platform/office/engine/fileurl.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -18,8 +20,16 @@ static std::string item(const char* path, const char* name, const std::string& v
 // LibreOffice stores its first start only when it flushes its configuration,
 // which an engine ending with _Exit never does; without these every start
 // repeats the first one (half a second, a quarter of a million page faults).
-static std::vector<std::string> items(const OfficeSetup& setup) {
+static std::vector<std::string> items(const OfficeSetup& setup, const std::string& profileFolder) {
+    const char* const security = "/org.openoffice.Office.Common/Security/Scripting";
     std::vector<std::string> wanted{
+        // A deck is a stranger's: none of its macros runs, and none of its
+        // links is followed unless the engine made the copy it loads (in the
+        // profile's own temporary folder) and checked every link in it.
+        item(security, "DisableMacrosExecution", "true"),
+        item(security, "MacroSecurityLevel", "3"),
+        item(security, "BlockUntrustedRefererLinks", "true"),
+        item(security, "SecureURL", "<it>" + FileUrl(profileFolder + "/tmp") + "/</it>"),
         item("/org.openoffice.Office.Common/Misc", "UseLocking", "false"),
         item("/org.openoffice.Office.Common/Misc", "FirstRun", "false"),
         item("/org.openoffice.Setup/Office", "ooSetupInstCompleted", "true"),
@@ -61,7 +71,7 @@ std::string PrepareProfileSettings(const std::string& profileFolder, const Offic
         closing = text.rfind(Closing);
     }
     std::string missing;
-    for (const std::string& wanted : items(setup))
+    for (const std::string& wanted : items(setup, profileFolder))
         if (text.find(wanted) == std::string::npos) missing += wanted + "\n";
     if (missing.empty()) return {};
     text.insert(closing, missing);

@@ -4,6 +4,7 @@
 // and a parent started on a thread that ends keeps serving.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <map>
 #include <thread>
@@ -54,9 +55,11 @@ HelperOptions quickStarts() {
 QString convertRow(EngineParent& parent, const QString& target, int* retries = nullptr) {
     QString reports;
     std::unique_ptr<OfficeHelper> helper;
-    reports = failureOf([&] { helper = std::make_unique<OfficeHelper>(parent); });
+    const QString deck = fixture(QStringLiteral("threeslides.fodp"));
+    reports = failureOf(
+        [&] { helper = std::make_unique<OfficeHelper>(parent, deck, QFileInfo(target).path()); });
     if (helper) {
-        reports = failureOf([&] { helper->open(fixture(QStringLiteral("threeslides.fodp"))); });
+        reports = failureOf([&] { helper->open(deck); });
         if (reports == QStringLiteral("(no failure)"))
             reports = failureOf([&] { helper->saveAs(target); });
         if (retries) *retries = helper->startRetries();

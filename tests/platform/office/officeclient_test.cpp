@@ -143,7 +143,7 @@ TEST_F(FakeEngineTest, EveryRowGetsAFreshEngineWhateverBecameOfTheLast) {
         {
             EngineParent parent(engineOptions(QString::fromLatin1(c.mode)));
             EngineRows rows(parent, 2, [&](int row) { return ahead(row); });
-            auto first = rows.engine();
+            auto first = rows.engine(QStringLiteral("/decks/a.pptx"));
             try {
                 first->open(QStringLiteral("/decks/a.pptx"));
                 if (c.exports) first->saveAs(dir.filePath(QStringLiteral("temp.bmp")));
@@ -152,7 +152,7 @@ TEST_F(FakeEngineTest, EveryRowGetsAFreshEngineWhateverBecameOfTheLast) {
             const pid_t used = starts().last();
             rows.release(std::move(first));
             EXPECT_TRUE(processGroupGone(used));
-            auto second = rows.engine();
+            auto second = rows.engine(QStringLiteral("/decks/a.pptx"));
             second->ready();
             EXPECT_NE(starts().last(), used);
             EXPECT_EQ(childProcessCount(), 1);  // the parent; engines are its children

@@ -1,7 +1,10 @@
 #pragma once
 
 // Helpers shared by the tests that drive the presentation engine.
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -125,3 +128,22 @@ inline QStringList sharedBadDecks() {
     for (const QString& name : bad.entryList(QDir::Files, QDir::Name)) paths << bad.filePath(name);
     return paths;
 }
+
+// A TCP server on 127.0.0.1 that accepts nobody: heard() tells whether anybody connected.
+struct LoopbackServer {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    LoopbackServer() {
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(fd, 4) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            address.sin_port = 0;
+    }
+    ~LoopbackServer() { ::close(fd); }
+    bool listening() const { return address.sin_port != 0; }
+    int port() const { return ntohs(address.sin_port); }
+    bool heard() const { return ::accept(fd, nullptr, nullptr) >= 0; }
+};

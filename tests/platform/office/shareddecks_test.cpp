@@ -19,7 +19,7 @@ TEST(SharedDecks, EveryGoodDeckExportsItsSlideCountAsReadableEvenSizedBitmaps) {
     int row = 0;
     for (const auto& [path, count] : decks) {
         SCOPED_TRACE(path.toStdString());
-        auto helper = std::make_unique<OfficeHelper>(*parent);
+        auto helper = std::make_unique<OfficeHelper>(*parent, path, dir.path());
         EXPECT_EQ(helper->open(path), count);
         const QString target = dir.filePath(QStringLiteral("row%1/temp.bmp").arg(++row));
         QDir().mkpath(dir.filePath(QStringLiteral("row%1").arg(row)));
@@ -45,7 +45,7 @@ TEST(SharedDecks, EveryBadDeckIsRefusedClearlyAndNothingStaysRunning) {
     ASSERT_FALSE(bad.isEmpty());
     auto parent = std::make_unique<EngineParent>();
     for (const QString& path : bad) {
-        auto helper = std::make_unique<OfficeHelper>(*parent);
+        auto helper = std::make_unique<OfficeHelper>(*parent, path);
         try {
             helper->open(path);
             ADD_FAILURE() << "opened " << path.toStdString();
