@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A row's calls when its engine, or the parent that forked it, dies at each
 // step: the failure is reported at the row's own step, whether the row was
-// done in turn or ahead, and costs that row only.
+// done in turn or ahead, and costs that row only. The real engine parent.
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <functional>
+#include <optional>
 
 #include "engine/powerpoint1.h"
 #include "platform/office/client/engineparent.h"
@@ -14,38 +16,41 @@
 #include "tests/platform/office/officetesting.h"
 
 namespace {
-const QString Deck = QStringLiteral("/decks/a.pptx");
 const QString Killed = QStringLiteral("killed by signal 9 (SIGKILL)");
 
+// The real engine parent; faults it cannot show on its own come from fault-preload.so.
 class EngineFaults : public ::testing::Test {
   protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("threeslides.fodp")), deck));
+    }
     QTemporaryDir dir;
+    const QString deck = dir.filePath(QStringLiteral("a.fodp"));
     QString target() const { return dir.filePath(QStringLiteral("temp.bmp")); }
-    HelperOptions options(const char* mode) const {
+    HelperOptions options() const {
         HelperOptions o;
-        o.program = binDir() + QStringLiteral("/fake-engine");
-        o.arguments = {QLatin1String(mode), dir.filePath(QStringLiteral("engines.log"))};
-        o.limits.startMs = 5000;
-        o.limits.openMs = 5000;
+        o.limits.openMs = 20'000;
         return o;
     }
-    pid_t lastEngine() const {
-        const QList<QByteArray> lines =
-            readFile(dir.filePath(QStringLiteral("engines.log"))).trimmed().split('\n');
-        return static_cast<pid_t>(lines.last().toInt());
+    // The engine `parent` is serving now, if any.
+    static pid_t engineOf(EngineParent& parent) {
+        for (const ProcessEntry& process : liveProcesses())
+            if (process.parent == parent.pid() && !process.zombie) return process.pid;
+        return 0;
     }
-    // Open, ActivePresentation, SaveAs, Close and Quit of one row, with
-    // `fault` done after call number `after`: what each call reported.
-    QStringList row(EngineParent& parent, bool ahead, int after,
+    // Open, ActivePresentation, SaveAs, Close and Quit of one row of
+    // `path`, with `fault` done after call number `after`: what each call reported.
+    QStringList row(EngineParent& parent, const QString& path, bool ahead, int after,
                     const std::function<void()>& fault) {
         EngineRows rows(parent, 2, [&](int number) {
             return dir.filePath(QStringLiteral("ahead%1.bmp").arg(number));
         });
-        if (ahead) rows.startAhead(1, Deck);
+        if (ahead) rows.startAhead(1, path);
         Application application;
         Presentation presentation;
         const std::function<void()> calls[] = {
-            [&] { application = OpenInPowerPoint(rows, 1, Deck); },
+            [&] { application = OpenInPowerPoint(rows, 1, path); },
             [&] { presentation = application.ActivePresentation(); },
             [&] { presentation.SaveAs(target(), ppSaveAsBMP, msoFalse); },
             [&] { presentation.Close(); },
@@ -73,56 +78,72 @@ TEST_F(EngineFaults, AnEngineKilledOrFailingAtEachStepIsReportedThereInTurnAndAh
     const QString crashed =
         QStringLiteral("SaveAs: the presentation engine ended unexpectedly (exit code 3) (%1)")
             .arg(target());
-    const QStringList refused{QStringLiteral("Cannot open \"/decks/a.pptx\": not a presentation"),
-                              QStringLiteral("ActivePresentation: no presentation is open"),
-                              QStringLiteral("SaveAs: no presentation is open"), noneOpen,
-                              notRunning};
+    const QString letter = fixture(QStringLiteral("letter.fodt"));
+    const QStringList refused{
+        QStringLiteral("Cannot open \"%1\": not a presentation (a text document)").arg(letter),
+        QStringLiteral("ActivePresentation: no presentation is open"),
+        QStringLiteral("SaveAs: no presentation is open"), noneOpen, notRunning};
     const struct {
-        const char* mode;
+        bool crashes;  // at the folder its slides go to
+        bool letter;   // the row is no presentation
         bool ahead;
         int killAfter;  // -1: no kill
         QStringList reports;
     } cases[] = {
-        {"normal", false, -1, {ok, ok, ok, ok, ok}},
-        {"normal", true, -1, {ok, ok, ok, ok, ok}},
-        {"normal", false, 0, {ok, ok, saveKilled, noneOpen, notRunning}},
-        {"normal", false, 2, {ok, ok, ok, closeKilled, notRunning}},
-        {"normal", false, 3, {ok, ok, ok, ok, ok}},
+        {false, false, false, -1, {ok, ok, ok, ok, ok}},
+        {false, false, true, -1, {ok, ok, ok, ok, ok}},
+        {false, false, false, 0, {ok, ok, saveKilled, noneOpen, notRunning}},
+        {false, false, false, 2, {ok, ok, ok, closeKilled, notRunning}},
+        {false, false, false, 3, {ok, ok, ok, ok, ok}},
         // Exported ahead, its engine already ended: nothing is left to kill.
-        {"normal", true, 0, {ok, ok, ok, ok, ok}},
-        {"crash-saveas", false, -1, {ok, ok, crashed, noneOpen, notRunning}},
-        {"crash-saveas", true, -1, {ok, ok, crashed, noneOpen, notRunning}},
-        {"refuse", false, -1, refused},
-        {"refuse", true, -1, refused},
+        {false, false, true, 0, {ok, ok, ok, ok, ok}},
+        {false, true, false, -1, refused},
+        {false, true, true, -1, refused},
+        {true, false, false, -1, {ok, ok, crashed, noneOpen, notRunning}},
     };
+    std::optional<FaultInParent> fault;
+    std::optional<EngineParent> parent;
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.mode << (c.ahead ? " ahead" : " in turn")
-                                        << ", killed after call " << c.killAfter);
-        {
-            EngineParent parent(options(c.mode));
-            EXPECT_EQ(row(parent, c.ahead, c.killAfter,
-                          [&] {
-                              if (c.killAfter >= 0) ::kill(-lastEngine(), SIGKILL);
-                          }),
-                      c.reports);
-            // No engine outlives its row; the parent waits for the next.
-            EXPECT_TRUE(processGroupGone(lastEngine()));
-            EXPECT_EQ(childProcessCount(), 1);
+        SCOPED_TRACE(testing::Message()
+                     << (c.crashes ? "crashing, " : "") << (c.letter ? "a letter, " : "")
+                     << (c.ahead ? "ahead" : "in turn") << ", killed after call " << c.killAfter);
+        if (c.crashes && !fault) {
+            parent.reset();
+            fault.emplace("crash-making-folder", dir.filePath(QStringLiteral("temp")));
         }
-        EXPECT_EQ(childProcessCount(), 0);
+        if (!parent) parent.emplace(options());
+        pid_t engine = 0;
+        EXPECT_EQ(row(*parent, c.letter ? letter : deck, c.ahead, c.killAfter,
+                      [&] {
+                          engine = engineOf(*parent);
+                          if (c.killAfter >= 0 && engine > 0) ::kill(-engine, SIGKILL);
+                      }),
+                  c.reports);
+        // No engine outlives its row; the parent waits for the next.
+        if (engine > 0) {
+            EXPECT_TRUE(processGroupGone(engine));
+        }
+        EXPECT_EQ(engineOf(*parent), 0);
+        EXPECT_EQ(childProcessCount(), 1);
     }
+    parent.reset();
+    EXPECT_EQ(childProcessCount(), 0);
 }
 
 TEST_F(EngineFaults, AKilledParentCostsTheRowInHandAndANewOneServesTheNext) {
+    EngineParent parent(options());
     for (const bool ahead : {false, true}) {
         SCOPED_TRACE(ahead ? "ahead" : "in turn");
-        EngineParent parent(options("normal"));
         const pid_t first = parent.pid();
+        pid_t engine = 0;
         // The engine dies with its parent a moment later: the row's next call
         // comes once it is gone.
-        const QStringList reports = row(parent, ahead, 1, [&] {
+        const QStringList reports = row(parent, deck, ahead, 1, [&] {
+            engine = engineOf(parent);
             ::kill(-first, SIGKILL);
-            EXPECT_TRUE(processGroupGone(lastEngine()));
+            if (engine > 0) {
+                EXPECT_TRUE(processGroupGone(engine));
+            }
         });
         // Ahead, the row was exported and its engine ended before the parent died.
         EXPECT_EQ(reports.mid(2),
@@ -133,7 +154,8 @@ TEST_F(EngineFaults, AKilledParentCostsTheRowInHandAndANewOneServesTheNext) {
                                   .arg(Killed, target()),
                               QStringLiteral("Close: no presentation is open"),
                               QStringLiteral("Quit: the presentation engine is not running")}));
-        EXPECT_EQ(row(parent, false, -1, [] {}), QStringList(5, QStringLiteral("(no failure)")));
+        EXPECT_EQ(row(parent, deck, false, -1, [] {}),
+                  QStringList(5, QStringLiteral("(no failure)")));
         EXPECT_NE(parent.pid(), first);
     }
 }

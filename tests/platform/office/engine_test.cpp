@@ -144,6 +144,17 @@ TEST(Engine, RefusesWhatIsNoPresentationNamingFileAndReason) {
     EXPECT_EQ(failureOf([&] { helper.saveAs(blocked); }),
               QStringLiteral("Cannot save \"%1\": \"%2\" is not a folder")
                   .arg(blocked, dir.filePath(QStringLiteral("temp"))));
+    // A page metres wide at 96 pixels per inch would take gigabytes to paint.
+    const QString huge = dir.filePath(QStringLiteral("huge.fodp"));
+    writeFile(huge,
+              readFile(fixture(QStringLiteral("widescreen.fodp"))).replace("33.867cm", "500cm"));
+    ASSERT_EQ(helper.open(huge), 2);
+    const QString hugeTarget = dir.filePath(QStringLiteral("huge.bmp"));
+    EXPECT_EQ(failureOf([&] { helper.saveAs(hugeTarget); }),
+              QStringLiteral("Cannot paint slide 1 of \"%1\": at 96 pixels per inch it would be "
+                             "18898 x 720 pixels, more than 16384 on a side or 70778880 in all")
+                  .arg(huge));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("huge/Slide1.bmp"))));
     helper.quit();
     EXPECT_EQ(childProcessCount(), 0);
 }

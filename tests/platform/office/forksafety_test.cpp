@@ -14,20 +14,6 @@
 #include "util/failure.h"
 
 namespace {
-// LD_PRELOAD and the fault for the parents started while it lives.
-class FaultInParent {
-  public:
-    FaultInParent(const char* fault, const QString& mark) {
-        qputenv("LD_PRELOAD", QFile::encodeName(binDir() + QStringLiteral("/fault-preload.so")));
-        qputenv("QUILLMOOR_TEST_FAULT", fault);
-        qputenv("QUILLMOOR_TEST_MARK", QFile::encodeName(mark));
-    }
-    ~FaultInParent() {
-        for (const char* name : {"LD_PRELOAD", "QUILLMOOR_TEST_FAULT", "QUILLMOOR_TEST_MARK"})
-            qunsetenv(name);
-    }
-};
-
 // Each profile's stored configuration, and what its temporary folder holds.
 std::map<QString, QByteArray> profiles() {
     const QString cache = qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/quillmoor");

@@ -24,6 +24,23 @@ inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
+// LD_PRELOAD of fault-preload.so (faultpreload/) and the fault it puts into
+// the engine parents started while this lives.
+class FaultInParent {
+  public:
+    FaultInParent(const char* fault, const QString& mark) {
+        qputenv("LD_PRELOAD", QFile::encodeName(binDir() + QStringLiteral("/fault-preload.so")));
+        qputenv("QUILLMOOR_TEST_FAULT", fault);
+        qputenv("QUILLMOOR_TEST_MARK", QFile::encodeName(mark));
+    }
+    ~FaultInParent() {
+        for (const char* name : {"LD_PRELOAD", "QUILLMOOR_TEST_FAULT", "QUILLMOOR_TEST_MARK"})
+            qunsetenv(name);
+    }
+    FaultInParent(const FaultInParent&) = delete;
+    FaultInParent& operator=(const FaultInParent&) = delete;
+};
+
 // The processes, zombies too, as (pid, parent, group, zombie) fields.
 struct ProcessEntry {
     pid_t pid;

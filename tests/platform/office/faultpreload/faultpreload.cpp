@@ -3,11 +3,14 @@
 //   thread-after-fork: after its first engine, the parent runs a second thread;
 //   hang-first-engine: the first engine never answers (QUILLMOOR_TEST_MARK
 //       names the file that marks it taken);
-//   hang-every-engine: no engine ever answers.
+//   hang-every-engine: no engine ever answers;
+//   crash-making-folder: an engine ends with exit code 3 where it would create
+//       the folder QUILLMOOR_TEST_MARK names (its slides' folder, as it saves).
 // The profile's first start, forked before LibreOffice is loaded, is left alone.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -49,6 +52,17 @@ void inChild() {
     if (hang) sleepForever(nullptr);
 }
 
+}  // namespace
+
+extern "C" int mkdir(const char* path, mode_t mode) {
+    static const auto real =
+        reinterpret_cast<int (*)(const char*, mode_t)>(::dlsym(RTLD_NEXT, "mkdir"));
+    const char* mark = std::getenv("QUILLMOOR_TEST_MARK");
+    if (fault("crash-making-folder") && mark && std::strcmp(path, mark) == 0) ::_exit(3);
+    return real(path, mode);
+}
+
+namespace {
 __attribute__((constructor)) void install() {
     pthread_atfork(nullptr, inParent, inChild);
 }
