@@ -54,6 +54,14 @@ VideoControls::VideoControls(QWidget* frame) : QObject(frame) {
     subtitles_ = newTick(QStringLiteral("Notes as subtitles"), "Subtitles", frame);
     transitions_ = newTick(QStringLiteral("Play the slides' transitions"), "Transitions", frame);
     chapters_ = newTick(QStringLiteral("Mark each slide as a chapter"), "Chapters", frame);
+    deckSounds_ = newTick(QStringLiteral("Play the deck's sounds"), "DeckSounds", frame);
+    narrate_ = newTick(QStringLiteral("Speak the speaker notes"), "Narrate", frame);
+    deckSounds_->setToolTip(QStringLiteral(
+        "Each slide's sound, and the sound of its video, from its start; it lasts at least that "
+        "long"));
+    narrate_->setToolTip(
+        QStringLiteral("Each slide's notes spoken with eSpeak NG in their language; it lasts at "
+                       "least that long"));
     transitions_->setToolTip(
         QStringLiteral("Each slide comes in with its own transition, played before it"));
     chapters_->setToolTip(
@@ -75,6 +83,8 @@ VideoSettings VideoControls::settings() const {
     settings.slideMilliseconds = milliseconds >= 100 ? milliseconds : 0;
     settings.slides = {useTimings_->isChecked(),  skipHidden_->isChecked(), subtitles_->isChecked(),
                        transitions_->isChecked(), chapters_->isChecked(),   false};
+    settings.sound.deckSounds = deckSounds_->isChecked();
+    settings.sound.narrate = narrate_->isChecked();
     return settings;
 }
 
@@ -95,6 +105,10 @@ void VideoControls::show(const VideoSettings& settings) {
     const QSignalBlocker h(chapters_);
     transitions_->setChecked(settings.slides.transitions);
     chapters_->setChecked(settings.slides.chapters);
+    const QSignalBlocker i(deckSounds_);
+    const QSignalBlocker j(narrate_);
+    deckSounds_->setChecked(settings.sound.deckSounds);
+    narrate_->setChecked(settings.sound.narrate);
 }
 
 void VideoControls::addTo(QGridLayout& grid, int column) {
@@ -107,6 +121,6 @@ void VideoControls::addTo(QGridLayout& grid, int column) {
 }
 
 QList<QWidget*> VideoControls::labels() const {
-    return {containerLabel_, heightLabel_, secondsLabel_, useTimings_,
-            skipHidden_,     subtitles_,   transitions_,  chapters_};
+    return {containerLabel_, heightLabel_, secondsLabel_, useTimings_, skipHidden_,
+            subtitles_,      transitions_, chapters_,     deckSounds_, narrate_};
 }

@@ -14,7 +14,8 @@ class QLabel;
 class QWidget;
 
 // The window's video settings beside the frame rate: container, slide height,
-// seconds per slide, and the author's timings, hidden slides and notes. `changed`
+// seconds per slide, the author's timings, hidden slides and notes, and the
+// video's sound (the deck's own, the notes spoken). `changed`
 // fires on every change the user makes.
 class VideoControls : public QObject {
     Q_OBJECT
@@ -28,7 +29,8 @@ class VideoControls : public QObject {
     void addTo(QGridLayout& grid, int column);
     // The ticks, which the Options' tick panel places.
     QList<QCheckBox*> ticks() const {
-        return {useTimings_, skipHidden_, subtitles_, transitions_, chapters_};
+        return {useTimings_, skipHidden_, subtitles_, transitions_,
+                chapters_,   deckSounds_, narrate_};
     }
 
     // The labels and ticks, which take the frame's look.
@@ -49,4 +51,6 @@ class VideoControls : public QObject {
     QCheckBox* subtitles_;
     QCheckBox* transitions_;
     QCheckBox* chapters_;
+    QCheckBox* deckSounds_;
+    QCheckBox* narrate_;
 };

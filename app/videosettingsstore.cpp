@@ -5,9 +5,8 @@
 #include "util/settingsstore.h"
 
 namespace {
-QString stored(const char* key) {
-    return GetSetting(QLatin1String(SettingsAppName), QLatin1String(VideoSettingsGroup),
-                      QLatin1String(key))
+QString stored(const char* key, const char* group = VideoSettingsGroup) {
+    return GetSetting(QLatin1String(SettingsAppName), QLatin1String(group), QLatin1String(key))
         .trimmed();
 }
 
@@ -33,6 +32,8 @@ VideoSettings LoadVideoSettings() {
     settings.slides.subtitles = stored("Subtitles") == QLatin1String("1");
     settings.slides.transitions = stored("Transitions") == QLatin1String("1");
     settings.slides.chapters = stored("Chapters") == QLatin1String("1");
+    settings.sound.deckSounds = stored("DeckSounds", SoundSettingsGroup) == QLatin1String("1");
+    settings.sound.narrate = stored("Narrate", SoundSettingsGroup) == QLatin1String("1");
     return settings;
 }
 
@@ -49,4 +50,7 @@ void SaveVideoSettings(const VideoSettings& settings) {
     SaveSetting(app, group, QStringLiteral("Subtitles"), flag(settings.slides.subtitles));
     SaveSetting(app, group, QStringLiteral("Transitions"), flag(settings.slides.transitions));
     SaveSetting(app, group, QStringLiteral("Chapters"), flag(settings.slides.chapters));
+    const QString sound = QLatin1String(SoundSettingsGroup);
+    SaveSetting(app, sound, QStringLiteral("DeckSounds"), flag(settings.sound.deckSounds));
+    SaveSetting(app, sound, QStringLiteral("Narrate"), flag(settings.sound.narrate));
 }

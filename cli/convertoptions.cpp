@@ -1,10 +1,12 @@
 #include "cli/convertoptions.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cmath>
 #include <optional>
 
+#include "audio/speaker.h"
 #include "cli/compressionchoice.h"
 #include "cli/optiontable.h"
 #include "platform/office/slideheight.h"
@@ -187,6 +189,25 @@ ConvertRequest& readFrameRun(const QCommandLineParser& parser, ConvertRequest& r
     return request;
 }
 
+bool readSoundOptions(const QCommandLineParser& parser, ConvertRequest& request) {
+    SoundOptions& sound = request.sound;
+    sound.deckSounds = parser.isSet(QStringLiteral("sound"));
+    sound.narrate = parser.isSet(QStringLiteral("narrate"));
+    sound.voice = parser.value(QStringLiteral("voice"));
+    sound.music = parser.value(QStringLiteral("music"));
+    if (!sound.narrate &&
+        (parser.isSet(QStringLiteral("voice")) || parser.isSet(QStringLiteral("speech-rate")))) {
+        request.error = QStringLiteral("--voice and --speech-rate need --narrate");
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("music")) && !QFileInfo(sound.music).isFile()) {
+        request.error = QStringLiteral("--music: %1 is not a file").arg(sound.music);
+        return false;
+    }
+    return readNumber(parser, "speech-rate", SlowestSpeech, FastestSpeech, sound.wordsPerMinute,
+                      request.error);
+}
+
 ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertRequest& request) {
     const bool samples = parser.isSet(QStringLiteral("samples"));
     request.paths = parser.positionalArguments();
@@ -247,6 +268,7 @@ ConvertRequest& readPresentationRun(const QCommandLineParser& parser, ConvertReq
     request.slides.chapters =
         parser.isSet(QStringLiteral("chapters")) || request.slides.chapterList;
     if (parser.isSet(QStringLiteral("fps"))) readFrameRate(parser, request);
+    readSoundOptions(parser, request);
     return request;
 }
 }  // namespace

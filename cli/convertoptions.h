@@ -42,6 +42,7 @@ struct ConvertRequest {
     QString frameRateText;    // --fps as given (checked); empty: the stored "Delay"
     SlideOptions slides;      // --use-timings, --skip-hidden, --subtitles
     bool allowLinks = false;  // --allow-links: a deck's links may reach any local file
+    SoundOptions sound;       // --sound, --narrate, --voice, --speech-rate, --music
 
     bool verbose = false;     // every failure in the window's full report format
     bool quiet = false;       // errors only: no "Written:" lines, notes or progress line

@@ -33,8 +33,17 @@
 
 namespace {
 RowAccount accountOf(const RowResult& row, const QStringList& messages) {
-    RowAccount account{row.path,    row.outcome(),     {}, {}, row.slides,
-                       row.seconds, row.engineRetries, 0,  {}, row.linksLeftOut};
+    RowAccount account{row.path,
+                       row.outcome(),
+                       {},
+                       {},
+                       row.slides,
+                       row.seconds,
+                       row.engineRetries,
+                       0,
+                       {},
+                       row.linksLeftOut,
+                       row.video ? row.video->audioSeconds : 0.0};
     const bool written = !row.keptVideo().isEmpty();
     // A video lacking frames is kept, though its row failed.
     if (written) {
@@ -46,6 +55,7 @@ RowAccount accountOf(const RowResult& row, const QStringList& messages) {
     if (row.video && !row.stepFailed) reports << row.video->reports;
     for (const StepReport& report : reports) account.reasons << OneLine(report.description);
     for (const QString& message : messages) account.reasons << OneLine(message);
+    for (const QString& note : row.notes) account.warnings << OneLine(note);
     if (account.reasons.isEmpty() && account.outcome != RowResult::Outcome::Written)
         account.reasons << (account.outcome == RowResult::Outcome::NotConverted
                                 ? QStringLiteral("no slides were exported")
@@ -249,8 +259,8 @@ int ConvertPresentations(const ConvertRequest& request, CliHost& host, CliPrompt
 
     // LibreOffice loads while the folders are scanned.
     // The window's ticks would leave no way to turn these off here: only the flags count.
-    host.video = VideoSettings{container, slideHeight, slideMilliseconds, request.slides,
-                               request.allowLinks};
+    host.video = VideoSettings{container,      slideHeight,        slideMilliseconds,
+                               request.slides, request.allowLinks, request.sound};
     BatchConversion batch(host, prompts);
     batch.setJobs(request.jobs);
     batch.startEngine();

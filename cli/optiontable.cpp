@@ -47,6 +47,23 @@ constexpr ConvertOption options[] = {
      "Write the speaker notes as subtitles: an .srt beside each video, with the video's name, "
      "one cue a slide that has notes.",
      Presentations},
+    {"sound", 0, nullptr,
+     "Give the video the deck's own sounds: a slide's sound or video sound and its "
+     "transition's sound, from the slide's start; a slide lasts at least its sound (with "
+     "--use-timings a timed slide keeps its time and cuts the sound).",
+     Presentations},
+    {"narrate", 0, nullptr,
+     "Speak each slide's speaker notes with eSpeak NG, in the notes' language; a slide lasts "
+     "at least its narration and a short pause.",
+     Presentations},
+    {"voice", 0, "NAME",
+     "The eSpeak NG voice that speaks the notes (as espeak-ng --voices names it).", Presentations},
+    {"speech-rate", 0, "WPM",
+     "How fast the notes are spoken, 80 to 450 words a minute (default 175).", Presentations},
+    {"music", 0, "FILE",
+     "Play FILE (any sound file FFmpeg reads) under the whole video: looped or cut to its "
+     "length, faded out at the end, lowered while a slide's sound or narration plays.",
+     Presentations},
     {"transitions", 0, nullptr,
      "Play each slide's own transition before it, adding its time (MP4 and Matroska: 30 "
      "pictures a second; AVI: at the frame rate, a transition shorter than a frame left out). "

@@ -52,7 +52,8 @@ QByteArray RunReportJson(const QList<RowAccount>& rows, double seconds) {
                           {QStringLiteral("slides"), row.slides},
                           {QStringLiteral("seconds"), row.seconds},
                           {QStringLiteral("engineRetries"), row.engineRetries},
-                          {QStringLiteral("transitions"), row.transitions}};
+                          {QStringLiteral("transitions"), row.transitions},
+                          {QStringLiteral("audioSeconds"), row.audioSeconds}};
         if (!row.chapters.isEmpty())
             entry.insert(QStringLiteral("chapters"), chapterList(row.chapters));
         list.append(entry);

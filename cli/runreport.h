@@ -20,6 +20,7 @@ struct RowAccount {
     QList<VideoChapter> chapters;
     // Links left out of its slides, told but not failures.
     QStringList warnings;
+    double audioSeconds = 0;  // its video's sound; 0: silent
 };
 
 // A report or message as one line: its line breaks become ": ".

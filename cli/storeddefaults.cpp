@@ -55,6 +55,7 @@ RunDefaults LoadRunDefaults(const ConvertRequest& request) {
     stored.frameRate = GetQuillmoorSetting(QStringLiteral("Delay"), defaults.frameRate);
     stored.video = LoadVideoSettings();
     stored.video.slides = {};  // the command line takes these from its flags only
+    stored.video.sound = {};
     stored.compression = LoadCompressOptions(request.container.value_or(stored.video.container));
 
     // Only what the run uses is named: a setting an option overrides changes nothing.

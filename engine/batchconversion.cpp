@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include <thread>
+#include "audio/audiodecoder.h"
+#include "audio/speaker.h"
 #include "engine/powerpoint1.h"
+#include "engine/slidesounds.h"
 #include "engine/staging.h"
 
 #include "platform/office/client/engineparent.h"
@@ -17,13 +20,38 @@
 
 namespace {
 const QString LocationTag = HandlerLocationTag("PushButton2_Click");
-}
+constexpr qint64 LongestMusicMilliseconds = 3'600'000;
+}  // namespace
 
 BatchConversion::BatchConversion(Host& host, Prompts& prompts) : host_(host), prompts_(prompts) {
     setJobs(0);
 }
 
 BatchConversion::~BatchConversion() = default;
+
+void BatchConversion::prepareSound() {
+    speaker_.reset();
+    music_.reset();
+    runNotes_.clear();
+    const SoundOptions& sound = video_.sound;
+    if (sound.narrate) {
+        speaker_ = std::make_unique<Speaker>(SpeechOptions{sound.voice, sound.wordsPerMinute});
+        if (!speaker_->error().isEmpty()) {
+            runNotes_ << QStringLiteral("The notes are not spoken: ") + speaker_->error();
+            speaker_.reset();
+        }
+    }
+    if (!sound.music.isEmpty()) {
+        // Music longer than an hour loops from there: memory stays bounded.
+        DecodedAudio decoded = DecodeAudioFile(sound.music, LongestMusicMilliseconds);
+        if (!decoded.ok() || decoded.pcm.frames() == 0)
+            runNotes_ << QStringLiteral("The music %1 is left out: %2")
+                             .arg(sound.music, decoded.ok() ? QStringLiteral("it holds no sound")
+                                                            : decoded.error);
+        else
+            music_ = std::make_shared<const Pcm>(std::move(decoded.pcm));
+    }
+}
 
 void BatchConversion::setJobs(int jobs) {
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
@@ -85,6 +113,7 @@ void BatchConversion::PushButton2_Click() {
         runTiming_ = frameTiming_;
     // LibreOffice loads while the run gets ready.
     engineParent();
+    prepareSound();
 
     trap.step(108, [&] { host_.setPointer(Host::Hourglass); });
     // Frames of a run that was cut off never enter this run's video. Emptying
@@ -97,6 +126,8 @@ void BatchConversion::PushButton2_Click() {
     }
     // No engine outlives the run, and no slide exported ahead stays.
     parent_.reset();
+    speaker_.reset();
+    music_.reset();
     EmptyAheadFolders(t);
 
     trap.step(278, [&] { host_.setPointer(Host::Default); });
@@ -110,7 +141,7 @@ HelperOptions BatchConversion::runEngineOptions() const {
     HelperOptions options = engineOptions_;
     if (video_.slideHeight > 0 && !options.arguments.contains(QStringLiteral("--height")))
         options.arguments << QStringLiteral("--height") << QString::number(video_.slideHeight);
-    options.slideFacts = video_.slides.any();
+    options.slideFacts = video_.needsFacts();
     if (video_.allowLinks && !options.arguments.contains(QStringLiteral("--allow-links")))
         options.arguments << QStringLiteral("--allow-links");
     return options;
@@ -147,9 +178,11 @@ QString BatchConversion::takenRow(int row) const {
     return takenRows_[row - 1];
 }
 
-QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const QString& target,
-                                               const QString& folder, const QString& deck) const {
-    if (!video_.slides.any()) {
+BatchConversion::Exported BatchConversion::exportSlides(Presentation& presentation,
+                                                        const QString& target,
+                                                        const QString& folder,
+                                                        const QString& deckPath) {
+    if (!video_.needsFacts()) {
         presentation.SaveAs(target, ppSaveAsBMP, msoFalse);
         return {};
     }
@@ -159,7 +192,17 @@ QList<SlideFact> BatchConversion::exportSlides(Presentation& presentation, const
         DropExportedSlides(folder);
         throw;
     }
-    return TakeExportedSlideFacts(folder, video_.slides.skipHidden, deck);
+    Exported exported;
+    const SoundChoice choice{video_.sound.deckSounds, speaker_.get(), video_.allowLinks};
+    PackageReader reader;
+    if (choice.any())
+        reader = [&](const DeckPackage& package, const QString& packagePath,
+                     const QList<SlideFact>& slides, const QList<int>& numbers) {
+            exported.audio = LoadSlideAudio(package, packagePath, deckPath, slides, numbers, choice,
+                                            folder, rowNotes_);
+        };
+    exported.facts = TakeExportedSlideFacts(folder, video_.slides.skipHidden, deckPath, reader);
+    return exported;
 }
 
 VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QString& t,
@@ -174,7 +217,7 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
         request.outputPath = video.path;
         request.timing =
             runTiming_ ? *runTiming_ : FrameTimingForRate(TextToInteger16(host_.text1()));
-        if (!video_.slides.any()) {
+        if (!video_.needsFacts()) {
             video.outcome = WriteFrameVideo(host_, prompts_, request);
             return;
         }
@@ -192,6 +235,15 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
         if (video_.slides.chapters && !avi) video.chapters = staged_.chapters(*request.plan);
         request.chapters = video.chapters;
         if (video_.slides.subtitles) request.subtitles = staged_.cues(*request.plan);
+        // Asked for, the sound is there even when nothing on the slides is heard.
+        const AudioMix mix = staged_.mix(*request.plan, music_);
+        if (video_.sound.any()) {
+            request.audio = AudioStreamSpec{};
+            request.sound = {mix.length(), [&mix](qint64 first, std::span<float> out) {
+                                 mix.render(first, out);
+                             }};
+            video.audioSeconds = double(mix.length()) / PcmRate;
+        }
         video.outcome = WriteFrameVideo(host_, prompts_, request);
         if (video.outcome.kind != VideoOutcome::Written) return;
         if (video_.slides.chapterList && !video.chapters.isEmpty()) {
@@ -227,7 +279,9 @@ void BatchConversion::recordRow(const StepTrap& trap, int failuresBefore, int ro
                      rowClock_.isValid() ? rowClock_.elapsed() / 1000.0 : 0.0,
                      trap.reports().mid(failuresBefore),
                      engineRetries,
-                     linksLeftOut};
+                     linksLeftOut,
+                     runNotes_ + rowNotes_};
+    rowNotes_.clear();
     rows_ << result;
     if (rowFinished) rowFinished(result);
 }
@@ -285,16 +339,17 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
         const QStringList linksLeftOut = application.LinksLeftOut();
         lookAhead(engines, row + 1, rows);
         trap.step(134, [&] { presentation = application.ActivePresentation(); });
-        QList<SlideFact> facts;
+        Exported exported;
         trap.step(136, [&] {
-            facts = exportSlides(presentation, ExportTarget(t), ExportFolder(t), path);
+            exported = exportSlides(presentation, ExportTarget(t), ExportFolder(t), path);
         });
         const int slides = SlidesOf(presentation);
         trap.step(148, [&] { presentation.Close(); });
         trap.step(150, [&] { application.Quit(); });
         trap.step(152, [&] { presentation = Presentation(); });
         trap.step(154, [&] { application = Application(); });
-        staged_.stage(runningSlideNumber, facts, StripExtension(ExtractFileName(path)));
+        staged_.stage(runningSlideNumber, exported.facts, StripExtension(ExtractFileName(path)),
+                      exported.audio);
         lookAhead(engines, row + 1, rows);
         trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
         recordRow(trap, before, row, path, slides, std::nullopt,
@@ -350,7 +405,9 @@ void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
         trap.step(224, [&] { presentation = application.ActivePresentation(); });
         staged_.clear();
         trap.step(226, [&] {
-            staged_.stage(1, exportSlides(presentation, FrameTarget(t), FrameFolder(t), path));
+            const Exported exported =
+                exportSlides(presentation, FrameTarget(t), FrameFolder(t), path);
+            staged_.stage(1, exported.facts, {}, exported.audio);
         });
         const int slides = SlidesOf(presentation);
 

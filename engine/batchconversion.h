@@ -16,6 +16,7 @@
 #include "video/framevideo.h"
 
 class EngineParent;
+class Speaker;
 class EngineRows;
 class Presentation;
 class Host;
@@ -29,6 +30,7 @@ struct VideoResult {
     QList<StepReport> reports;
     int transitions = 0;  // slides whose transition it plays
     QList<VideoChapter> chapters;
+    double audioSeconds = 0;  // the length of its sound; 0: silent
 };
 
 // What became of one row: whether a step of its own work failed (and was
@@ -45,6 +47,8 @@ struct RowResult {
     int engineRetries = 0;  // engines started again because one gave no answer
     // Links of the presentation left out of its slides, one line each: not failures.
     QStringList linksLeftOut;
+    // What it converted without (a sound that could not be heard, a voice not found).
+    QStringList notes;
     // A presentation succeeded when its video was written with all its frames.
     bool succeeded() const { return !stepFailed && video && video->outcome.complete(); }
     // The video holding this row's slides, kept also when it lacks frames; ""
@@ -111,8 +115,14 @@ class BatchConversion {
     // Exports the row's slides to `target` (into `folder`) and, when the run needs
     // them, returns their facts, hidden slides left out when asked; an export that
     // fails then leaves no slides behind.
-    QList<SlideFact> exportSlides(Presentation& presentation, const QString& target,
-                                  const QString& folder, const QString& deck) const;
+    struct Exported {
+        QList<SlideFact> facts;
+        QList<SlideAudio> audio;
+    };
+    Exported exportSlides(Presentation& presentation, const QString& target, const QString& folder,
+                          const QString& deckPath);
+    // The run's speaker and music, as its sound settings ask.
+    void prepareSound();
     // Starts rows from `row` on opening and exporting ahead, as many as may work at once.
     void lookAhead(EngineRows& engines, int row, int rows);
     // The job list's first `rows` rows, taken as the run starts: what the list
@@ -134,6 +144,11 @@ class BatchConversion {
     int jobs_ = 0;
     std::optional<FrameTiming> frameTiming_;
     StagedSlides staged_;  // the current video's frames
+    // The run's sound: the notes' speaker, the music, and what could not be had.
+    std::unique_ptr<Speaker> speaker_;
+    SharedPcm music_;
+    QStringList runNotes_;
+    QStringList rowNotes_;  // the row in hand's
     // The host's video settings as the run in hand started with them.
     VideoSettings video_;
     std::optional<FrameTiming> runTiming_;

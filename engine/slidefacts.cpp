@@ -10,6 +10,9 @@ const QString Text = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:
 const QString Draw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
 const QString Presentation =
     QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:presentation:1.0");
+const QString XLink = QStringLiteral("http://www.w3.org/1999/xlink");
+const QString Formatting =
+    QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
 const QString Smil = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:smil-compatible:1.0");
 const QString Anim = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:animation:1.0");
 
@@ -24,11 +27,14 @@ struct PageStyle {
     bool hidden = false;
     std::optional<qint64> advanceMs;
     SlideTransitionFact transition;
+    QString sound;  // the transition's
 };
 
 struct Page {
     QString style;
     QStringList paragraphs;
+    QString language;
+    QStringList sounds;
     QString title;
     // What the page's own timing says of its transition: its length over the style's.
     std::optional<SlideTransitionFact> filter;
@@ -54,6 +60,31 @@ SlideTransitionFact readTransitionKind(const QXmlStreamAttributes& attributes) {
     kind.reverse = attributes.value(Smil, QStringLiteral("direction")) == QLatin1String("reverse");
     kind.fadeColor = attributes.value(Smil, QStringLiteral("fadeColor")).toString();
     return kind;
+}
+
+// Text styles' languages by style name.
+using Languages = QHash<QString, QString>;
+
+// A media reference as LibreOffice writes it, without the package scheme.
+QString soundReference(const QXmlStreamReader& xml) {
+    QString href = xml.attributes().value(XLink, QStringLiteral("href")).toString().trimmed();
+    if (href.startsWith(QLatin1String("vnd.sun.star.Package:"))) href.remove(0, 21);
+    if (href.startsWith(QLatin1String("./"))) href.remove(0, 2);
+    return href;
+}
+
+void addSound(QStringList& sounds, const QString& href) {
+    if (!href.isEmpty() && !sounds.contains(href)) sounds << href;
+}
+
+// The language a text element's style gives, if any.
+QString elementLanguage(const QXmlStreamReader& xml, const Languages& languages) {
+    const QXmlStreamAttributes attributes = xml.attributes();
+    for (const QString& ns : {Text, Presentation, Draw}) {
+        const QString style = attributes.value(ns, QStringLiteral("style-name")).toString();
+        if (!style.isEmpty() && languages.contains(style)) return languages.value(style);
+    }
+    return {};
 }
 
 bool isText(const QXmlStreamReader& xml, const char* name) {
@@ -110,7 +141,8 @@ class ParagraphText {
 };
 
 // The text of one notes frame, read up to its end element.
-QStringList readNotesFrame(QXmlStreamReader& xml) {
+QStringList readNotesFrame(QXmlStreamReader& xml, const Languages& languages, QString& language) {
+    if (language.isEmpty()) language = elementLanguage(xml, languages);
     QStringList paragraphs;
     ParagraphText paragraph;
     int depth = 1;        // inside the frame
@@ -121,6 +153,8 @@ QStringList readNotesFrame(QXmlStreamReader& xml) {
             case QXmlStreamReader::StartElement:
                 ++depth;
                 if (skipping) break;
+                if (language.isEmpty() && xml.namespaceUri() == Text)
+                    language = elementLanguage(xml, languages);
                 if (inParagraph == 0 && (isText(xml, "p") || isText(xml, "h"))) {
                     inParagraph = depth;
                 } else if (inParagraph != 0 && isText(xml, "s")) {
@@ -153,6 +187,11 @@ QStringList readNotesFrame(QXmlStreamReader& xml) {
     return paragraphs;
 }
 
+QStringList readNotesFrame(QXmlStreamReader& xml) {
+    QString language;
+    return readNotesFrame(xml, {}, language);
+}
+
 QString notesText(QStringList kept) {
     while (!kept.isEmpty() && kept.first().trimmed().isEmpty()) kept.removeFirst();
     while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) kept.removeLast();
@@ -161,7 +200,7 @@ QString notesText(QStringList kept) {
 
 // The notes of one slide: only frames of the notes class, never the page's
 // thumbnail, header, footer, date or number.
-void readNotes(QXmlStreamReader& xml, Page& page) {
+void readNotes(QXmlStreamReader& xml, Page& page, const Languages& languages) {
     int depth = 1;
     while (depth > 0 && !xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -171,7 +210,7 @@ void readNotes(QXmlStreamReader& xml, Page& page) {
             if (xml.namespaceUri() == Draw && xml.name() == QLatin1String("frame") &&
                 xml.attributes().value(Presentation, QStringLiteral("class")) ==
                     QLatin1String("notes")) {
-                page.paragraphs << readNotesFrame(xml);
+                page.paragraphs << readNotesFrame(xml, languages, page.language);
             } else {
                 ++depth;
             }
@@ -330,6 +369,8 @@ std::optional<qint64> ParseSmilDuration(const QString& text) {
 SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
     SlideFacts facts;
     QHash<QString, PageStyle> styles;
+    Languages languages;
+    QString textStyle;  // the text or paragraph style being read
     QList<Page> pages;
     QXmlStreamReader xml(flatDocument);
     // Only the document's own styles and pages count: an embedded object (a
@@ -354,13 +395,29 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
             (names[1] == QLatin1String("automatic-styles") ||
              names[1] == QLatin1String("styles"))) {
             const QXmlStreamAttributes attributes = xml.attributes();
-            styleName =
-                attributes.value(Style, QStringLiteral("family")) == QLatin1String("drawing-page")
-                    ? attributes.value(Style, QStringLiteral("name")).toString()
-                    : QString();
+            const QStringView family = attributes.value(Style, QStringLiteral("family"));
+            const QString name = attributes.value(Style, QStringLiteral("name")).toString();
+            styleName = family == QLatin1String("drawing-page") ? name : QString();
+            textStyle = family == QLatin1String("drawing-page") ? QString() : name;
+        } else if (topLevel && depth == 3 && uri == Style &&
+                   name == QLatin1String("text-properties") && !textStyle.isEmpty()) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QString language =
+                attributes.value(Formatting, QStringLiteral("language")).toString();
+            const QString country =
+                attributes.value(Formatting, QStringLiteral("country")).toString();
+            if (!language.isEmpty() && language != QLatin1String("zxx") &&
+                !languages.contains(textStyle))
+                languages.insert(textStyle, country.isEmpty() || country == QLatin1String("none")
+                                                ? language
+                                                : language + QLatin1Char('-') + country);
         } else if (topLevel && depth == 3 && uri == Style &&
                    name == QLatin1String("drawing-page-properties") && !styleName.isEmpty()) {
             styles.insert(styleName, readPageStyle(xml.attributes(), facts.error));
+        } else if (topLevel && depth == 4 && uri == Presentation &&
+                   name == QLatin1String("sound") && !styleName.isEmpty() &&
+                   names[3] == QLatin1String("drawing-page-properties")) {
+            styles[styleName].sound = soundReference(xml);
         } else if (topLevel && depth == 3 && uri == Draw && name == QLatin1String("page") &&
                    isOffice[1] && names[1] == QLatin1String("body") && isOffice[2]) {
             pages << Page();
@@ -369,8 +426,13 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
         } else if (topLevel && depth == 4 && uri == Presentation &&
                    name == QLatin1String("notes") && names[3] == QLatin1String("page") &&
                    !pages.isEmpty()) {
-            readNotes(xml, pages.last());  // up to its end element
+            readNotes(xml, pages.last(), languages);  // up to its end element
             continue;
+        } else if (topLevel && depth >= 4 && names[3] == QLatin1String("page") &&
+                   !pages.isEmpty() &&
+                   ((uri == Draw && name == QLatin1String("plugin")) ||
+                    (uri == Anim && name == QLatin1String("audio")))) {
+            addSound(pages.last().sounds, soundReference(xml));
         } else if (topLevel && depth == 4 && uri == Draw && name == QLatin1String("frame") &&
                    names[3] == QLatin1String("page") && !pages.isEmpty() &&
                    xml.attributes().value(Presentation, QStringLiteral("class")) ==
@@ -401,6 +463,8 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
     if (!facts.ok()) return facts;
     for (const Page& page : pages) {
         const PageStyle style = styles.value(page.style);
+        QStringList sounds = page.sounds;
+        addSound(sounds, style.sound);
         SlideTransitionFact transition = style.transition;
         if (page.filter) {
             // The style names the kind when it does; the page's timing its length.
@@ -412,7 +476,8 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
         }
         if (transition.type.isEmpty()) transition = SlideTransitionFact();
         facts.slides << SlideFact{style.hidden, style.advanceMs, notesText(page.paragraphs),
-                                  page.title, transition};
+                                  page.title,   transition,      page.language,
+                                  sounds};
     }
     return facts;
 }

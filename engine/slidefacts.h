@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // The transition that brings a slide in, as the document names it.
@@ -26,11 +27,17 @@ struct SlideFact {
     // The text of its title placeholder, on one line; empty when it has none.
     QString title;
     SlideTransitionFact transition;
+    // The notes' language as the deck tags it ("en-US", "de"); empty when untagged.
+    QString language = {};
+    // The sounds the slide plays from its start (its media, its transition's
+    // sound), as the document names them: a place in its package, or a link.
+    QStringList sounds = {};
 
     bool operator==(const SlideFact&) const = default;
 };
 
-// The slides of a Flat ODP (or ODG) document in order, or why it cannot be read.
+// The slides of an ODP document's content (flat, or the package's content.xml)
+// in order, or why it cannot be read.
 struct SlideFacts {
     QList<SlideFact> slides;
     QString error;

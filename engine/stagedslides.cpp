@@ -2,8 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 
+#include "engine/deckpackage.h"
 #include "engine/ooxmladvancetimes.h"
 #include "engine/transitionkind.h"
 #include "platform/office/slidefactsfile.h"
@@ -43,41 +46,50 @@ void TakeExactAdvanceTimes(QList<SlideFact>& slides, const QString& deck) {
     }
 }
 
-QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden,
-                                        const QString& deck) {
+QList<SlideFact> TakeExportedSlideFacts(const QString& folder, bool skipHidden, const QString& deck,
+                                        const PackageReader& withPackage) {
     const int slides = exportedSlides(folder);
-    QFile file(folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName));
-    if (!file.open(QIODevice::ReadOnly))
+    const QString packagePath = folder + QLatin1Char('/') + QLatin1String(SlideFactsFileName);
+    if (!QFile::exists(packagePath))
+        refuse(folder, QStringLiteral("the engine left no copy of them"));
+    std::optional<DeckPackage> package(std::in_place, packagePath);
+    if (!package->error().isEmpty())
         refuse(folder,
-               QStringLiteral("the engine left no copy of them (%1)").arg(file.errorString()));
-    SlideFacts facts = ParseSlideFacts(file.readAll());
-    file.close();
-    file.remove();
+               QStringLiteral("the engine's copy cannot be read (%1)").arg(package->error()));
+    SlideFacts facts = ParseSlideFacts(package->content());
     if (!facts.ok()) refuse(folder, facts.error);
     if (facts.slides.size() != slides)
         refuse(folder, QStringLiteral("they tell of %1 slides, the engine painted %2")
                            .arg(facts.slides.size())
                            .arg(slides));
     if (!deck.isEmpty()) TakeExactAdvanceTimes(facts.slides, deck);
-    if (!skipHidden) return facts.slides;
     QList<SlideFact> shown;
+    QList<int> numbers;
     for (int number = 1; number <= slides; ++number) {
         const SlideFact& slide = facts.slides[number - 1];
         const QString path = SlidePath(folder, number);
-        if (slide.hidden) {
+        if (skipHidden && slide.hidden) {
             if (!QFile::remove(path)) refuse(folder, path + QStringLiteral(" cannot be removed"));
             continue;
         }
         shown << slide;
+        numbers << number;
         const QString renumbered = SlidePath(folder, int(shown.size()));
         if (renumbered != path && !QDir().rename(path, renumbered))
             refuse(folder, path + QStringLiteral(" cannot be renamed"));
     }
+    if (withPackage) withPackage(*package, packagePath, shown, numbers);
+    package.reset();
+    QFile::remove(packagePath);
     return shown;
 }
 
-void StagedSlides::stage(int firstFrame, const QList<SlideFact>& slides, const QString& name) {
-    for (int i = 0; i < slides.size(); ++i) frames_.insert(firstFrame + i, slides[i]);
+void StagedSlides::stage(int firstFrame, const QList<SlideFact>& slides, const QString& name,
+                         const QList<SlideAudio>& audio) {
+    for (int i = 0; i < slides.size(); ++i) {
+        frames_.insert(firstFrame + i, slides[i]);
+        if (i < audio.size() && !audio[i].empty()) audio_.insert(firstFrame + i, audio[i]);
+    }
     if (!slides.isEmpty()) presentations_ << Staged{firstFrame, slides.size(), name};
 }
 
@@ -88,9 +100,12 @@ SlidePlan StagedSlides::plan(FrameTiming otherwise, bool useTimings, bool transi
     QList<Transition> leadIns;
     for (auto frame = frames_.cbegin(); frame != frames_.cend(); ++frame) {
         numbers << frame.key();
-        durations << (useTimings && frame->advanceMs
-                          ? SlideDuration::milliseconds(*frame->advanceMs)
-                          : SlideDuration::frame(otherwise));
+        // The author's time decides when the next slide comes, as in a slide show.
+        if (useTimings && frame->advanceMs)
+            durations << SlideDuration::milliseconds(*frame->advanceMs);
+        else
+            durations << LastingAtLeast(SlideDuration::frame(otherwise),
+                                        AudibleMilliseconds(audio_.value(frame.key())));
         if (transitions) leadIns << TransitionFor(frame->transition);
     }
     return PlanSlides(numbers, durations, leadIns, transitionRate);
@@ -124,8 +139,24 @@ QList<SubtitleCue> StagedSlides::cues(const SlidePlan& plan) const {
     for (const PlannedSlide& slide : plan.slides) {
         const QString notes = frames_.value(slide.frameNumber).notes;
         if (notes.trimmed().isEmpty()) continue;
-        cues << SubtitleCue{plan.milliseconds(slide.start),
-                            plan.milliseconds(slide.start + slide.frames), notes};
+        const qint64 start = plan.milliseconds(slide.start);
+        const qint64 end = plan.milliseconds(slide.start + slide.frames);
+        const QList<SpokenSpan> spoken = audio_.value(slide.frameNumber).spoken;
+        const QStringList paragraphs = notes.split(QLatin1Char('\n'));
+        if (spoken.size() != paragraphs.size()) {
+            cues << SubtitleCue{start, end, notes};
+            continue;
+        }
+        for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+            const qint64 from = std::min(end, start + spoken[i].startMs);
+            const qint64 to = std::min(end, start + spoken[i].endMs);
+            if (!paragraphs[i].trimmed().isEmpty() && to > from)
+                cues << SubtitleCue{from, to, paragraphs[i]};
+        }
     }
     return cues;
+}
+
+AudioMix StagedSlides::mix(const SlidePlan& plan, SharedPcm music) const {
+    return MixForPlan(plan, audio_, std::move(music));
 }

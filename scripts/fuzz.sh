@@ -29,7 +29,7 @@ cmake -S "$root/fuzz" -B "$build" "${gen[@]}" -DCMAKE_CXX_COMPILER=clang++ >/dev
 cmake --build "$build" -j "$(nproc)" >/dev/null
 
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(bitmaplayout bitmap packeddib protocol wildcard paths zipnames compoundnames)
+[ ${#targets[@]} -gt 0 ] || targets=(bitmaplayout bitmap packeddib protocol wildcard paths zipnames compoundnames decklinks)
 failed=()
 for target in "${targets[@]}"; do
     found="$build/findings/$target"

@@ -7,8 +7,8 @@ set -euo pipefail
 packages=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins
-    libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-    libreofficekit-dev libseccomp-dev libzip-dev
+    libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+    libespeak-ng-dev espeak-ng-data libreofficekit-dev libseccomp-dev libzip-dev
     libgtest-dev libgmock-dev
     fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
 )

@@ -1,6 +1,8 @@
 #include "video/framevideo.h"
 
 #include <QHash>
+#include <algorithm>
+#include <vector>
 
 #include "util/folderscan.h"
 #include "util/host.h"
@@ -25,28 +27,33 @@ void deleteFrame(Host& host, FrameDeleter& deleter, const QString& path) {
 // keeps picture and sound together.
 class SoundFeed {
   public:
-    SoundFeed(std::span<const float> sound, FrameTiming timing) : sound_(sound), timing_(timing) {}
+    SoundFeed(const SoundSource& sound, FrameTiming timing) : sound_(sound), timing_(timing) {}
 
     // Everything up to where `position` starts.
     bool upTo(VideoWriter& writer, qint64 position) {
-        const qint64 samples = position * timing_.scale * AudioSampleRate / timing_.rate;
-        const qint64 values = std::min<qint64>(samples * AudioChannels, qint64(sound_.size()));
-        if (values <= fed_) return true;
-        const bool added = writer.addAudio(sound_.subspan(size_t(fed_), size_t(values - fed_)));
-        fed_ = values;
-        return added;
+        if (timing_.rate == 0) return true;
+        const __int128 at = __int128(position) * timing_.scale * AudioSampleRate / timing_.rate;
+        return feed(writer, qint64(std::min<__int128>(at, sound_.frames)));
     }
-    bool rest(VideoWriter& writer) {
-        if (fed_ >= qint64(sound_.size())) return true;
-        const bool added = writer.addAudio(sound_.subspan(size_t(fed_)));
-        fed_ = qint64(sound_.size());
-        return added;
-    }
+    bool rest(VideoWriter& writer) { return feed(writer, sound_.frames); }
 
   private:
-    std::span<const float> sound_;
+    // Pieces of a second, so the samples in hand stay few.
+    bool feed(VideoWriter& writer, qint64 until) {
+        while (fed_ < until && sound_.render) {
+            const qint64 count = std::min<qint64>(until - fed_, AudioSampleRate);
+            piece_.resize(size_t(count) * AudioChannels);
+            sound_.render(fed_, piece_);
+            if (!writer.addAudio(piece_)) return false;
+            fed_ += count;
+        }
+        return true;
+    }
+
+    const SoundSource& sound_;
     FrameTiming timing_;
-    qint64 fed_ = 0;  // values (samples times channels) given so far
+    qint64 fed_ = 0;  // sample frames given so far
+    std::vector<float> piece_;
 };
 
 // The streams, chapters and cues before the first frame.

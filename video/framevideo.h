@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -34,6 +35,15 @@ struct VideoOutcome {
     bool complete() const { return kind == Written && missingFrames.isEmpty(); }
 };
 
+// A video's sound: `frames` sample frames of 48 kHz stereo from its start,
+// each piece made when the writer reaches it, so a long video's sound is
+// never held whole.
+struct SoundSource {
+    qint64 frames = 0;
+    // Fills `out` (interleaved, -1..1) with the samples from sample frame `first` on.
+    std::function<void(qint64 first, std::span<float> out)> render;
+};
+
 // Whose the frame folder is: the program's staging folder, whose frames go as
 // they are written, or the user's, where nothing is deleted or changed.
 enum class FrameOwner { Program, User };
@@ -53,10 +63,9 @@ struct FrameVideo {
     FrameOwner owner = FrameOwner::Program;
     QList<SubtitleCue> subtitles;  // as a text stream, where the container holds one
     QList<VideoChapter> chapters;
-    // Interleaved 48 kHz stereo samples from the video's start, given as the
-    // frames they play with are written.
+    // The sound stream and what it plays, given as the frames it plays with are written.
     std::optional<AudioStreamSpec> audio;
-    std::span<const float> sound;
+    SoundSource sound;
 };
 
 // Writes the video, compressed as the user chooses; each staged image is

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include "video/videocontainer.h"
@@ -15,6 +16,16 @@ struct SlideOptions {
     bool any() const { return useTimings || skipHidden || subtitles || transitions || chapters; }
 };
 
+// The video's sound, each source asked for or not; silent unless one is.
+struct SoundOptions {
+    bool deckSounds = false;  // the deck's own sounds
+    bool narrate = false;     // the speaker notes spoken
+    QString voice;            // eSpeak NG's voice name; "": the notes' language's
+    int wordsPerMinute = 0;   // 0: eSpeak NG's usual pace
+    QString music;            // a file under the whole video; "": none
+    bool any() const { return deckSounds || narrate || !music.isEmpty(); }
+};
+
 // The window's video settings, beside its frame rate.
 struct VideoSettings {
     VideoContainer container = VideoContainer::Avi;
@@ -23,10 +34,15 @@ struct VideoSettings {
     SlideOptions slides = {};   // the command line sets them by its flags only
     // A presentation's links may reach every local file, not only its own folder.
     bool allowLinks = false;
+    SoundOptions sound = {};  // the command line sets them by its flags only
+    // Whether the export must leave the slides' facts beside them.
+    bool needsFacts() const { return slides.any() || sound.any(); }
 };
 
 // The settings group the window keeps them in; the program's own group keeps its nine keys.
 inline constexpr const char* VideoSettingsGroup = "Video";
+// And the sound's, in a group of its own.
+inline constexpr const char* SoundSettingsGroup = "Sound";
 // The heights the window offers besides the slide's own size.
 inline constexpr int OfferedSlideHeights[] = {480, 720, 1080, 1440, 2160};
 

@@ -190,6 +190,21 @@ TEST_F(OutputOptions, TheAuthorsTimingAndWordsAreTicksKeptInTheVideoGroup) {
     EXPECT_EQ(store.value(QStringLiteral("Video/UseTimings")).toString(), QStringLiteral("0"));
 }
 
+TEST_F(OutputOptions, TheSoundTicksAreKeptInTheirOwnGroup) {
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tervalko"),
+                    QStringLiteral("Tervalko"));
+    store.setValue(QStringLiteral("Sound/Narrate"), QStringLiteral("1"));
+    store.sync();
+    start();
+    const SoundOptions restored = form->videoSettings().sound;
+    EXPECT_TRUE(restored.narrate && !restored.deckSounds);
+    control<QCheckBox>("DeckSounds")->click();
+    control<QCheckBox>("Narrate")->click();
+    store.sync();
+    EXPECT_EQ(store.value(QStringLiteral("Sound/DeckSounds")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(store.value(QStringLiteral("Sound/Narrate")).toString(), QStringLiteral("0"));
+}
+
 TEST_F(OutputOptions, VideoSettingsAreRestoredAndStoredInTheirOwnGroup) {
     QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tervalko"),
                     QStringLiteral("Tervalko"));

@@ -153,6 +153,36 @@ TEST(SlideFacts, RefusesDocumentsItCannotVouchFor) {
     }
 }
 
+// A slide's media, its timing tree's sounds and its transition's sound, each
+// once, without the package scheme; the notes' language from their text style.
+TEST(SlideFacts, TellsEachSlidesSoundsAndTheNotesLanguage) {
+    const QByteArray styles =
+        pageStyle("dp", "") +
+        "<style:style style:family=\"drawing-page\" style:name=\"sounding\">"
+        "<style:drawing-page-properties><presentation:sound "
+        "xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+        "xlink:href=\"vnd.sun.star.Package:Media/bell.wav\"/></style:drawing-page-properties>"
+        "</style:style><style:style style:family=\"text\" style:name=\"T1\">"
+        "<style:text-properties xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+        "fo:language=\"de\" fo:country=\"AT\"/></style:style>";
+    const QByteArray pages =
+        "<draw:page draw:style-name=\"sounding\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+        "xmlns:anim=\"urn:oasis:names:tc:opendocument:xmlns:animation:1.0\">"
+        "<draw:frame><draw:plugin xlink:href=\"ppt/media/a.wav\"/></draw:frame>"
+        "<anim:par><anim:audio xlink:href=\"Media/bell.wav\"/><anim:audio xlink:href=\"../b.mp3\"/>"
+        "</anim:par></draw:page>" +
+        notesPage(
+            notesFrame("<text:p><text:span text:style-name=\"T1\">Servus</text:span></text:p>"));
+    const SlideFacts facts = ParseSlideFacts(document(styles.constData(), pages.constData()));
+    ASSERT_TRUE(facts.ok()) << facts.error.toStdString();
+    ASSERT_EQ(facts.slides.size(), 2);
+    EXPECT_EQ(facts.slides[0].sounds,
+              (QStringList{"ppt/media/a.wav", "Media/bell.wav", "../b.mp3"}));
+    EXPECT_TRUE(facts.slides[0].language.isEmpty());
+    EXPECT_TRUE(facts.slides[1].sounds.isEmpty());
+    EXPECT_EQ(facts.slides[1].language, QStringLiteral("de-AT"));
+}
+
 TEST(SmilDuration, ReadsClockValues) {
     const struct {
         const char* text;

@@ -407,8 +407,8 @@ int OfficeEngine::saveBitmaps(const std::string& target, bool facts) {
 void OfficeEngine::saveFacts(const std::string& folder) {
     const std::string file = folder + "/" + SlideFactsFileName;
     ::unlink(file.c_str());
-    // A drawing (a PDF too) has no timings, hidden pages or notes, and LibreOffice
-    // cannot store one it imported: its pages alone say so.
+    // A drawing (a PDF too) has no timings, hidden pages, notes or sounds, and
+    // LibreOffice cannot store one it imported: its pages alone say so, flat.
     if (document_->getDocumentType() == LOK_DOCTYPE_DRAWING) {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out << "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
@@ -419,7 +419,7 @@ void OfficeEngine::saveFacts(const std::string& folder) {
         if (!out.flush()) throw EngineError("Cannot write " + inQuotes(file));
         return;
     }
-    const char* format = "fodp";
+    const char* format = "odp";
     LokClock clock("facts");
     if (!document_->saveAs(FileUrl(file).c_str(), format))
         throw EngineError("Cannot save the slides' timings and notes of " + inQuotes(path_) + ": " +

@@ -42,7 +42,7 @@ class OfficeEngine {
     bool isOpen() const { return document_ != nullptr; }
     int slideCount() const;
     // Target "X.bmp": folder X gets Slide1.bmp ... one per slide, hidden ones too;
-    // with `facts`, also the presentation as Flat ODP (SlideFactsFileName).
+    // with `facts`, also the presentation as an ODP package (SlideFactsFileName).
     int saveBitmaps(const std::string& target, bool facts = false);
     // Slides are painted this many pixels high, as wide as their proportions
     // give; 0 paints them at 96 pixels per inch.

@@ -79,7 +79,7 @@ QList<std::pair<QByteArray, QByteArray>> linkingPptx(const QStringList& links) {
                "presentationml." +
                type + "+xml\"/>";
     };
-    QByteArray pictures, pictureRels = rel(1, "slideLayout", "../slideLayouts/slideLayout1.xml", 0);
+    QByteArray pictures, pictureRels;
     for (int i = 0; i < links.size(); ++i) {
         const QByteArray id = QByteArray::number(i + 2);
         pictures += "<p:pic><p:nvPicPr><p:cNvPr id=\"" + id + "\" name=\"P" + id +
@@ -98,31 +98,14 @@ QList<std::pair<QByteArray, QByteArray>> linkingPptx(const QStringList& links) {
          "vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
          "ContentType=\"application/xml\"/>" +
              part("presentation", "presentation.main") + part("slides/slide1", "slide") +
-             part("slideMasters/slideMaster1", "slideMaster") +
-             part("slideLayouts/slideLayout1", "slideLayout") + "</Types>"},
+             "</Types>"},
         {"_rels/.rels", rels(rel(1, "officeDocument", "ppt/presentation.xml", false))},
         {"ppt/presentation.xml",
          "<p:presentation" + names +
-             "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rId1\"/>"
-             "</p:sldMasterIdLst><p:sldIdLst><p:sldId id=\"256\" r:id=\"rId2\"/></p:sldIdLst>"
+             "><p:sldIdLst><p:sldId id=\"256\" r:id=\"rId2\"/></p:sldIdLst>"
              "<p:sldSz cx=\"9144000\" cy=\"6858000\"/><p:notesSz cx=\"6858000\" "
              "cy=\"9144000\"/></p:presentation>"},
-        {"ppt/_rels/presentation.xml.rels",
-         rels(rel(1, "slideMaster", "slideMasters/slideMaster1.xml", false) +
-              rel(2, "slide", "slides/slide1.xml", false))},
-        {"ppt/slideMasters/slideMaster1.xml",
-         "<p:sldMaster" + names + "><p:cSld>" + tree +
-             "</p:spTree></p:cSld><p:clrMap bg1=\"lt1\" tx1=\"dk1\" bg2=\"lt2\" tx2=\"dk2\" "
-             "accent1=\"accent1\" accent2=\"accent2\" accent3=\"accent3\" accent4=\"accent4\" "
-             "accent5=\"accent5\" accent6=\"accent6\" hlink=\"hlink\" folHlink=\"folHlink\"/>"
-             "<p:sldLayoutIdLst><p:sldLayoutId id=\"2147483649\" r:id=\"rId1\"/>"
-             "</p:sldLayoutIdLst></p:sldMaster>"},
-        {"ppt/slideMasters/_rels/slideMaster1.xml.rels",
-         rels(rel(1, "slideLayout", "../slideLayouts/slideLayout1.xml", false))},
-        {"ppt/slideLayouts/slideLayout1.xml",
-         "<p:sldLayout" + names + "><p:cSld>" + tree + "</p:spTree></p:cSld></p:sldLayout>"},
-        {"ppt/slideLayouts/_rels/slideLayout1.xml.rels",
-         rels(rel(1, "slideMaster", "../slideMasters/slideMaster1.xml", false))},
+        {"ppt/_rels/presentation.xml.rels", rels(rel(2, "slide", "slides/slide1.xml", false))},
         {"ppt/slides/slide1.xml",
          "<p:sld" + names +
              "><p:cSld><p:bg><p:bgPr><a:solidFill><a:srgbClr val=\"FF0000\"/></a:solidFill>"

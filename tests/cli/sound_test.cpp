@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <QDataStream>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "../support/testsupport.h"
+#include "../video/support/audiodecode.h"
+#include "../video/support/avidecode.h"
+#include "convertrun.h"
+
+namespace {
+// `fixtureName` turned by LibreOffice into `deck` (its extension says the format).
+bool convertFixture(const QString& fixturePath, const QString& deck) {
+    QProcess helper;
+    helper.start(binDir() + QStringLiteral("/quillmoor-office"),
+                 {QStringLiteral("convert"), fixturePath, deck});
+    return helper.waitForFinished(120000) && helper.exitCode() == 0 && QFile::exists(deck);
+}
+
+// The seconds each slide's own picture starts at, and where the pictures end.
+QList<double> pictureStarts(const DecodedVideo& video) {
+    QList<double> starts;
+    for (qsizetype i = 0; i < video.packetSizes.size(); ++i)
+        if (video.packetSizes[i] > 0) starts << video.packetSeconds[i];
+    return starts;
+}
+
+// The cues' start and end seconds, in order.
+QList<double> cueTimes(const QByteArray& srt) {
+    QList<double> times;
+    static const QRegularExpression time(QStringLiteral("(\\d\\d):(\\d\\d):(\\d\\d),(\\d\\d\\d)"));
+    for (auto match = time.globalMatch(QString::fromUtf8(srt)); match.hasNext();) {
+        const auto m = match.next();
+        times << m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt() +
+                     m.captured(4).toInt() / 1000.0;
+    }
+    return times;
+}
+
+// A 440 Hz mono tone as a 22.05 kHz 16-bit WAV.
+void writeTone(const QString& path, double seconds) {
+    const qint32 rate = 22050;
+    const qint32 samples = qint32(seconds * rate);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << qint32(36 + samples * 2);
+    out.writeRawData("WAVEfmt ", 8);
+    out << qint32(16) << qint16(1) << qint16(1) << rate << qint32(rate * 2) << qint16(2)
+        << qint16(16);
+    out.writeRawData("data", 4);
+    out << qint32(samples * 2);
+    for (qint32 i = 0; i < samples; ++i)
+        out << qint16(std::lround(12000 * std::sin(2 * M_PI * 440 * i / rate)));
+}
+
+const struct {
+    const char* container;
+    const char* codec;
+} containers[] = {{"mp4", "aac"}, {"mkv", "aac"}, {"avi", "pcm_s16le"}};
+
+}  // namespace
+
+// The notes of the first and last of three shown slides spoken, each cue while its
+// paragraph is; the slide without notes silent; the sound as long as the pictures.
+TEST(Sound, NarratedNotesInEachContainer) {
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    const QString deck = out.filePath(QStringLiteral("deck.odp"));
+    ASSERT_TRUE(convertFixture(fixture(QStringLiteral("timednotes.fodp")), deck));
+    double pictureSeconds = 0;  // the MP4's: Matroska keeps no video length
+    for (const auto& c : containers) {
+        SCOPED_TRACE(c.container);
+        const ConvertRun run = RunConvert({"--separate", "-o", out.path(), "--container",
+                                           c.container, "--seconds-per-slide", "1", "--skip-hidden",
+                                           "--narrate", "--subtitles", deck});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString video = out.filePath(QStringLiteral("deck.") + QLatin1String(c.container));
+        const DecodedAudio audio = DecodeAudio(video);
+        ASSERT_TRUE(audio.ok()) << audio.error.toStdString();
+        EXPECT_EQ(audio.codecName, QLatin1String(c.codec));
+        EXPECT_EQ(audio.sampleRate, 48000);
+        EXPECT_EQ(audio.channels, 2);
+        const DecodedVideo pictures = DecodeVideo(video, false);
+        const QList<double> starts = pictureStarts(pictures);
+        ASSERT_EQ(starts.size(), 3);
+        if (pictures.seconds > 0) pictureSeconds = pictures.seconds;
+        // Within a frame at 30 a second (AAC in Matroska keeps its encoder's lead-in).
+        EXPECT_NEAR(audio.seconds, pictureSeconds, 0.03);
+        // Two paragraphs, then one: the second follows the first, the third starts its slide.
+        const QList<double> cues = cueTimes(readFile(out.filePath(QStringLiteral("deck.srt"))));
+        ASSERT_EQ(cues.size(), 6);
+        EXPECT_NEAR(cues[0], 0, 0.001);
+        EXPECT_NEAR(cues[2], cues[1], 0.001);
+        EXPECT_LE(cues[3], starts[1]);
+        EXPECT_NEAR(cues[4], starts[2], 0.01);
+        EXPECT_GT(audio.loudnessBetween(cues[0], cues[3]), 0.01);
+        EXPECT_LT(audio.loudnessBetween(starts[1] + 0.1, starts[2] - 0.1), 0.001);
+        EXPECT_GT(audio.loudnessBetween(cues[4], cues[5]), 0.01);
+    }
+}
+
+// The second slide's sound, linked beside the deck, from that slide's start: the
+// slide lasts as long as the sound, the others stay silent.
+TEST(Sound, TheDecksOwnSoundPlaysOnItsSlide) {
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    const QString flat = out.filePath(QStringLiteral("flat.fodp"));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("slidesound.fodp")), flat));
+    writeTone(out.filePath(QStringLiteral("tone.wav")), 2.5);
+    for (const QString& deck : {flat, out.filePath(QStringLiteral("deck.odp"))}) {
+        SCOPED_TRACE(deck.toStdString());
+        if (deck != flat) {
+            ASSERT_TRUE(convertFixture(flat, deck));
+        }
+        const ConvertRun run = RunConvert({"--separate", "-o", out.path(), "--container", "mp4",
+                                           "--seconds-per-slide", "1", "--sound", deck});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString video = out.filePath(QFileInfo(deck).completeBaseName() + ".mp4");
+        const DecodedAudio audio = DecodeAudio(video);
+        ASSERT_TRUE(audio.ok()) << audio.error.toStdString();
+        const QList<double> starts = pictureStarts(DecodeVideo(video, false));
+        ASSERT_EQ(starts, (QList<double>{0, 1, 3.5}));
+        EXPECT_NEAR(audio.seconds, 4.5, 0.03);
+        EXPECT_LT(audio.loudnessBetween(0, 0.9), 0.001);
+        // The mono tone's RMS, 12000 / 32768 of full scale at its peaks, on both sides.
+        EXPECT_NEAR(audio.loudnessBetween(1.1, 3.4), 0.366 / std::sqrt(2.0), 0.03);
+        EXPECT_LT(audio.loudnessBetween(3.6, 4.5), 0.001);
+        QFile::remove(video);
+    }
+}
