@@ -308,69 +308,98 @@ QStringList BatchConversion::failures() const {
     return failed;
 }
 
+int BatchConversion::takeRunRows(StepTrap& trap, int step) {
+    int rows = 0;
+    trap.step(step, [&] {
+        takenRows_.clear();
+        rows = host_.rowCount();
+        takeRows(rows);
+    });
+    return rows;
+}
+
+QString BatchConversion::outputPathFor(StepTrap& trap, int firstStep, const QString& row) {
+    QString outputPath;
+    if (trap.test(firstStep, [&] { return host_.option(3); })) {
+        trap.step(firstStep + 2,
+                  [&] { outputPath = VideoPath(host_.text2(), row, video_.container); });
+    } else if (trap.test(firstStep + 4, [&] { return host_.option(4); })) {
+        trap.step(firstStep + 6,
+                  [&] { outputPath = VideoPath(ExtractFolder(row), row, video_.container); });
+    }
+    return outputPath;
+}
+
+void BatchConversion::convertRow(StepTrap& trap, EngineRows& engines, int row, int rows,
+                                 const RowMode& mode) {
+    const RowSteps& steps = mode.steps;
+    const int before = trap.failures();
+    const int retriesBefore = engines.startRetries();
+    QString path;
+    trap.step(steps.yield, [&] { host_.yield(); });
+    trap.step(steps.take, [&] { path = takenRow(row); });
+    showRowProgress(trap, steps.progress, row, path);
+    trap.step(steps.settle, [&] { host_.yield(); });
+
+    Application application;
+    Presentation presentation;
+    lookAhead(engines, row, rows);
+    trap.step(steps.open, [&] { application = OpenInPowerPoint(engines, row, path); });
+    const QStringList linksLeftOut = application.LinksLeftOut();
+    lookAhead(engines, row + 1, rows);
+    trap.step(steps.activate, [&] { presentation = application.ActivePresentation(); });
+    if (mode.beforeExport) mode.beforeExport();
+    Exported exported;
+    trap.step(steps.exportSlides, [&] {
+        exported = exportSlides(presentation, mode.target, mode.folder, path);
+        if (mode.exported) mode.exported(exported);
+    });
+    const int slides = SlidesOf(presentation);
+    const std::optional<VideoResult> video =
+        mode.whileOpen ? mode.whileOpen(path) : std::optional<VideoResult>();
+
+    trap.step(steps.close, [&] { presentation.Close(); });
+    trap.step(steps.quit, [&] { application.Quit(); });
+    trap.step(steps.dropPresentation, [&] { presentation = Presentation(); });
+    trap.step(steps.dropApplication, [&] { application = Application(); });
+    if (mode.afterClose) mode.afterClose(path, exported);
+    lookAhead(engines, row + 1, rows);
+    trap.step(steps.finish, mode.finish);
+    recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore,
+              linksLeftOut);
+}
+
 void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     int runningSlideNumber = 1;
     staged_.clear();
     trap.step(114, [&] { PrepareFrameFolder(t); });
 
-    int rows = 0;
-    trap.step(118, [&] {
-        takenRows_.clear();
-        rows = host_.rowCount();
-        takeRows(rows);
-    });
+    const int rows = takeRunRows(trap, 118);
     std::optional<EngineRows> rowEngines;
     EngineRows& engines =
         rowEngines.emplace(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
     lookAhead(engines, 1, rows);
-    QString path;
-    for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
-        const int before = trap.failures();
-        const int retriesBefore = engines.startRetries();
-        trap.step(120, [&] { host_.yield(); });
-        trap.step(122, [&] { path = takenRow(row); });
-        showRowProgress(trap, 124, row, path);
-        trap.step(128, [&] { host_.yield(); });
-
-        Application application;
-        Presentation presentation;
-        lookAhead(engines, row, rows);
-        trap.step(132, [&] { application = OpenInPowerPoint(engines, row, path); });
-        const QStringList linksLeftOut = application.LinksLeftOut();
-        lookAhead(engines, row + 1, rows);
-        trap.step(134, [&] { presentation = application.ActivePresentation(); });
-        Exported exported;
-        trap.step(136, [&] {
-            exported = exportSlides(presentation, ExportTarget(t), ExportFolder(t), path);
-        });
-        const int slides = SlidesOf(presentation);
-        trap.step(148, [&] { presentation.Close(); });
-        trap.step(150, [&] { application.Quit(); });
-        trap.step(152, [&] { presentation = Presentation(); });
-        trap.step(154, [&] { application = Application(); });
-        staged_.stage(runningSlideNumber, exported.facts, StripExtension(ExtractFileName(path)),
-                      exported.audio);
-        lookAhead(engines, row + 1, rows);
-        trap.step(156, [&] { StageExportedSlides(t, runningSlideNumber); });
-        recordRow(trap, before, row, path, slides, std::nullopt,
-                  engines.startRetries() - retriesBefore, linksLeftOut);
-    }
+    RowMode mode{{120, 122, 124, 128, 132, 134, 136, 148, 150, 152, 154, 156},
+                 ExportTarget(t),
+                 ExportFolder(t),
+                 {},
+                 {},
+                 {},
+                 [&](const QString& path, const Exported& exported) {
+                     staged_.stage(runningSlideNumber, exported.facts,
+                                   StripExtension(ExtractFileName(path)), exported.audio);
+                 },
+                 [&] { StageExportedSlides(t, runningSlideNumber); }};
+    for (int row = 1; row <= rows && !host_.stopRequested(); ++row)
+        convertRow(trap, engines, row, rows, mode);
     // Every row is exported: no engine waits while the video is written.
     rowEngines.reset();
     parent_.reset();
 
     if (trap.test(174, [&] { return FirstFrameExists(t); })) {
         QString firstPath;
-        QString outputPath;
         trap.step(178, [&] { firstPath = takenRow(1); });
-        if (trap.test(180, [&] { return host_.option(3); })) {
-            trap.step(182,
-                      [&] { outputPath = VideoPath(host_.text2(), firstPath, video_.container); });
-        } else if (trap.test(184, [&] { return host_.option(4); })) {
-            trap.step(186, [&] {
-                outputPath = VideoPath(ExtractFolder(firstPath), firstPath, video_.container);
-            });
-        }
+        const QString outputPath = outputPathFor(trap, 180, firstPath);
         const VideoResult video = writeVideo(trap, 188, t, outputPath);
         // Every row's slides are in the one video: it is each row's outcome.
         for (RowResult& row : rows_) row.video = video;
@@ -379,59 +408,21 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 }
 
 void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
-    int rows = 0;
-    trap.step(200, [&] {
-        takenRows_.clear();
-        rows = host_.rowCount();
-        takeRows(rows);
-    });
+    const int rows = takeRunRows(trap, 200);
     EngineRows engines(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
     lookAhead(engines, 1, rows);
-    QString path;
-    for (int row = 1; row <= rows && !host_.stopRequested(); ++row) {
-        const int before = trap.failures();
-        const int retriesBefore = engines.startRetries();
-        trap.step(202, [&] { host_.yield(); });
-        trap.step(204, [&] { path = takenRow(row); });
-        showRowProgress(trap, 206, row, path);
-        trap.step(210, [&] { host_.yield(); });
-
-        Application application;
-        Presentation presentation;
-        lookAhead(engines, row, rows);
-        trap.step(222, [&] { application = OpenInPowerPoint(engines, row, path); });
-        const QStringList linksLeftOut = application.LinksLeftOut();
-        lookAhead(engines, row + 1, rows);
-        trap.step(224, [&] { presentation = application.ActivePresentation(); });
-        staged_.clear();
-        trap.step(226, [&] {
-            const Exported exported =
-                exportSlides(presentation, FrameTarget(t), FrameFolder(t), path);
-            staged_.stage(1, exported.facts, {}, exported.audio);
-        });
-        const int slides = SlidesOf(presentation);
-
-        std::optional<VideoResult> video;
-        if (trap.test(238, [&] { return FirstFrameExists(t); })) {
-            QString outputPath;
-            if (trap.test(242, [&] { return host_.option(3); })) {
-                trap.step(244,
-                          [&] { outputPath = VideoPath(host_.text2(), path, video_.container); });
-            } else if (trap.test(246, [&] { return host_.option(4); })) {
-                trap.step(248, [&] {
-                    outputPath = VideoPath(ExtractFolder(path), path, video_.container);
-                });
-            }
-            video = writeVideo(trap, 250, t, outputPath);
-        }
-
-        trap.step(254, [&] { presentation.Close(); });
-        trap.step(256, [&] { application.Quit(); });
-        trap.step(258, [&] { presentation = Presentation(); });
-        trap.step(260, [&] { application = Application(); });
-        lookAhead(engines, row + 1, rows);
-        trap.step(262, [&] { PurgeAfterRow(t); });
-        recordRow(trap, before, row, path, slides, video, engines.startRetries() - retriesBefore,
-                  linksLeftOut);
-    }
+    const RowMode mode{
+        {202, 204, 206, 210, 222, 224, 226, 254, 256, 258, 260, 262},
+        FrameTarget(t),
+        FrameFolder(t),
+        [&] { staged_.clear(); },
+        [&](const Exported& exported) { staged_.stage(1, exported.facts, {}, exported.audio); },
+        [&](const QString& path) -> std::optional<VideoResult> {
+            if (!trap.test(238, [&] { return FirstFrameExists(t); })) return std::nullopt;
+            return writeVideo(trap, 250, t, outputPathFor(trap, 242, path));
+        },
+        {},
+        [&] { PurgeAfterRow(t); }};
+    for (int row = 1; row <= rows && !host_.stopRequested(); ++row)
+        convertRow(trap, engines, row, rows, mode);
 }

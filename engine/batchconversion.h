@@ -128,6 +128,28 @@ class BatchConversion {
     // The job list's first `rows` rows, taken as the run starts: what the list
     // shows later changes nothing of the run in hand.
     void takeRows(int rows);
+    // The job list's row count at step `step`, its rows taken with it.
+    int takeRunRows(StepTrap& trap, int step);
+    // The steps a row takes, as each kind of run numbers them.
+    struct RowSteps {
+        int yield, take, progress, settle, open, activate, exportSlides, close, quit,
+            dropPresentation, dropApplication, finish;
+    };
+    // What a kind of run does with a row, around the steps all rows share.
+    struct RowMode {
+        RowSteps steps;
+        QString target, folder;  // where the slides are exported
+        std::function<void()> beforeExport;
+        std::function<void(const Exported&)> exported;  // within the export step
+        // With the engine still open: the row's own video, if it gets one.
+        std::function<std::optional<VideoResult>(const QString& path)> whileOpen;
+        std::function<void(const QString& path, const Exported&)> afterClose;
+        std::function<void()> finish;  // the last step
+    };
+    void convertRow(StepTrap& trap, EngineRows& engines, int row, int rows, const RowMode& mode);
+    // The video's path for `row`'s presentation as the save options say, from
+    // step `firstStep` on; empty when neither option is set.
+    QString outputPathFor(StepTrap& trap, int firstStep, const QString& row);
     // Row `row` (from 1) of those; Failure when the run took no such row.
     QString takenRow(int row) const;
     EngineParent& engineParent();
