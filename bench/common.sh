@@ -73,12 +73,13 @@ cpu_table() {  # timings rows wall cpu faults
         { c[$1] += $3; f[$1] += $4; n[$1]++ }
         END {
             inner = 0; innerf = 0
-            split("start warm load paint bitmap facts", parts, " ")
+            split("start warm links load paint bitmap facts", parts, " ")
             for (i = 1; i in parts; i++) { inner += c[parts[i]]; innerf += f[parts[i]] }
             printf "%-34s %9s %9s\n", "CPU per row, by part", "ms", "faults"
             printf "%-34s %9.1f %9.0f\n", "fork (in the engine parent)", 1000 * c["fork"] / rows, f["fork"] / rows
             printf "%-34s %9.1f %9.0f\n", "lok_init (start)", 1000 * c["start"] / rows, f["start"] / rows
             printf "%-34s %9.1f %9.0f\n", "warm-up", 1000 * c["warm"] / rows, f["warm"] / rows
+            printf "%-34s %9.1f %9.0f\n", "links check (Flat ODP copy)", 1000 * c["links"] / rows, f["links"] / rows
             printf "%-34s %9.1f %9.0f\n", "load", 1000 * c["load"] / rows, f["load"] / rows
             printf "%-34s %9.1f %9.0f\n", "paint", 1000 * c["paint"] / rows, f["paint"] / rows
             printf "%-34s %9.1f %9.0f\n", "BMP write", 1000 * c["bitmap"] / rows, f["bitmap"] / rows

@@ -8,9 +8,15 @@
 #include <cstdlib>
 
 namespace {
-const char* timingsFile() {
-    static const char* const file = std::getenv("QUILLMOOR_OFFICE_TIMINGS");
-    return file != nullptr && *file != '\0' ? file : nullptr;
+// Opened once, before any engine is forked and confined: a confined engine
+// may no longer open a file outside its own folders, but writes to this one.
+int timingsFile() {
+    static const int fd = [] {
+        const char* const file = std::getenv("QUILLMOOR_OFFICE_TIMINGS");
+        if (file == nullptr || *file == '\0') return -1;
+        return ::open(file, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    }();
+    return fd;
 }
 
 double cpuSeconds(const rusage& usage) {
@@ -20,11 +26,11 @@ double cpuSeconds(const rusage& usage) {
 }  // namespace
 
 LokClock::LokClock(const char* what) : what_(what), start_(std::chrono::steady_clock::now()) {
-    if (timingsFile() != nullptr) ::getrusage(RUSAGE_SELF, &usage_);
+    if (timingsFile() >= 0) ::getrusage(RUSAGE_SELF, &usage_);
 }
 
 LokClock::~LokClock() {
-    if (timingsFile() == nullptr) return;
+    if (timingsFile() < 0) return;
     rusage now{};
     ::getrusage(RUSAGE_SELF, &now);
     const double seconds =
@@ -34,20 +40,21 @@ LokClock::~LokClock() {
 }
 
 void RecordTiming(const char* what, double seconds, double cpuSeconds, long minorFaults) {
-    const char* const file = timingsFile();
-    if (file == nullptr) return;
+    const int fd = timingsFile();
+    if (fd < 0) return;
     char line[96];
     const int length = std::snprintf(line, sizeof line, "%s %.6f %.6f %ld\n", what, seconds,
                                      cpuSeconds, minorFaults);
     // One write per line with O_APPEND: helpers running side by side never mix lines.
-    const int fd = ::open(file, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return;
     if (::write(fd, line, static_cast<size_t>(length)) < 0) {
         // A benchmark aid only: a lost line is not worth failing an export for.
     }
-    ::close(fd);
 }
 
 void RecordChildTiming(const char* what, double seconds, const rusage& usage) {
     RecordTiming(what, seconds, cpuSeconds(usage), usage.ru_minflt);
+}
+
+void OpenTimings() {
+    (void)timingsFile();
 }

@@ -25,3 +25,5 @@ class LokClock {
 void RecordTiming(const char* what, double seconds, double cpuSeconds, long minorFaults);
 // An ended child's whole use, as its wait4 gave it.
 void RecordChildTiming(const char* what, double seconds, const rusage& usage);
+// Opens the timings file now, while this process may still open it.
+void OpenTimings();

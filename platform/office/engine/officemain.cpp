@@ -19,6 +19,7 @@
 #include "platform/office/engine/confinement.h"
 #include "platform/office/engine/fileurl.h"
 #include "platform/office/engine/forkparent.h"
+#include "platform/office/engine/lokclock.h"
 #include "platform/office/engine/officeengine.h"
 #include "platform/office/engine/profileslot.h"
 #include "platform/office/protocol.h"
@@ -158,6 +159,7 @@ static int takeSlideHeight(std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     isolateOutput();
+    OpenTimings();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         WriteAll(AnswerOutput(), Usage);
