@@ -295,7 +295,11 @@ std::unique_ptr<lok::Document> OfficeEngine::packageWithoutForeignLinks(lok::Doc
             std::erase_if(scan.links,
                           [&](const DeckLink& link) { return package.holds(link.target); });
             if (scan.links.empty()) continue;
-            package.replace(part, RewriteDeckLinks(text, scan, judgeLinks(scan, saved, path)));
+            // A package is a folder to its own relative links: "../" leads out of it.
+            LinkScan judged = scan;
+            for (DeckLink& link : judged.links)
+                if (link.target.rfind("../", 0) == 0) link.target.erase(0, 3);
+            package.replace(part, RewriteDeckLinks(text, scan, judgeLinks(judged, saved, path)));
             changed = true;
         }
         if (!changed) return nullptr;
