@@ -3,19 +3,17 @@
 #include <QString>
 #include <memory>
 
+#include "video/ffmpegptr.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libswresample/swresample.h>
 }
 
 // Owners of the FFmpeg objects only sound reading needs.
-struct AvInputClose {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
 struct SwrContextFree {
     void operator()(SwrContext* context) const { swr_free(&context); }
 };
-using AvInputPtr = std::unique_ptr<AVFormatContext, AvInputClose>;
 using SwrContextPtr = std::unique_ptr<SwrContext, SwrContextFree>;
 
 // FFmpeg's words for an error code.

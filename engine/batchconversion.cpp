@@ -238,7 +238,7 @@ VideoResult BatchConversion::writeVideo(StepTrap& trap, int firstStep, const QSt
         // Asked for, the sound is there even when nothing on the slides is heard.
         const AudioMix mix = staged_.mix(*request.plan, music_);
         if (video_.sound.any()) {
-            request.audio = AudioStreamSpec{};
+            request.audio = AudioStreamFormat{};
             request.sound = {mix.length(), [&mix](qint64 first, std::span<float> out) {
                                  mix.render(first, out);
                              }};

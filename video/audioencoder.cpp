@@ -78,10 +78,10 @@ void convert(const float* samples, int count, AVFrame* frame) {
 }
 }  // namespace
 
-std::unique_ptr<AudioEncoder> AudioEncoder::create(const AudioStreamSpec& spec,
+std::unique_ptr<AudioEncoder> AudioEncoder::create(const AudioStreamFormat& stream,
                                                    VideoContainer container, bool globalHeader,
                                                    QString& reason) {
-    const std::optional<Choice> choice = choose(spec.codec, container);
+    const std::optional<Choice> choice = choose(stream.codec, container);
     if (!choice) {
         reason = QStringLiteral("%1 cannot hold this sound")
                      .arg(ContainerExtension(container).mid(1).toUpper());
@@ -100,7 +100,7 @@ std::unique_ptr<AudioEncoder> AudioEncoder::create(const AudioStreamSpec& spec,
     av_channel_layout_default(&c->ch_layout, AudioChannels);
     c->time_base = encoder->timeBase();
     if (choice->bitsPerSecond > 0)
-        c->bit_rate = spec.bitsPerSecond > 0 ? spec.bitsPerSecond : choice->bitsPerSecond;
+        c->bit_rate = stream.bitsPerSecond > 0 ? stream.bitsPerSecond : choice->bitsPerSecond;
     if (globalHeader) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     reason =
         QStringLiteral("The %1 encoder refuses 48 kHz stereo").arg(QLatin1String(choice->name));

@@ -17,7 +17,7 @@ inline constexpr int AudioChannels = 2;
 // 16-bit PCM in AVI.
 enum class AudioCodec { ContainerDefault, Aac, Opus, Pcm };
 
-struct AudioStreamSpec {
+struct AudioStreamFormat {
     AudioCodec codec = AudioCodec::ContainerDefault;
     qint64 bitsPerSecond = 0;  // 0: the codec's usual rate (PCM has its own)
 };
@@ -28,7 +28,7 @@ class AudioEncoder {
   public:
     // nullptr with `reason` when the container cannot hold the codec or the
     // encoder is missing or refuses.
-    static std::unique_ptr<AudioEncoder> create(const AudioStreamSpec& spec,
+    static std::unique_ptr<AudioEncoder> create(const AudioStreamFormat& stream,
                                                 VideoContainer container, bool globalHeader,
                                                 QString& reason);
 

@@ -22,10 +22,14 @@ struct AvPacketFree {
 struct SwsContextFree {
     void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
+struct AvInputClose {
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
 struct AvDictionaryFree {
     void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
 };
 
+using AvInputPtr = std::unique_ptr<AVFormatContext, AvInputClose>;
 using AvCodecContextPtr = std::unique_ptr<AVCodecContext, AvCodecContextFree>;
 using AvFramePtr = std::unique_ptr<AVFrame, AvFrameFree>;
 using AvPacketPtr = std::unique_ptr<AVPacket, AvPacketFree>;

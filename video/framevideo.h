@@ -64,7 +64,7 @@ struct FrameVideo {
     QList<SubtitleCue> subtitles;  // as a text stream, where the container holds one
     QList<VideoChapter> chapters;
     // The sound stream and what it plays, given as the frames it plays with are written.
-    std::optional<AudioStreamSpec> audio;
+    std::optional<AudioStreamFormat> audio;
     SoundSource sound;
 };
 

@@ -113,29 +113,29 @@ VideoWriter::~VideoWriter() {
     discard();
 }
 
-bool VideoWriter::addVideoStream(const VideoStreamSpec& spec) {
+bool VideoWriter::addVideoStream(const VideoStreamFormat& stream) {
     if (failed_) return false;
     if (video_ != nullptr || headerWritten_)
         return fail(QStringLiteral("The video stream is already there"));
-    if (spec.rate == 0 || spec.scale == 0 || spec.rate > INT_MAX || spec.scale > INT_MAX)
-        return fail(QStringLiteral("No frame rate of %1/%2").arg(spec.rate).arg(spec.scale));
+    if (stream.rate == 0 || stream.scale == 0 || stream.rate > INT_MAX || stream.scale > INT_MAX)
+        return fail(QStringLiteral("No frame rate of %1/%2").arg(stream.rate).arg(stream.scale));
     BitmapFormat layout;
-    if (!ParseBitmapFormat(spec.bitmapInfo.data(), spec.bitmapInfo.size(), layout))
+    if (!ParseBitmapFormat(stream.bitmapInfo.data(), stream.bitmapInfo.size(), layout))
         return fail(QStringLiteral("The frames' format cannot be stored"));
     // Without options the frames are stored as they are, where the container can.
     const QString name =
-        spec.compression ? spec.compression->codec : QString::fromLatin1(UncompressedCodecName);
+        stream.compression ? stream.compression->codec : QString::fromLatin1(UncompressedCodecName);
     const CodecEntry* codec = FindCodec(name, container_);
     if (codec == nullptr)
         return fail(QStringLiteral("%1 cannot hold %2")
                         .arg(containerName(container_),
                              name.isEmpty() ? QStringLiteral("its default compressor") : name));
-    timeBase_ = av_make_q(int(spec.scale), int(spec.rate));
+    timeBase_ = av_make_q(int(stream.scale), int(stream.rate));
     StreamNeeds needs;
     needs.globalHeader = (format_->oformat->flags & AVFMT_GLOBALHEADER) != 0;
     needs.topDownRows = container_ == VideoContainer::Matroska;
     needs.statesColour = container_ != VideoContainer::Avi;
-    encoder_ = FrameEncoder::create(layout, *codec, spec.compression.value_or(CompressOptions{}),
+    encoder_ = FrameEncoder::create(layout, *codec, stream.compression.value_or(CompressOptions{}),
                                     timeBase_, needs);
     if (!encoder_)
         return fail(QStringLiteral("The %1 compressor refuses these frames")
@@ -147,18 +147,18 @@ bool VideoWriter::addVideoStream(const VideoStreamSpec& spec) {
     video_->r_frame_rate = av_inv_q(timeBase_);
     if (encoder_->fillParameters(video_->codecpar) < 0)
         return fail(QStringLiteral("The frames' format cannot be stored"));
-    dataRate_.setTiming(spec.rate, spec.scale);
+    dataRate_.setTiming(stream.rate, stream.scale);
     layout_ = layout;
     return true;
 }
 
-bool VideoWriter::addAudioStream(const AudioStreamSpec& spec) {
+bool VideoWriter::addAudioStream(const AudioStreamFormat& stream) {
     if (failed_) return false;
     if (video_ == nullptr) return fail(QStringLiteral("The sound needs the video stream first"));
     if (audio_ != nullptr || headerWritten_)
         return fail(QStringLiteral("The sound stream is already there"));
     QString why;
-    audioEncoder_ = AudioEncoder::create(spec, container_,
+    audioEncoder_ = AudioEncoder::create(stream, container_,
                                          (format_->oformat->flags & AVFMT_GLOBALHEADER) != 0, why);
     if (!audioEncoder_) return fail(why);
     audio_ = avformat_new_stream(format_, nullptr);

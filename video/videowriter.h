@@ -21,7 +21,7 @@
 
 // The video stream: frames of one DIB layout, positions lasting scale / rate
 // seconds each.
-struct VideoStreamSpec {
+struct VideoStreamFormat {
     QByteArrayView bitmapInfo;  // BITMAPINFO block (header, then colour table)
     quint32 rate = 1;
     quint32 scale = 1;
@@ -55,9 +55,9 @@ class VideoWriter {
 
     // Stream 0. Refuses a layout it cannot store and a compressor the container
     // cannot hold.
-    bool addVideoStream(const VideoStreamSpec& spec);
+    bool addVideoStream(const VideoStreamFormat& stream);
     // 48 kHz stereo beside the video.
-    bool addAudioStream(const AudioStreamSpec& spec = {});
+    bool addAudioStream(const AudioStreamFormat& stream = {});
     // The cues as a text stream beside the video (mov_text in MP4, SubRip in
     // Matroska). AVI holds none: its cues are left out.
     bool addSubtitleStream();

@@ -8,7 +8,7 @@
 // LibreOffice as Flat ODP, loads from outside itself.
 struct DeckLink {
     std::string kind;    // "picture", "media", "object", "sound", "font"
-    std::string target;  // the link as written, entities decoded
+    std::string target;  // the link as the deck gives it, entities decoded
     // What leaves it out of the slide: its frame, or the element itself.
     size_t cutBegin = 0;
     size_t cutEnd = 0;

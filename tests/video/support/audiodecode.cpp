@@ -4,25 +4,14 @@
 #include <cmath>
 #include <memory>
 
+#include "video/ffmpegptr.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
 namespace {
-struct InputDeleter {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-
 // The first channel's sample `i` of a decoded frame, -1..1.
 double firstChannel(const AVFrame* frame, int i) {
     switch (frame->format) {
@@ -59,7 +48,7 @@ DecodedAudio DecodeAudio(const QString& path) {
         result.error = QStringLiteral("cannot open");
         return result;
     }
-    std::unique_ptr<AVFormatContext, InputDeleter> format(raw);
+    AvInputPtr format(raw);
     avformat_find_stream_info(format.get(), nullptr);
     result.fileSeconds = format->duration > 0 ? double(format->duration) / AV_TIME_BASE : 0;
     const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
@@ -69,7 +58,7 @@ DecodedAudio DecodeAudio(const QString& path) {
     }
     const AVCodecParameters* parameters = format->streams[index]->codecpar;
     const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
-    std::unique_ptr<AVCodecContext, CodecDeleter> decoder(avcodec_alloc_context3(codec));
+    AvCodecContextPtr decoder(avcodec_alloc_context3(codec));
     if (!codec || !decoder || avcodec_parameters_to_context(decoder.get(), parameters) < 0 ||
         avcodec_open2(decoder.get(), codec, nullptr) < 0) {
         result.error = QStringLiteral("no decoder");
@@ -79,8 +68,8 @@ DecodedAudio DecodeAudio(const QString& path) {
     result.sampleRate = parameters->sample_rate;
     result.channels = parameters->ch_layout.nb_channels;
     const int window = std::max(1, result.sampleRate / 10);
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
-    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
+    AvPacketPtr packet(av_packet_alloc());
+    AvFramePtr frame(av_frame_alloc());
     qint64 samples = 0;
     double squares = 0;
     const auto drain = [&] {

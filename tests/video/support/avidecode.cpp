@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "video/ffmpegptr.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -12,27 +14,11 @@ extern "C" {
 }
 
 namespace {
-struct InputDeleter {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct SwsDeleter {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-
 QImage toImage(const AVFrame* frame) {
-    std::unique_ptr<SwsContext, SwsDeleter> sws(
-        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                       frame->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
-    std::unique_ptr<AVFrame, FrameDeleter> out(av_frame_alloc());
+    SwsContextPtr sws(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format),
+                                     frame->width, frame->height, AV_PIX_FMT_BGRA, SWS_POINT,
+                                     nullptr, nullptr, nullptr));
+    AvFramePtr out(av_frame_alloc());
     if (!sws || !out) return {};
     out->format = AV_PIX_FMT_BGRA;
     out->width = frame->width;
@@ -62,7 +48,7 @@ DecodedVideo DecodeVideo(const QString& path, bool decodePictures) {
         result.error = QStringLiteral("cannot open");
         return result;
     }
-    std::unique_ptr<AVFormatContext, InputDeleter> input(raw);
+    AvInputPtr input(raw);
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         const AVCodecParameters* p = input->streams[i]->codecpar;
         if (p->codec_type == AVMEDIA_TYPE_VIDEO)
@@ -102,14 +88,14 @@ DecodedVideo DecodeVideo(const QString& path, bool decodePictures) {
         result.seconds = double(stream->duration) * av_q2d(stream->time_base);
 
     const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
-    std::unique_ptr<AVCodecContext, CodecDeleter> context(avcodec_alloc_context3(decoder));
+    AvCodecContextPtr context(avcodec_alloc_context3(decoder));
     if (!decoder || !context || avcodec_parameters_to_context(context.get(), par) < 0 ||
         avcodec_open2(context.get(), decoder, nullptr) < 0) {
         result.error = QStringLiteral("no decoder");
         return result;
     }
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
-    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
+    AvPacketPtr packet(av_packet_alloc());
+    AvFramePtr frame(av_frame_alloc());
     const auto receive = [&] {
         while (avcodec_receive_frame(context.get(), frame.get()) >= 0) {
             if (result.frames.isEmpty())
