@@ -23,8 +23,9 @@
 #include "platform/office/engine/decklinks.h"
 #include "platform/office/engine/fileurl.h"
 #include "platform/office/engine/lokclock.h"
-#include "platform/office/engine/odfpackage.h"
+#include "platform/office/engine/packagelinks.h"
 #include "platform/office/engine/profilesettings.h"
+#include "platform/office/engine/zippackage.h"
 #include "platform/office/slidefactsfile.h"
 #include "platform/office/versionreport.h"
 #include "util/ownedfd.h"
@@ -251,6 +252,9 @@ std::unique_ptr<lok::Document> OfficeEngine::withoutForeignLinks(lok::Document& 
     RemovedFiles remove{{saved, clean}};
     {
         LokClock clock("links");
+        // Most decks show in their own parts that they link to nothing; the
+        // copy below costs more than loading some of them.
+        if (!MayLinkOutside(path)) return nullptr;
         // LibreOffice cannot put some media (a sound, a video) into one flat file.
         if (!document.saveAs(FileUrl(saved).c_str(), "fodp"))
             return packageWithoutForeignLinks(document, path);
@@ -282,7 +286,7 @@ std::unique_ptr<lok::Document> OfficeEngine::packageWithoutForeignLinks(lok::Doc
                           ")");
     bool changed = false;
     try {
-        OdfPackage package(saved);
+        ZipPackage package(saved);
         for (const char* part : {"content.xml", "styles.xml"}) {
             const std::string text = package.read(part);
             if (text.empty() && std::string(part) == "content.xml")
