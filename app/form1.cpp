@@ -150,6 +150,14 @@ void Form1::createControls() {
     text1_ = new QLineEdit(frame1_);
     text1_->setObjectName(QStringLiteral("Text1"));
     video_ = new VideoControls(frame1_);
+    video_->setMusicChooser([this] {
+        return prompts_
+            ->openFiles(QStringLiteral("Music under the video"),
+                        {QStringLiteral("Sound files (*.mp3 *.ogg *.oga *.opus *.flac *.wav *.m4a "
+                                        "*.aac *.wma)"),
+                         QStringLiteral("All files (*)")})
+            .value(0);
+    });
 
     frame3_ = newFrame(QStringLiteral("Frame3"), QStringLiteral("Save Option"), this);
     option3_ = newOption(QStringLiteral("Option3"), QStringLiteral("Save results to this folder:"),

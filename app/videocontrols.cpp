@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -56,6 +57,8 @@ VideoControls::VideoControls(QWidget* frame) : QObject(frame) {
     chapters_ = newTick(QStringLiteral("Mark each slide as a chapter"), "Chapters", frame);
     deckSounds_ = newTick(QStringLiteral("Play the deck's sounds"), "DeckSounds", frame);
     narrate_ = newTick(QStringLiteral("Speak the speaker notes"), "Narrate", frame);
+    music_ = newTick(QString(), "Music", frame);
+    showMusic(QString());
     deckSounds_->setToolTip(QStringLiteral(
         "Each slide's sound, and the sound of its video, from its start; it lasts at least that "
         "long"));
@@ -69,7 +72,8 @@ VideoControls::VideoControls(QWidget* frame) : QObject(frame) {
 
     connect(container_, &QComboBox::currentIndexChanged, this, &VideoControls::changed);
     for (QCheckBox* tick : ticks())
-        connect(tick, &QCheckBox::toggled, this, &VideoControls::changed);
+        if (tick != music_) connect(tick, &QCheckBox::toggled, this, &VideoControls::changed);
+    connect(music_, &QCheckBox::clicked, this, &VideoControls::musicClicked);
     connect(height_, &QComboBox::currentIndexChanged, this, &VideoControls::changed);
     connect(seconds_, &QDoubleSpinBox::valueChanged, this, &VideoControls::changed);
 }
@@ -85,6 +89,7 @@ VideoSettings VideoControls::settings() const {
                        transitions_->isChecked(), chapters_->isChecked(),   false};
     settings.sound.deckSounds = deckSounds_->isChecked();
     settings.sound.narrate = narrate_->isChecked();
+    settings.sound.music = music_->isChecked() ? musicFile_ : QString();
     return settings;
 }
 
@@ -109,6 +114,31 @@ void VideoControls::show(const VideoSettings& settings) {
     const QSignalBlocker j(narrate_);
     deckSounds_->setChecked(settings.sound.deckSounds);
     narrate_->setChecked(settings.sound.narrate);
+    showMusic(settings.sound.music);
+}
+
+void VideoControls::musicClicked(bool on) {
+    const QString file = on && chooseMusic_ ? chooseMusic_() : QString();
+    showMusic(file);
+    // A dialog cancelled changes nothing that was stored.
+    if (on && file.isEmpty()) return;
+    emit changed();
+}
+
+// The tick names the file it plays; its tip gives the whole path.
+void VideoControls::showMusic(const QString& file) {
+    const QSignalBlocker blocker(music_);
+    musicFile_ = file;
+    music_->setChecked(!file.isEmpty());
+    const QString text = QStringLiteral("Play music under the video");
+    // A long name is shortened in its middle, so the ticks keep their columns.
+    const QString name = music_->fontMetrics().elidedText(
+        QFileInfo(file).fileName(), Qt::ElideMiddle, music_->fontMetrics().averageCharWidth() * 16);
+    music_->setText(file.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(name));
+    music_->setToolTip(file.isEmpty()
+                           ? QStringLiteral("A sound file of your choice under the whole video, "
+                                            "looped, lowered under the slides' sounds")
+                           : file);
 }
 
 void VideoControls::addTo(QGridLayout& grid, int column) {
@@ -121,6 +151,6 @@ void VideoControls::addTo(QGridLayout& grid, int column) {
 }
 
 QList<QWidget*> VideoControls::labels() const {
-    return {containerLabel_, heightLabel_, secondsLabel_, useTimings_, skipHidden_,
-            subtitles_,      transitions_, chapters_,     deckSounds_, narrate_};
+    return {containerLabel_, heightLabel_, secondsLabel_, useTimings_, skipHidden_, subtitles_,
+            transitions_,    chapters_,    deckSounds_,   narrate_,    music_};
 }

@@ -34,6 +34,7 @@ VideoSettings LoadVideoSettings() {
     settings.slides.chapters = stored("Chapters") == QLatin1String("1");
     settings.sound.deckSounds = stored("DeckSounds", SoundSettingsGroup) == QLatin1String("1");
     settings.sound.narrate = stored("Narrate", SoundSettingsGroup) == QLatin1String("1");
+    settings.sound.music = stored("Music", SoundSettingsGroup);
     return settings;
 }
 
@@ -53,4 +54,5 @@ void SaveVideoSettings(const VideoSettings& settings) {
     const QString sound = QLatin1String(SoundSettingsGroup);
     SaveSetting(app, sound, QStringLiteral("DeckSounds"), flag(settings.sound.deckSounds));
     SaveSetting(app, sound, QStringLiteral("Narrate"), flag(settings.sound.narrate));
+    SaveSetting(app, sound, QStringLiteral("Music"), settings.sound.music);
 }

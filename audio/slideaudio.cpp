@@ -8,6 +8,7 @@ qint64 AudibleMilliseconds(const SlideAudio& audio) {
     qint64 longest = 0;
     for (const SharedPcm& sound : audio.sounds)
         if (sound) longest = std::max(longest, sound->milliseconds());
+    if (audio.transitionSound) longest = std::max(longest, audio.transitionSound->milliseconds());
     if (audio.narration)
         longest = std::max(longest, audio.narration->milliseconds() + NarrationPauseMs);
     return longest;
@@ -45,6 +46,9 @@ AudioMix MixForPlan(const SlidePlan& plan, const QMap<int, SlideAudio>& audio, S
         const qint64 start = PcmFrameAt(plan, slide.start);
         const qint64 end = PcmFrameAt(plan, slide.start + slide.frames);
         for (const SharedPcm& sound : found->sounds) mix.add(start, end, sound);
+        const qint64 transitionStart =
+            slide.transitionPictures > 0 ? PcmFrameAt(plan, slide.transitionStart) : start;
+        mix.add(transitionStart, end, found->transitionSound);
         mix.add(start, end, found->narration);
     }
     mix.setMusic(std::move(music));

@@ -13,14 +13,17 @@ struct SlideAudio {
     QList<SharedPcm> sounds;   // the deck's own
     SharedPcm narration;       // its notes spoken
     QList<SpokenSpan> spoken;  // each notes paragraph's time in the narration
-    bool empty() const { return sounds.isEmpty() && !narration; }
+    // The deck's own, from its transition's start where one is played.
+    SharedPcm transitionSound = nullptr;
+    bool empty() const { return sounds.isEmpty() && !transitionSound && !narration; }
 };
 
 // The pause after a narration before the next slide comes.
 inline constexpr qint64 NarrationPauseMs = 700;
 
 // How long a slide must show for its sound to be heard whole: its longest
-// sound, and its narration with a pause after it.
+// sound (a transition's counted from the slide's start, as when none is
+// played), and its narration with a pause after it.
 qint64 AudibleMilliseconds(const SlideAudio& audio);
 
 // `chosen`, or longer when `audibleMs` needs it, in steps that keep the

@@ -35,6 +35,7 @@ struct Page {
     QStringList paragraphs;
     QString language;
     QStringList sounds;
+    QString transitionSound;  // beside its transition filter in the page's own timing
     QString title;
     // What the page's own timing says of its transition: its length over the style's.
     std::optional<SlideTransitionFact> filter;
@@ -428,6 +429,12 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
                    !pages.isEmpty()) {
             readNotes(xml, pages.last(), languages);  // up to its end element
             continue;
+        } else if (topLevel && depth >= 5 && uri == Anim && name == QLatin1String("audio") &&
+                   names[3] == QLatin1String("page") && !pages.isEmpty() &&
+                   pages.last().transitionSound.isEmpty() &&
+                   names.mid(4).count(QStringLiteral("par")) == depth - 4) {
+            // The slide's own timing plays its transition's sound with the transition.
+            pages.last().transitionSound = soundReference(xml);
         } else if (topLevel && depth >= 4 && names[3] == QLatin1String("page") &&
                    !pages.isEmpty() &&
                    ((uri == Draw && name == QLatin1String("plugin")) ||
@@ -463,8 +470,10 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
     if (!facts.ok()) return facts;
     for (const Page& page : pages) {
         const PageStyle style = styles.value(page.style);
+        const QString transitionSound =
+            page.transitionSound.isEmpty() ? style.sound : page.transitionSound;
         QStringList sounds = page.sounds;
-        addSound(sounds, style.sound);
+        sounds.removeAll(transitionSound);
         SlideTransitionFact transition = style.transition;
         if (page.filter) {
             // The style names the kind when it does; the page's timing its length.
@@ -477,7 +486,7 @@ SlideFacts ParseSlideFacts(const QByteArray& flatDocument) {
         if (transition.type.isEmpty()) transition = SlideTransitionFact();
         facts.slides << SlideFact{style.hidden, style.advanceMs, notesText(page.paragraphs),
                                   page.title,   transition,      page.language,
-                                  sounds};
+                                  sounds,       transitionSound};
     }
     return facts;
 }

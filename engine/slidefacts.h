@@ -29,9 +29,11 @@ struct SlideFact {
     SlideTransitionFact transition;
     // The notes' language as the deck tags it ("en-US", "de"); empty when untagged.
     QString language = {};
-    // The sounds the slide plays from its start (its media, its transition's
-    // sound), as the document names them: a place in its package, or a link.
+    // The sounds the slide plays from its start (its media), as the document
+    // names them: a place in its package, or a link.
     QStringList sounds = {};
+    // The sound its transition plays from the transition's start; empty when none.
+    QString transitionSound = {};
 
     bool operator==(const SlideFact&) const = default;
 };

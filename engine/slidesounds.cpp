@@ -89,6 +89,10 @@ QList<SlideAudio> LoadSlideAudio(const DeckPackage& package, const QString& pack
                 if (SharedPcm sound = loadSound(package, packagePath, deckPath, choice.anyFolder,
                                                 slide.sounds[k], number, folder, int(k), notes))
                     heard.sounds << sound;
+        if (choice.deckSounds && !slide.transitionSound.isEmpty())
+            heard.transitionSound =
+                loadSound(package, packagePath, deckPath, choice.anyFolder, slide.transitionSound,
+                          number, folder, int(slide.sounds.size()), notes);
         if (choice.speaker && !slide.notes.trimmed().isEmpty()) {
             Speech speech =
                 choice.speaker->speak(slide.notes.split(QLatin1Char('\n')), slide.language);

@@ -203,6 +203,24 @@ TEST_F(OutputOptions, TheSoundTicksAreKeptInTheirOwnGroup) {
     store.sync();
     EXPECT_EQ(store.value(QStringLiteral("Sound/DeckSounds")).toString(), QStringLiteral("1"));
     EXPECT_EQ(store.value(QStringLiteral("Sound/Narrate")).toString(), QStringLiteral("0"));
+
+    // The music tick asks for its file; cancelled, it stays unticked and nothing changes.
+    auto* music = control<QCheckBox>("Music");
+    music->click();
+    EXPECT_FALSE(music->isChecked());
+    EXPECT_EQ(prompts.shown.last().kind, QStringLiteral("files"));
+    prompts.fileAnswers = {{QStringLiteral("/srv/music/theme.ogg")}};
+    music->click();
+    EXPECT_TRUE(music->isChecked());
+    EXPECT_TRUE(music->text().endsWith(QStringLiteral("(theme.ogg)")));
+    EXPECT_EQ(form->videoSettings().sound.music, QStringLiteral("/srv/music/theme.ogg"));
+    store.sync();
+    EXPECT_EQ(store.value(QStringLiteral("Sound/Music")).toString(),
+              QStringLiteral("/srv/music/theme.ogg"));
+    music->click();
+    EXPECT_TRUE(form->videoSettings().sound.music.isEmpty());
+    store.sync();
+    EXPECT_EQ(store.value(QStringLiteral("Sound/Music")).toString(), QString());
 }
 
 TEST_F(OutputOptions, VideoSettingsAreRestoredAndStoredInTheirOwnGroup) {

@@ -91,16 +91,22 @@ TEST(SlideAudio, ASlideLastsItsSoundInStepsOfItsOwnTimeOrTenths) {
 }
 
 // The plan's slide times place each slide's sound; one without audio stays silent.
+// A transition's sound starts with the transition, before its slide.
 TEST(SlideAudio, EachSlidesSoundStartsAndEndsWithItsSlide) {
-    const SlidePlan plan = PlanSlides({1, 2, 3}, {{1, 1}, {2, 1}, {1, 1}});
+    const Transition fade{Transition::CrossFade, Transition::Left, true, true, 500};
+    const SlidePlan plan =
+        PlanSlides({1, 2, 3}, {{1, 1}, {2, 1}, {1, 1}}, {Transition{}, Transition{}, fade}, 10);
     QMap<int, SlideAudio> audio;
     audio.insert(2, SlideAudio{{constant(5 * PcmRate, 0.25f)}, nullptr, {}});
+    audio.insert(3, SlideAudio{{}, nullptr, {}, constant(PcmRate, 0.5f)});
     const AudioMix mix = MixForPlan(plan, audio, nullptr);
-    EXPECT_EQ(mix.length(), 4 * PcmRate);
+    EXPECT_EQ(mix.length(), PcmRate * 9 / 2);
     EXPECT_EQ(at(mix, PcmRate - 1), 0.0f);
     EXPECT_EQ(at(mix, PcmRate), 0.25f);
     EXPECT_EQ(at(mix, 3 * PcmRate - 1), 0.25f);
-    EXPECT_EQ(at(mix, 3 * PcmRate), 0.0f);
+    EXPECT_EQ(at(mix, 3 * PcmRate), 0.5f);
+    EXPECT_EQ(at(mix, PcmRate * 4 - 1), 0.5f);
+    EXPECT_EQ(at(mix, PcmRate * 4), 0.0f);
 }
 
 TEST(AudioDecoder, ReadsAnyRateAsStereoAt48kAndRefusesWhatIsNoSound) {

@@ -3,14 +3,20 @@
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
+#include <cstdio>
 
+#include "../support/storedzip.h"
 #include "../support/testsupport.h"
 #include "../video/support/audiodecode.h"
 #include "../video/support/avidecode.h"
+#include "../video/support/playback.h"
 #include "convertrun.h"
 
 namespace {
@@ -61,6 +67,27 @@ void writeTone(const QString& path, double seconds) {
         out << qint16(std::lround(12000 * std::sin(2 * M_PI * 440 * i / rate)));
 }
 
+// The .pptx LibreOffice saved with a link to `sound`, made to hold the sound
+// itself, as PowerPoint stores a recorded narration.
+bool embedLinkedSound(const QString& deck, const QString& sound) {
+    auto entries = ReadZip(deck);
+    static const QRegularExpression link(
+        QStringLiteral("Target=\"file:[^\"]*\" TargetMode=\"External\""));
+    int linked = 0;
+    for (auto& [name, data] : entries) {
+        if (name == "[Content_Types].xml")
+            data.replace("</Types>",
+                         "<Default Extension=\"wav\" ContentType=\"audio/wav\"/></Types>");
+        if (name.startsWith("ppt/slides/_rels/")) {
+            QString rels = QString::fromUtf8(data);
+            linked += int(rels.count(link));
+            data = rels.replace(link, QStringLiteral("Target=\"../media/narration.wav\"")).toUtf8();
+        }
+    }
+    entries.append({"ppt/media/narration.wav", readFile(sound)});
+    return linked > 0 && WriteStoredZip(deck, entries);
+}
+
 const struct {
     const char* container;
     const char* codec;
@@ -104,24 +131,45 @@ TEST(Sound, NarratedNotesInEachContainer) {
         EXPECT_GT(audio.loudnessBetween(cues[0], cues[3]), 0.01);
         EXPECT_LT(audio.loudnessBetween(starts[1] + 0.1, starts[2] - 0.1), 0.001);
         EXPECT_GT(audio.loudnessBetween(cues[4], cues[5]), 0.01);
+        // GStreamer's own demuxer and decoder hear the same.
+        const QString wav = out.filePath(QStringLiteral("gstreamer.wav"));
+        const std::optional<QString> failed = PlayInGStreamer(video, wav);
+        if (!failed) {
+            std::printf("GStreamer not checked: gst-launch-1.0 is not installed\n");
+            continue;
+        }
+        ASSERT_TRUE(failed->isEmpty()) << failed->toStdString();
+        const DecodedAudio played = DecodeAudio(wav);
+        ASSERT_TRUE(played.ok()) << played.error.toStdString();
+        EXPECT_NEAR(played.seconds, audio.seconds, 0.05);
+        EXPECT_GT(played.loudnessBetween(cues[0], cues[3]), 0.01);
+        EXPECT_LT(played.loudnessBetween(starts[1] + 0.1, starts[2] - 0.1), 0.001);
     }
 }
 
-// The second slide's sound, linked beside the deck, from that slide's start: the
-// slide lasts as long as the sound, the others stay silent.
+// The second slide's sound, linked beside the deck or recorded into it, from
+// that slide's start: the slide lasts as long as the sound, the others stay silent.
 TEST(Sound, TheDecksOwnSoundPlaysOnItsSlide) {
     QTemporaryDir out;
     ASSERT_TRUE(out.isValid());
     const QString flat = out.filePath(QStringLiteral("flat.fodp"));
+    const QString tone = out.filePath(QStringLiteral("tone.wav"));
     ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("slidesound.fodp")), flat));
-    writeTone(out.filePath(QStringLiteral("tone.wav")), 2.5);
-    for (const QString& deck : {flat, out.filePath(QStringLiteral("deck.odp"))}) {
+    writeTone(tone, 2.5);
+    const QString pptx = out.filePath(QStringLiteral("recorded.pptx"));
+    ASSERT_TRUE(convertFixture(flat, pptx));
+    ASSERT_TRUE(embedLinkedSound(pptx, tone));
+    const QString report = out.filePath(QStringLiteral("report.json"));
+    for (const QString& deck : {flat, out.filePath(QStringLiteral("deck.odp")), pptx}) {
         SCOPED_TRACE(deck.toStdString());
-        if (deck != flat) {
+        if (deck.endsWith(QLatin1String(".odp"))) {
             ASSERT_TRUE(convertFixture(flat, deck));
         }
-        const ConvertRun run = RunConvert({"--separate", "-o", out.path(), "--container", "mp4",
-                                           "--seconds-per-slide", "1", "--sound", deck});
+        // The recording is heard from inside the deck.
+        if (deck == pptx) QFile::remove(tone);
+        const ConvertRun run =
+            RunConvert({"--separate", "-o", out.path(), "--container", "mp4", "--seconds-per-slide",
+                        "1", "--sound", "--report", report, deck});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         const QString video = out.filePath(QFileInfo(deck).completeBaseName() + ".mp4");
         const DecodedAudio audio = DecodeAudio(video);
@@ -133,6 +181,10 @@ TEST(Sound, TheDecksOwnSoundPlaysOnItsSlide) {
         // The mono tone's RMS, 12000 / 32768 of full scale at its peaks, on both sides.
         EXPECT_NEAR(audio.loudnessBetween(1.1, 3.4), 0.366 / std::sqrt(2.0), 0.03);
         EXPECT_LT(audio.loudnessBetween(3.6, 4.5), 0.001);
+        const QJsonObject row =
+            QJsonDocument::fromJson(readFile(report)).object()["rows"].toArray()[0].toObject();
+        EXPECT_NEAR(row["audioSeconds"].toDouble(), 4.5, 0.001);
+        EXPECT_TRUE(row["warnings"].toArray().isEmpty());
         QFile::remove(video);
     }
 }

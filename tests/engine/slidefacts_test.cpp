@@ -169,15 +169,16 @@ TEST(SlideFacts, TellsEachSlidesSoundsAndTheNotesLanguage) {
         "<draw:page draw:style-name=\"sounding\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
         "xmlns:anim=\"urn:oasis:names:tc:opendocument:xmlns:animation:1.0\">"
         "<draw:frame><draw:plugin xlink:href=\"ppt/media/a.wav\"/></draw:frame>"
-        "<anim:par><anim:audio xlink:href=\"Media/bell.wav\"/><anim:audio xlink:href=\"../b.mp3\"/>"
+        "<anim:par><anim:par><anim:transitionFilter/><anim:audio xlink:href=\"Media/bell.wav\"/>"
+        "</anim:par><anim:seq><anim:par><anim:audio xlink:href=\"../b.mp3\"/></anim:par></anim:seq>"
         "</anim:par></draw:page>" +
         notesPage(
             notesFrame("<text:p><text:span text:style-name=\"T1\">Servus</text:span></text:p>"));
     const SlideFacts facts = ParseSlideFacts(document(styles.constData(), pages.constData()));
     ASSERT_TRUE(facts.ok()) << facts.error.toStdString();
     ASSERT_EQ(facts.slides.size(), 2);
-    EXPECT_EQ(facts.slides[0].sounds,
-              (QStringList{"ppt/media/a.wav", "Media/bell.wav", "../b.mp3"}));
+    EXPECT_EQ(facts.slides[0].sounds, (QStringList{"ppt/media/a.wav", "../b.mp3"}));
+    EXPECT_EQ(facts.slides[0].transitionSound, QStringLiteral("Media/bell.wav"));
     EXPECT_TRUE(facts.slides[0].language.isEmpty());
     EXPECT_TRUE(facts.slides[1].sounds.isEmpty());
     EXPECT_EQ(facts.slides[1].language, QStringLiteral("de-AT"));

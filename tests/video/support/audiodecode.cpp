@@ -72,10 +72,17 @@ DecodedAudio DecodeAudio(const QString& path) {
     AvFramePtr frame(av_frame_alloc());
     qint64 samples = 0;
     double squares = 0;
+    qint64 quiet = window;  // samples since the last loud one
     const auto drain = [&] {
         while (avcodec_receive_frame(decoder.get(), frame.get()) >= 0) {
             for (int i = 0; i < frame->nb_samples; ++i) {
                 const double value = firstChannel(frame.get(), i);
+                if (std::abs(value) <= 0.1) {
+                    ++quiet;
+                } else {
+                    if (quiet >= window) result.onsets << double(samples) / result.sampleRate;
+                    quiet = 0;
+                }
                 squares += value * value;
                 if (++samples % window == 0) {
                     result.loudness << std::sqrt(squares / window);
