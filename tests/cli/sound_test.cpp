@@ -188,3 +188,40 @@ TEST(Sound, TheDecksOwnSoundPlaysOnItsSlide) {
         QFile::remove(video);
     }
 }
+
+// Music loops under the whole video, heard alone where nothing is said and faded
+// out at its end; music that is no sound costs the run only that, in one line.
+TEST(Sound, MusicPlaysUnderTheVideoAndFadesOut) {
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    const QString deck = out.filePath(QStringLiteral("deck.fodp"));
+    ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("timednotes.fodp")), deck));
+    const QString music = out.filePath(QStringLiteral("music.wav"));
+    writeTone(music, 0.7);
+    const QString video = out.filePath(QStringLiteral("deck.mp4"));
+    // Three seconds a slide: the silent second slide ends before the fade begins.
+    const QStringList options{"--separate",          "-o", out.path(),      "--container", "mp4",
+                              "--seconds-per-slide", "3",  "--skip-hidden", "--narrate"};
+    ConvertRun run = RunConvert(options + QStringList{"--music", music, deck});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    DecodedAudio audio = DecodeAudio(video);
+    ASSERT_TRUE(audio.ok()) << audio.error.toStdString();
+    QList<double> starts = pictureStarts(DecodeVideo(video, false));
+    ASSERT_EQ(starts.size(), 3);
+    // The tone's RMS at the music's level, half of full.
+    const double alone = audio.loudnessBetween(starts[1] + 0.3, starts[2] - 0.3);
+    EXPECT_NEAR(alone, 0.5 * 0.366 / std::sqrt(2.0), 0.03);
+    EXPECT_LT(audio.loudnessBetween(audio.seconds - 0.2, audio.seconds), alone / 2);
+
+    const QString notSound = out.filePath(QStringLiteral("music.txt"));
+    writeFile(notSound, "no sound at all");
+    QFile::remove(video);
+    run = RunConvert(options + QStringList{"--music", notSound, deck});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err.count(QStringLiteral("The music ") + notSound + " is left out"), 1)
+        << run.err.toStdString();
+    audio = DecodeAudio(video);
+    starts = pictureStarts(DecodeVideo(video, false));
+    ASSERT_EQ(starts.size(), 3);
+    EXPECT_LT(audio.loudnessBetween(starts[1] + 0.3, starts[2] - 0.3), 0.001);
+}
