@@ -116,5 +116,13 @@ DecodedAudio DecodeAudioFile(const QString& path, qint64 longestMs) {
     }
     if (!decoding.full() && !decoding.add(resampler.get(), nullptr))
         return failed(QStringLiteral("its sound cannot be converted"));
+    // The codec's last frame is padded out; the container knows where the sound
+    // ends, unless it only guessed that from the bit rate.
+    const AVStream* sound = input->streams[stream];
+    if (sound->duration > 0 && input->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
+        const qint64 frames = av_rescale_q(sound->duration, sound->time_base, {1, PcmRate});
+        if (frames > 0 && frames < result.pcm.frames())
+            result.pcm.samples.resize(size_t(frames) * PcmChannels);
+    }
     return result;
 }

@@ -11,12 +11,14 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "../support/storedzip.h"
 #include "../support/testsupport.h"
 #include "../video/support/audiodecode.h"
 #include "../video/support/avidecode.h"
 #include "../video/support/playback.h"
+#include "../video/support/writeframes.h"
 #include "convertrun.h"
 
 namespace {
@@ -147,8 +149,9 @@ TEST(Sound, NarratedNotesInEachContainer) {
     }
 }
 
-// The second slide's sound, linked beside the deck or recorded into it, from
-// that slide's start: the slide lasts as long as the sound, the others stay silent.
+// The second slide's sound, linked beside the deck or recorded into it, or a
+// video's sound, from that slide's start: the slide lasts as long as the sound,
+// the others stay silent.
 TEST(Sound, TheDecksOwnSoundPlaysOnItsSlide) {
     QTemporaryDir out;
     ASSERT_TRUE(out.isValid());
@@ -159,8 +162,19 @@ TEST(Sound, TheDecksOwnSoundPlaysOnItsSlide) {
     const QString pptx = out.filePath(QStringLiteral("recorded.pptx"));
     ASSERT_TRUE(convertFixture(flat, pptx));
     ASSERT_TRUE(embedLinkedSound(pptx, tone));
+    // The same tone as the sound of a clip of one black picture.
+    const QString withVideo = out.filePath(QStringLiteral("clip.fodp"));
+    writeFile(withVideo, readFile(flat).replace("tone.wav", "clip.mp4"));
+    std::vector<float> clipSound(size_t(2.5 * AudioSampleRate) * AudioChannels);
+    for (size_t i = 0; i < clipSound.size(); ++i)
+        clipSound[i] = float(12000.0 / 32768 * std::sin(2 * M_PI * 440 * double(i / 2) / 48000));
+    QImage black(64, 48, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    ASSERT_TRUE(WriteFrames(out.filePath(QStringLiteral("clip.mp4")), {MakeDib(black, 24)}, 2, 5,
+                            CompressOptions{}, {}, clipSound)
+                    .written);
     const QString report = out.filePath(QStringLiteral("report.json"));
-    for (const QString& deck : {flat, out.filePath(QStringLiteral("deck.odp")), pptx}) {
+    for (const QString& deck : {flat, out.filePath(QStringLiteral("deck.odp")), withVideo, pptx}) {
         SCOPED_TRACE(deck.toStdString());
         if (deck.endsWith(QLatin1String(".odp"))) {
             ASSERT_TRUE(convertFixture(flat, deck));
