@@ -378,6 +378,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
     std::optional<EngineRows> rowEngines;
     EngineRows& engines =
         rowEngines.emplace(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
+    engines.setRefill([&] { lookAhead(engines, 1, rows); });
     lookAhead(engines, 1, rows);
     RowMode mode{{120, 122, 124, 128, 132, 134, 136, 148, 150, 152, 154, 156},
                  ExportTarget(t),
@@ -410,6 +411,7 @@ void BatchConversion::runCombined(StepTrap& trap, const QString& t) {
 void BatchConversion::runSeparate(StepTrap& trap, const QString& t) {
     const int rows = takeRunRows(trap, 200);
     EngineRows engines(engineParent(), jobs_, [&](int row) { return AheadTarget(t, row); });
+    engines.setRefill([&] { lookAhead(engines, 1, rows); });
     lookAhead(engines, 1, rows);
     const RowMode mode{
         {202, 204, 206, 210, 222, 224, 226, 254, 256, 258, 260, 262},

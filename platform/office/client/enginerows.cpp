@@ -71,11 +71,29 @@ void EngineRows::collectStopped(bool all) {
 
 bool EngineRows::full() {
     collectStopped(false);
-    return held_ + static_cast<int>(ahead_.size() + stopped_.size()) >= jobs_;
+    int engines = held_ + static_cast<int>(stopped_.size());
+    qint64 waiting = 0;
+    for (const auto& work : ahead_) {
+        // A row done ahead holds an engine only when its export failed and kept it.
+        if (!work->done || work->row->helper) ++engines;
+        if (work->done) waiting += work->row->stagedBytes;
+    }
+    return engines >= jobs_ || waiting >= BytesWaitingAhead ||
+           static_cast<int>(ahead_.size() + stopped_.size()) >= jobs_ + RowsWaitingAhead;
 }
 
 // On a thread of its own, which owns the row until it is done.
 void EngineRows::run(Work& work) {
+    runRow(work);
+    {
+        const std::lock_guard lock(doneMutex_);
+        work.done = true;
+        ++finished_;
+    }
+    doneChanged_.notify_all();
+}
+
+void EngineRows::runRow(Work& work) {
     AheadRow& row = *work.row;
     try {
         row.helper = std::make_unique<OfficeHelper>(parent_, row.path, staging());
@@ -89,7 +107,6 @@ void EngineRows::run(Work& work) {
         if (row.helper) row.startRetries = row.helper->startRetries();
         // A presentation it refused leaves it idle: no engine outlives its row.
         row.helper.reset();
-        work.done = true;
         return;
     }
     try {
@@ -97,9 +114,11 @@ void EngineRows::run(Work& work) {
         row.saved = row.helper->saveAs(row.target);
     } catch (...) {
         row.saveFailure = std::current_exception();
-        work.done = true;
-        return;
     }
+    if (const QString folder = folderOf(row.target); !folder.isEmpty())
+        for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+            row.stagedBytes += file.size();
+    if (row.saveFailure) return;
     try {
         row.helper->close();
     } catch (...) {
@@ -113,7 +132,6 @@ void EngineRows::run(Work& work) {
     row.startRetries = row.helper->startRetries();
     row.helper.reset();
     row.ended = true;
-    work.done = true;
 }
 
 void EngineRows::startAhead(int row, const QString& path) {
@@ -145,17 +163,31 @@ std::unique_ptr<AheadRow> EngineRows::take(int row, const QString& path) {
         ahead_.pop_front();
     }
     if (ahead_.empty() || ahead_.front()->row->row != row) return nullptr;
-    std::unique_ptr<Work> work = std::move(ahead_.front());
-    ahead_.pop_front();
     // Rows dragged during the run: nobody waits for an export of another file.
-    if (work->row->path != path) {
-        stop(std::move(work));
+    if (ahead_.front()->row->path != path) {
+        stop(std::move(ahead_.front()));
+        ahead_.pop_front();
         return nullptr;
     }
+    // Still in the queue while it works, so it keeps its place among the engines.
+    waitFor(*ahead_.front());
+    std::unique_ptr<Work> work = std::move(ahead_.front());
+    ahead_.pop_front();
     work->thread.join();
     if (work->row->helper) ++held_;
     startRetries_ += work->row->startRetries;
     return std::move(work->row);
+}
+
+void EngineRows::waitFor(const Work& work) {
+    std::unique_lock lock(doneMutex_);
+    while (!work.done) {
+        const int seen = finished_;
+        lock.unlock();
+        if (refill_) refill_();
+        lock.lock();
+        doneChanged_.wait(lock, [&] { return work.done || finished_ != seen; });
+    }
 }
 
 // Every export target of a run lies in its staging slot, beside the ahead ones.

@@ -2,10 +2,12 @@
 
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -28,6 +30,7 @@ struct AheadRow {
     int slides = 0;  // as counted at open
     QStringList linksLeftOut;
     int saved = 0;
+    qint64 stagedBytes = 0;  // of the slides it left in its folder
     // Engines started again for the row because one gave no answer, counted
     // here once the row's engine is ended ahead.
     int startRetries = 0;
@@ -45,7 +48,8 @@ bool DeliverAhead(AheadRow& ahead, const QString& target);
 // The engines of one run's rows: each row gets a fresh engine forked from
 // `parent`, and up to `jobs` of them work at once, rows ahead of the one in
 // hand each opened and exported on a thread of their own into the folder
-// `aheadTarget(row)` names. Rows are taken up in list order.
+// `aheadTarget(row)` names. Rows are taken up in list order; a row exported
+// ahead and waiting for its turn holds no engine, and a few of those may wait.
 class EngineRows {
   public:
     EngineRows(EngineParent& parent, int jobs, std::function<QString(int row)> aheadTarget);
@@ -56,6 +60,9 @@ class EngineRows {
 
     // Whether another row may start now.
     bool full();
+    // Called while take() waits for its row, whenever an engine ahead is done,
+    // so the place it frees is taken by the next row at once.
+    void setRefill(std::function<void()> refill) { refill_ = std::move(refill); }
     // The last row started ahead, or 0.
     int lastStarted() const { return lastStarted_; }
     // Starts opening and exporting row `row` (after lastStarted()) ahead.
@@ -74,6 +81,11 @@ class EngineRows {
     int startRetries() const { return startRetries_; }
 
   private:
+    // Rows done ahead wait for their turn with their slides on disk: enough of
+    // them for the other engines to go on past a row that takes long, within
+    // a bound on the disk they take.
+    static constexpr int RowsWaitingAhead = 16;
+    static constexpr qint64 BytesWaitingAhead = qint64(1) << 30;
     struct Work {
         std::unique_ptr<AheadRow> row;
         std::thread thread;
@@ -83,6 +95,9 @@ class EngineRows {
         std::atomic<pid_t> pid{0};
     };
     void run(Work& work);
+    void runRow(Work& work);
+    // Waits until `work` is done, refilling the places rows ahead free meanwhile.
+    void waitFor(const Work& work);
     void stop(std::unique_ptr<Work> work);
     void collectStopped(bool all);
     QString staging() const;
@@ -95,4 +110,8 @@ class EngineRows {
     int held_ = 0;  // engines given to rows and not yet released
     int lastStarted_ = 0;
     int startRetries_ = 0;
+    std::function<void()> refill_;
+    std::mutex doneMutex_;
+    std::condition_variable doneChanged_;
+    int finished_ = 0;  // rows ahead done so far, under doneMutex_
 };

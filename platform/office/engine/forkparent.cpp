@@ -140,9 +140,8 @@ std::string engineTemporaryFolder(const Setup& setup, pid_t pid) {
         engine.emplace(setup.program, setup.profile);
         engine->setSlideHeight(setup.slideHeight);
         engine->setEveryLocalFile(setup.everyLocalFile);
-        // The first document of a process costs more than later ones: a
-        // built-in one, the same for every engine, takes that cost here.
-        engine->warm();
+        // No warm-up document: loading one costs an engine more than it saves
+        // the row's own load and paint.
     } catch (const std::exception& error) {
         Reply({"error", Describe(error)});
         std::_Exit(1);

@@ -6,8 +6,8 @@
 // standard input, a Unix socket:
 //   "fork" [DECK [STAGING]] with a socket passed alongside: forks an engine,
 //       confined to reading DECK's folder and writing STAGING, that completes
-//       LibreOffice's start, warms with the built-in presentation, says
-//       "ready" on that socket and serves one presentation there; answers
+//       LibreOffice's start, says "ready" on that socket and serves one
+//       presentation there; answers
 //       "ok" and the engine's process id; refused while the parent runs a
 //       second thread;
 //   "reap" PID: kills that engine's process group, collects it and answers
