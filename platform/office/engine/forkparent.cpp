@@ -132,6 +132,10 @@ std::string engineTemporaryFolder(const Setup& setup, pid_t pid) {
     const std::string temporary = engineTemporaryFolder(setup, ::getpid());
     if (::mkdir(temporary.c_str(), 0700) == 0)
         for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
+    // Programs are found in LibreOffice's own folder only: the signature
+    // libraries would otherwise fork this whole process to run gpg several
+    // times for every presentation, to check signatures no slide shows.
+    ::setenv("PATH", setup.program.c_str(), 1);
     // Still one thread: whatever LibreOffice starts later inherits it.
     Confine(FoldersForEngine(setup.program, setup.profile, row.deck, row.staging,
                              setup.everyLocalFile));
