@@ -6,6 +6,7 @@
 
 #include "audio/audiodecoder.h"
 #include "audio/slideaudio.h"
+#include "tests/support/tones.h"
 
 namespace {
 SharedPcm constant(qint64 frames, float value) {
@@ -20,19 +21,6 @@ float at(const AudioMix& mix, qint64 frame) {
     return pair[0];
 }
 
-// A mono 16-bit WAV of `seconds` of a 440 Hz tone at `rate`.
-QByteArray toneWav(int rate, double seconds) {
-    const qint32 count = qint32(rate * seconds);
-    QByteArray data;
-    for (qint32 i = 0; i < count; ++i) {
-        const qint16 sample = qint16(12000 * std::sin(2 * M_PI * 440 * i / rate));
-        data.append(reinterpret_cast<const char*>(&sample), 2);
-    }
-    auto u32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
-    return "RIFF" + u32(36 + data.size()) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(rate) +
-           u32(rate * 2) + u16(2) + u16(16) + "data" + u32(data.size()) + data;
-}
 }  // namespace
 
 // Clips sum where they are placed and stop at their own end or their cut;
@@ -117,7 +105,7 @@ TEST(AudioDecoder, ReadsAnyRateAsStereoAt48kAndRefusesWhatIsNoSound) {
     {
         QFile out(wav);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(toneWav(22050, 3));
+        out.write(ToneWav(22050, 3));
         QFile garbage(bad);
         ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
         garbage.write(QByteArray(4000, 'x'));

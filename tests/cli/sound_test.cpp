@@ -15,6 +15,7 @@
 
 #include "../support/storedzip.h"
 #include "../support/testsupport.h"
+#include "../support/tones.h"
 #include "../video/support/audiodecode.h"
 #include "../video/support/avidecode.h"
 #include "../video/support/playback.h"
@@ -48,25 +49,6 @@ QList<double> cueTimes(const QByteArray& srt) {
                      m.captured(4).toInt() / 1000.0;
     }
     return times;
-}
-
-// A 440 Hz mono tone as a 22.05 kHz 16-bit WAV.
-void writeTone(const QString& path, double seconds) {
-    const qint32 rate = 22050;
-    const qint32 samples = qint32(seconds * rate);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    QDataStream out(&file);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << qint32(36 + samples * 2);
-    out.writeRawData("WAVEfmt ", 8);
-    out << qint32(16) << qint16(1) << qint16(1) << rate << qint32(rate * 2) << qint16(2)
-        << qint16(16);
-    out.writeRawData("data", 4);
-    out << qint32(samples * 2);
-    for (qint32 i = 0; i < samples; ++i)
-        out << qint16(std::lround(12000 * std::sin(2 * M_PI * 440 * i / rate)));
 }
 
 // The .pptx LibreOffice saved with a link to `sound`, made to hold the sound
@@ -158,20 +140,17 @@ TEST(Sound, TheDecksOwnSoundPlaysOnItsSlide) {
     const QString flat = out.filePath(QStringLiteral("flat.fodp"));
     const QString tone = out.filePath(QStringLiteral("tone.wav"));
     ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("slidesound.fodp")), flat));
-    writeTone(tone, 2.5);
+    writeFile(tone, ToneWav(22050, 2.5));
     const QString pptx = out.filePath(QStringLiteral("recorded.pptx"));
     ASSERT_TRUE(convertFixture(flat, pptx));
     ASSERT_TRUE(embedLinkedSound(pptx, tone));
     // The same tone as the sound of a clip of one black picture.
     const QString withVideo = out.filePath(QStringLiteral("clip.fodp"));
     writeFile(withVideo, readFile(flat).replace("tone.wav", "clip.mp4"));
-    std::vector<float> clipSound(size_t(2.5 * AudioSampleRate) * AudioChannels);
-    for (size_t i = 0; i < clipSound.size(); ++i)
-        clipSound[i] = float(12000.0 / 32768 * std::sin(2 * M_PI * 440 * double(i / 2) / 48000));
     QImage black(64, 48, QImage::Format_RGB32);
     black.fill(Qt::black);
     ASSERT_TRUE(WriteFrames(out.filePath(QStringLiteral("clip.mp4")), {MakeDib(black, 24)}, 2, 5,
-                            CompressOptions{}, {}, clipSound)
+                            CompressOptions{}, {}, StereoTone(2.5, 12000.0f / 32768))
                     .written);
     const QString report = out.filePath(QStringLiteral("report.json"));
     for (const QString& deck : {flat, out.filePath(QStringLiteral("deck.odp")), withVideo, pptx}) {
@@ -211,7 +190,7 @@ TEST(Sound, MusicPlaysUnderTheVideoAndFadesOut) {
     const QString deck = out.filePath(QStringLiteral("deck.fodp"));
     ASSERT_TRUE(QFile::copy(fixture(QStringLiteral("timednotes.fodp")), deck));
     const QString music = out.filePath(QStringLiteral("music.wav"));
-    writeTone(music, 0.7);
+    writeFile(music, ToneWav(22050, 0.7));
     const QString video = out.filePath(QStringLiteral("deck.mp4"));
     // Three seconds a slide: the silent second slide ends before the fade begins.
     const QStringList options{"--separate",          "-o", out.path(),      "--container", "mp4",

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "../support/tones.h"
 #include "support/dibbuilder.h"
 #include "support/playback.h"
 #include "support/writeframes.h"
@@ -15,11 +16,9 @@ TEST(Chromium, ShowsTheMp4WithItsLengthSizeAndWhiteAndDecodesItsSound) {
     QImage white(320, 240, QImage::Format_RGB32);
     white.fill(Qt::white);
     const Dib frame = MakeDib(white, 24);
-    // 2.5 seconds a slide, a 440 Hz tone under both.
-    std::vector<float> tone(size_t(5 * AudioSampleRate) * AudioChannels);
-    for (size_t i = 0; i < tone.size(); ++i)
-        tone[i] = 0.5f * float(std::sin(2 * M_PI * 440 * double(i / 2) / AudioSampleRate));
-    ASSERT_TRUE(WriteFrames(video, {frame, frame}, 2, 5, CompressOptions{}, {}, tone).written);
+    // 2.5 seconds a slide, a tone under both.
+    ASSERT_TRUE(WriteFrames(video, {frame, frame}, 2, 5, CompressOptions{}, {}, StereoTone(5, 0.5f))
+                    .written);
 
     const std::optional<BrowserPlayback> shown = PlayInChromium(video);
     if (!shown) GTEST_SKIP() << "Chromium is not installed (Debian package chromium)";

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "../support/tones.h"
 #include "support/avidecode.h"
 #include "support/dibbuilder.h"
 #include "video/videowriter.h"
@@ -65,20 +66,13 @@ Readback readBack(const QString& path) {
     return result;
 }
 
-// `seconds` of a 440 Hz tone, interleaved stereo.
-std::vector<float> tone(double seconds) {
-    std::vector<float> samples(size_t(seconds * AudioSampleRate) * AudioChannels);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = 0.5f * float(std::sin(2 * M_PI * 440 * double(i / 2) / AudioSampleRate));
-    return samples;
-}
 }  // namespace
 
 TEST(VideoWriterSound, EachContainerHoldsItsSoundAndChaptersReadBackAsGiven) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const Dib frame = MakeDib(TestPattern(64, 48, 1), 24);
-    const std::vector<float> sound = tone(3);
+    const std::vector<float> sound = StereoTone(3, 0.5f);
     // A presentation's entry with its slides: MP4 and Matroska list the slides.
     const QList<VideoChapter> given{
         {0,
