@@ -1,8 +1,8 @@
 #include "engine/batchconversion.h"
 
 #include <algorithm>
-
 #include <thread>
+
 #include "audio/audiodecoder.h"
 #include "audio/speaker.h"
 #include "engine/powerpoint1.h"
@@ -144,6 +144,13 @@ HelperOptions BatchConversion::runEngineOptions() const {
     options.slideFacts = video_.needsFacts();
     if (video_.allowLinks && !options.arguments.contains(QStringLiteral("--allow-links")))
         options.arguments << QStringLiteral("--allow-links");
+    // Engines side by side share the cores: each one's LibreOffice gets its share for
+    // its worker threads. A pool of one a core in every engine leaves cores idle
+    // while each engine waits for its own pool's work.
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    if (jobs_ > 1 && !options.arguments.contains(QStringLiteral("--threads")))
+        options.arguments << QStringLiteral("--threads")
+                          << QString::number(std::max(1, cores / jobs_));
     return options;
 }
 

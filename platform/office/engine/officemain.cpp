@@ -134,27 +134,29 @@ static const char* const Usage =
     "       quillmoor-office --version\n"
     "--allow-links lets a presentation's links reach every local file, not only its own folder.\n"
     "--height N paints slides N pixels high (even, 240 to 4320), as wide as their proportions\n"
-    "give, instead of 96 pixels per inch of the slide.\n";
+    "give, instead of 96 pixels per inch of the slide.\n"
+    "--threads N gives LibreOffice N worker threads (1 to 64) instead of one a core.\n";
 
-// Takes "--height N" out of the arguments: the height, 0 when not given, -1 when wrong.
-static int takeSlideHeight(std::vector<std::string>& args) {
-    int height = 0;
+// Takes "NAME N" out of the arguments: N, 0 when not given, -1 when given
+// twice or not a number of up to five digits.
+static int takeNumber(std::vector<std::string>& args, const char* name) {
+    int number = 0;
     size_t i = 0;
     while (i < args.size()) {
-        if (args[i] != "--height") {
+        if (args[i] != name) {
             ++i;
             continue;
         }
-        if (height != 0 || i + 1 >= args.size()) return -1;
+        if (number != 0 || i + 1 >= args.size()) return -1;
         const std::string& value = args[i + 1];
         if (value.empty() || value.size() > 5 ||
             value.find_first_not_of("0123456789") != std::string::npos)
             return -1;
-        height = std::stoi(value);
-        if (!IsSlideHeight(height)) return -1;
+        number = std::stoi(value);
+        if (number == 0) return -1;
         args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
     }
-    return height;
+    return number;
 }
 
 int main(int argc, char** argv) {
@@ -171,12 +173,19 @@ int main(int argc, char** argv) {
                                                     DescribeProtections(AvailableProtections())}));
         std::_Exit(0);
     }
-    const int slideHeight = takeSlideHeight(args);
-    if (slideHeight < 0) {
+    const int slideHeight = takeNumber(args, "--height");
+    if (slideHeight < 0 || (slideHeight > 0 && !IsSlideHeight(slideHeight))) {
         Say("--height takes an even number from " + std::to_string(LowestSlideHeight) + " to " +
             std::to_string(HighestSlideHeight));
         std::_Exit(2);
     }
+    const int threads = takeNumber(args, "--threads");
+    if (threads < 0 || threads > 64) {
+        Say("--threads takes a number from 1 to 64");
+        std::_Exit(2);
+    }
+    // Before LibreOffice first asks how many threads its pool may have.
+    if (threads > 0) ::setenv("MAX_CONCURRENCY", std::to_string(threads).c_str(), 1);
     const auto allow = std::find(args.begin(), args.end(), "--allow-links");
     const bool everyLocalFile = allow != args.end();
     if (everyLocalFile) args.erase(allow);
