@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -131,10 +132,14 @@ void VideoControls::showMusic(const QString& file) {
     musicFile_ = file;
     music_->setChecked(!file.isEmpty());
     const QString text = QStringLiteral("Play music under the video");
-    // A long name is shortened in its middle, so the ticks keep their columns.
-    const QString name = music_->fontMetrics().elidedText(
-        QFileInfo(file).fileName(), Qt::ElideMiddle, music_->fontMetrics().averageCharWidth() * 16);
-    music_->setText(file.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(name));
+    // A chosen file is named in no more room than the unticked text takes, so
+    // the ticks keep their columns.
+    const QFontMetrics metrics = music_->fontMetrics();
+    const QString shown = QStringLiteral("Play music (%1)");
+    const QString name =
+        metrics.elidedText(QFileInfo(file).fileName(), Qt::ElideMiddle,
+                           metrics.horizontalAdvance(text) - metrics.horizontalAdvance(shown));
+    music_->setText(file.isEmpty() ? text : shown.arg(name));
     music_->setToolTip(file.isEmpty()
                            ? QStringLiteral("A sound file of your choice under the whole video, "
                                             "looped, lowered under the slides' sounds")
