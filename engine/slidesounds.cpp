@@ -84,15 +84,16 @@ QList<SlideAudio> LoadSlideAudio(const DeckPackage& package, const QString& pack
         const SlideFact& slide = slides[i];
         const int number = i < numbers.size() ? numbers[i] : int(i + 1);
         SlideAudio heard;
-        if (choice.deckSounds)
+        if (choice.deckSounds) {
+            const auto load = [&](const QString& href, int index) {
+                return loadSound(package, packagePath, deckPath, choice.anyFolder, href, number,
+                                 folder, index, notes);
+            };
             for (qsizetype k = 0; k < slide.sounds.size(); ++k)
-                if (SharedPcm sound = loadSound(package, packagePath, deckPath, choice.anyFolder,
-                                                slide.sounds[k], number, folder, int(k), notes))
-                    heard.sounds << sound;
-        if (choice.deckSounds && !slide.transitionSound.isEmpty())
-            heard.transitionSound =
-                loadSound(package, packagePath, deckPath, choice.anyFolder, slide.transitionSound,
-                          number, folder, int(slide.sounds.size()), notes);
+                if (SharedPcm sound = load(slide.sounds[k], int(k))) heard.sounds << sound;
+            if (!slide.transitionSound.isEmpty())
+                heard.transitionSound = load(slide.transitionSound, int(slide.sounds.size()));
+        }
         if (choice.speaker && !slide.notes.trimmed().isEmpty()) {
             Speech speech =
                 choice.speaker->speak(slide.notes.split(QLatin1Char('\n')), slide.language);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -11,9 +10,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
-#include <vector>
 
-#include "../support/storedzip.h"
 #include "../support/testsupport.h"
 #include "../support/tones.h"
 #include "../video/support/audiodecode.h"
@@ -21,6 +18,7 @@
 #include "../video/support/playback.h"
 #include "../video/support/writeframes.h"
 #include "convertrun.h"
+#include "platform/office/engine/zippackage.h"
 
 namespace {
 // `fixtureName` turned by LibreOffice into `deck` (its extension says the format).
@@ -54,22 +52,27 @@ QList<double> cueTimes(const QByteArray& srt) {
 // The .pptx LibreOffice saved with a link to `sound`, made to hold the sound
 // itself, as PowerPoint stores a recorded narration.
 bool embedLinkedSound(const QString& deck, const QString& sound) {
-    auto entries = ReadZip(deck);
+    ZipPackage package(deck.toStdString());
     static const QRegularExpression link(
         QStringLiteral("Target=\"file:[^\"]*\" TargetMode=\"External\""));
     int linked = 0;
-    for (auto& [name, data] : entries) {
+    for (const std::string& name : package.entries()) {
+        QString part = QString::fromStdString(package.read(name));
         if (name == "[Content_Types].xml")
-            data.replace("</Types>",
-                         "<Default Extension=\"wav\" ContentType=\"audio/wav\"/></Types>");
-        if (name.startsWith("ppt/slides/_rels/")) {
-            QString rels = QString::fromUtf8(data);
-            linked += int(rels.count(link));
-            data = rels.replace(link, QStringLiteral("Target=\"../media/narration.wav\"")).toUtf8();
+            package.replace(name,
+                            part.replace(QStringLiteral("</Types>"),
+                                         QStringLiteral("<Default Extension=\"wav\" "
+                                                        "ContentType=\"audio/wav\"/></Types>"))
+                                .toStdString());
+        if (name.starts_with("ppt/slides/_rels/") && part.contains(link)) {
+            linked += int(part.count(link));
+            package.replace(name,
+                            part.replace(link, QStringLiteral("Target=\"../media/narration.wav\""))
+                                .toStdString());
         }
     }
-    entries.append({"ppt/media/narration.wav", readFile(sound)});
-    return linked > 0 && WriteStoredZip(deck, entries);
+    package.replace("ppt/media/narration.wav", readFile(sound).toStdString());
+    return linked > 0 && package.write().empty();
 }
 
 const struct {

@@ -30,32 +30,3 @@ inline bool WriteStoredZip(const QString& path,
     }
     return zip_close(zip) == 0;
 }
-
-// The entries of the zip archive at `path`, in its order; empty when it cannot be read.
-inline QList<std::pair<QByteArray, QByteArray>> ReadZip(const QString& path) {
-    QList<std::pair<QByteArray, QByteArray>> entries;
-    int error = 0;
-    zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
-    if (!zip) return entries;
-    const zip_int64_t count = zip_get_num_entries(zip, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t stat;
-        zip_file_t* file = zip_stat_index(zip, zip_uint64_t(i), 0, &stat) == 0
-                               ? zip_fopen_index(zip, zip_uint64_t(i), 0)
-                               : nullptr;
-        if (!file) {
-            entries.clear();
-            break;
-        }
-        QByteArray data(qsizetype(stat.size), '\0');
-        const zip_int64_t read = zip_fread(file, data.data(), stat.size);
-        zip_fclose(file);
-        if (read != zip_int64_t(stat.size)) {
-            entries.clear();
-            break;
-        }
-        entries.append({QByteArray(stat.name), data});
-    }
-    zip_discard(zip);
-    return entries;
-}

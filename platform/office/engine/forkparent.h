@@ -7,9 +7,8 @@
 //   "fork" [DECK [STAGING]] with a socket passed alongside: forks an engine,
 //       confined to reading DECK's folder and writing STAGING, that completes
 //       LibreOffice's start, says "ready" on that socket and serves one
-//       presentation there; answers
-//       "ok" and the engine's process id; refused while the parent runs a
-//       second thread;
+//       presentation there; answers "ok" and the engine's process id; refused
+//       while the parent runs a second thread;
 //   "reap" PID: kills that engine's process group, collects it and answers
 //       "ok" and its wait status ("ended" when it is collected later);
 //   "quit", or the end of input: kills every engine and ends.
