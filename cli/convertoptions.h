@@ -20,7 +20,7 @@ struct ConvertRequest {
     qint16 framesPerSecond = 1;
     int slideMilliseconds = 0;  // not 0: each frame lasts this long, instead of the frame rate
     int slideHeight = 0;        // not 0: slides are painted this many pixels high
-    int jobs = 0;               // presentations at work at once; 0: one for each core
+    int jobs = 0;               // presentations at work at once; 0: one for each core, and one more
     // --container, or the extension of --output in a frame run; unset: the stored choice.
     std::optional<VideoContainer> container;
     // --codec (else the container's default) with the numbers given; what a frame run uses.

@@ -86,7 +86,8 @@ constexpr ConvertOption options[] = {
      "only its own folder (for your own presentations; network addresses are never fetched).",
      Presentations},
     {"jobs", 'j', "N",
-     "Presentations opened and exported at once, 1 to 64 (default: one for each core).",
+     "Presentations opened and exported at once, 1 to 64 (default: one for each core, and one "
+     "more).",
      Presentations},
     {"output", 0, "FILE.avi",
      "The video to write (.mp4 makes an MP4, .mkv a Matroska file, any other name an AVI); an "

@@ -54,8 +54,11 @@ void BatchConversion::prepareSound() {
 }
 
 void BatchConversion::setJobs(int jobs) {
+    // LibreOffice's painting hands its work to a worker thread and waits for it, and an
+    // engine starts and ends on one thread: one engine more than the cores keeps them busy
+    // through those waits.
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    jobs_ = std::clamp(jobs > 0 ? jobs : cores, 1, 64);
+    jobs_ = std::clamp(jobs > 0 ? jobs : std::max(cores, 1) + 1, 1, 64);
 }
 
 void BatchConversion::startEngine() {

@@ -81,7 +81,7 @@ class BatchConversion {
     // are, so the first row finds it ready; a run starts it otherwise. It
     // ends with the run that used it.
     void startEngine();
-    // Presentations opened and exported at once; below 1, one for each core.
+    // Presentations opened and exported at once; below 1, one for each core and one more.
     void setJobs(int jobs);
     // Every frame of later runs lasting as `timing` says, instead of the frame rate box
     // and the host's seconds per slide.

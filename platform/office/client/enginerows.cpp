@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/office/client/engineparent.h"
@@ -51,44 +52,101 @@ EngineRows::EngineRows(EngineParent& parent, int jobs, std::function<QString(int
     : parent_(parent), jobs_(jobs < 1 ? 1 : jobs), aheadTarget_(std::move(aheadTarget)) {}
 
 EngineRows::~EngineRows() {
-    while (!ahead_.empty()) {
-        stop(std::move(ahead_.front()));
-        ahead_.pop_front();
+    {
+        // Rows still queued never start now.
+        const std::lock_guard lock(mutex_);
+        for (const auto& work : ahead_)
+            if (!work->started) {
+                work->started = true;
+                work->done = true;
+            }
+    }
+    for (;;) {
+        std::unique_ptr<Work> work;
+        {
+            const std::lock_guard lock(mutex_);
+            if (ahead_.empty()) break;
+            work = std::move(ahead_.front());
+            ahead_.pop_front();
+        }
+        stop(std::move(work));
     }
     collectStopped(true);
 }
 
 void EngineRows::collectStopped(bool all) {
-    for (auto it = stopped_.begin(); it != stopped_.end();) {
-        if (!all && !(*it)->done) {
-            ++it;
-            continue;
+    std::vector<std::unique_ptr<Work>> ended;
+    {
+        std::unique_lock lock(mutex_);
+        if (all)
+            doneChanged_.wait(lock, [&] {
+                return std::all_of(stopped_.begin(), stopped_.end(),
+                                   [](const auto& work) { return work->done.load(); });
+            });
+        for (auto it = stopped_.begin(); it != stopped_.end();) {
+            if ((*it)->done) {
+                ended.push_back(std::move(*it));
+                it = stopped_.erase(it);
+            } else {
+                ++it;
+            }
         }
-        if ((*it)->thread.joinable()) (*it)->thread.join();
-        it = stopped_.erase(it);
     }
+    // Joined without the lock: a thread ends by taking it once more.
+    for (const auto& work : ended)
+        if (work->thread.joinable()) work->thread.join();
+}
+
+int EngineRows::enginesInUse() const {
+    // A row done holds an engine only when its export failed and kept it.
+    const auto holds = [](const std::unique_ptr<Work>& work) {
+        return work->started && (!work->done || work->row->helper);
+    };
+    return held_ + static_cast<int>(std::count_if(stopped_.begin(), stopped_.end(), holds) +
+                                    std::count_if(ahead_.begin(), ahead_.end(), holds));
+}
+
+qint64 EngineRows::bytesWaiting() const {
+    qint64 waiting = 0;
+    for (const auto& work : ahead_)
+        if (work->done) waiting += work->row->stagedBytes;
+    return waiting;
 }
 
 bool EngineRows::full() {
     collectStopped(false);
-    int engines = held_ + static_cast<int>(stopped_.size());
-    qint64 waiting = 0;
-    for (const auto& work : ahead_) {
-        // A row done ahead holds an engine only when its export failed and kept it.
-        if (!work->done || work->row->helper) ++engines;
-        if (work->done) waiting += work->row->stagedBytes;
-    }
-    return engines >= jobs_ || waiting >= BytesWaitingAhead ||
+    const std::lock_guard lock(mutex_);
+    startQueued();
+    return bytesWaiting() >= BytesWaitingAhead ||
            static_cast<int>(ahead_.size() + stopped_.size()) >= jobs_ + RowsWaitingAhead;
+}
+
+void EngineRows::startQueued() {
+    for (const auto& work : ahead_) {
+        if (work->started) continue;
+        if (enginesInUse() >= jobs_ || bytesWaiting() >= BytesWaitingAhead) return;
+        startLocked(*work);
+    }
+}
+
+void EngineRows::startLocked(Work& work) {
+    work.started = true;
+    try {
+        work.thread = std::thread([this, &work] { run(work); });
+    } catch (const std::system_error&) {
+        work.noThread = true;  // the row is opened in its own turn instead
+        work.done = true;
+    }
 }
 
 // On a thread of its own, which owns the row until it is done.
 void EngineRows::run(Work& work) {
     runRow(work);
     {
-        const std::lock_guard lock(doneMutex_);
+        const std::lock_guard lock(mutex_);
         work.done = true;
         ++finished_;
+        startQueued();
     }
     doneChanged_.notify_all();
 }
@@ -142,45 +200,75 @@ void EngineRows::startAhead(int row, const QString& path) {
     work->row->row = row;
     work->row->path = path;
     work->row->target = aheadTarget_(row);
-    Work* const working = work.get();
-    try {
-        work->thread = std::thread([this, working] { run(*working); });
-    } catch (const std::system_error&) {
-        return;  // the row is opened in its own turn instead
-    }
+    const std::lock_guard lock(mutex_);
     ahead_.push_back(std::move(work));
+    startQueued();
 }
 
 void EngineRows::stop(std::unique_ptr<Work> work) {
     work->stopped = true;
-    InterruptHelper(work->listing, work->pid);
-    stopped_.push_back(std::move(work));
+    {
+        const std::lock_guard lock(mutex_);
+        // One still queued never starts.
+        if (!work->started) {
+            work->started = true;
+            work->done = true;
+        }
+        stopped_.push_back(std::move(work));
+        Work& stopping = *stopped_.back();
+        if (!stopping.done) InterruptHelper(stopping.listing, stopping.pid);
+    }
+    doneChanged_.notify_all();
 }
 
 std::unique_ptr<AheadRow> EngineRows::take(int row, const QString& path) {
-    while (!ahead_.empty() && ahead_.front()->row->row < row) {
-        stop(std::move(ahead_.front()));
-        ahead_.pop_front();
+    Work* front = nullptr;
+    for (;;) {
+        std::unique_ptr<Work> passed;
+        {
+            const std::lock_guard lock(mutex_);
+            if (ahead_.empty()) return nullptr;
+            if (ahead_.front()->row->row >= row) {
+                front = ahead_.front().get();
+                break;
+            }
+            passed = std::move(ahead_.front());
+            ahead_.pop_front();
+        }
+        stop(std::move(passed));
     }
-    if (ahead_.empty() || ahead_.front()->row->row != row) return nullptr;
     // Rows dragged during the run: nobody waits for an export of another file.
-    if (ahead_.front()->row->path != path) {
-        stop(std::move(ahead_.front()));
-        ahead_.pop_front();
+    if (front->row->row != row || front->row->path != path) {
+        if (front->row->row == row) {
+            std::unique_ptr<Work> dragged;
+            {
+                const std::lock_guard lock(mutex_);
+                dragged = std::move(ahead_.front());
+                ahead_.pop_front();
+            }
+            stop(std::move(dragged));
+        }
         return nullptr;
     }
     // Still in the queue while it works, so it keeps its place among the engines.
-    waitFor(*ahead_.front());
-    std::unique_ptr<Work> work = std::move(ahead_.front());
-    ahead_.pop_front();
-    work->thread.join();
-    if (work->row->helper) ++held_;
+    waitFor(*front);
+    std::unique_ptr<Work> work;
+    {
+        const std::lock_guard lock(mutex_);
+        work = std::move(ahead_.front());
+        ahead_.pop_front();
+        if (work->row->helper) ++held_;
+    }
+    if (work->thread.joinable()) work->thread.join();
+    if (work->noThread) return nullptr;
     startRetries_ += work->row->startRetries;
     return std::move(work->row);
 }
 
-void EngineRows::waitFor(const Work& work) {
-    std::unique_lock lock(doneMutex_);
+void EngineRows::waitFor(Work& work) {
+    std::unique_lock lock(mutex_);
+    // The row in turn goes first, free engine or not.
+    if (!work.started) startLocked(work);
     while (!work.done) {
         const int seen = finished_;
         lock.unlock();
@@ -197,13 +285,19 @@ QString EngineRows::staging() const {
 
 std::unique_ptr<OfficeHelper> EngineRows::engine(const QString& path) {
     auto helper = std::make_unique<OfficeHelper>(parent_, path, staging());
+    const std::lock_guard lock(mutex_);
     ++held_;
     return helper;
 }
 
 void EngineRows::release(std::unique_ptr<OfficeHelper> helper) {
     if (!helper) return;
-    --held_;
+    {
+        const std::lock_guard lock(mutex_);
+        --held_;
+    }
     startRetries_ += helper->startRetries();
     helper->kill();
+    const std::lock_guard lock(mutex_);
+    startQueued();
 }

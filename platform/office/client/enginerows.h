@@ -50,6 +50,8 @@ bool DeliverAhead(AheadRow& ahead, const QString& target);
 // hand each opened and exported on a thread of their own into the folder
 // `aheadTarget(row)` names. Rows are taken up in list order; a row exported
 // ahead and waiting for its turn holds no engine, and a few of those may wait.
+// Rows started ahead beyond the free engines queue, and an engine that ends
+// hands its place to the next of them at once, whatever the program is doing.
 class EngineRows {
   public:
     EngineRows(EngineParent& parent, int jobs, std::function<QString(int row)> aheadTarget);
@@ -58,14 +60,15 @@ class EngineRows {
     EngineRows(const EngineRows&) = delete;
     EngineRows& operator=(const EngineRows&) = delete;
 
-    // Whether another row may start now.
+    // Whether no other row may be started ahead now.
     bool full();
     // Called while take() waits for its row, whenever an engine ahead is done,
     // so the place it frees is taken by the next row at once.
     void setRefill(std::function<void()> refill) { refill_ = std::move(refill); }
     // The last row started ahead, or 0.
     int lastStarted() const { return lastStarted_; }
-    // Starts opening and exporting row `row` (after lastStarted()) ahead.
+    // Starts opening and exporting row `row` (after lastStarted()) ahead, at
+    // once or as soon as an engine is free.
     void startAhead(int row, const QString& path);
     // Row `row`'s work when it was started for `path`, finished; null when
     // it was not started, or was started for another path (that one is
@@ -89,6 +92,8 @@ class EngineRows {
     struct Work {
         std::unique_ptr<AheadRow> row;
         std::thread thread;
+        bool started = false;   // under mutex_
+        bool noThread = false;  // none could be started: the row is opened in its turn
         std::atomic<bool> done{false};
         std::atomic<bool> stopped{false};
         std::atomic<int> listing{-1};
@@ -96,8 +101,14 @@ class EngineRows {
     };
     void run(Work& work);
     void runRow(Work& work);
+    // Under mutex_: engines in use, and the slides of rows done and waiting.
+    int enginesInUse() const;
+    qint64 bytesWaiting() const;
+    // Under mutex_: starts queued rows while engines are free.
+    void startQueued();
+    void startLocked(Work& work);
     // Waits until `work` is done, refilling the places rows ahead free meanwhile.
-    void waitFor(const Work& work);
+    void waitFor(Work& work);
     void stop(std::unique_ptr<Work> work);
     void collectStopped(bool all);
     QString staging() const;
@@ -105,13 +116,14 @@ class EngineRows {
     EngineParent& parent_;
     int jobs_;
     std::function<QString(int)> aheadTarget_;
+    // The rows' threads start queued rows, so what they look at is under mutex_.
+    mutable std::mutex mutex_;
     std::deque<std::unique_ptr<Work>> ahead_;
     std::vector<std::unique_ptr<Work>> stopped_;
     int held_ = 0;  // engines given to rows and not yet released
     int lastStarted_ = 0;
     int startRetries_ = 0;
     std::function<void()> refill_;
-    std::mutex doneMutex_;
     std::condition_variable doneChanged_;
-    int finished_ = 0;  // rows ahead done so far, under doneMutex_
+    int finished_ = 0;  // rows ahead done so far
 };
