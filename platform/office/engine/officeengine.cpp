@@ -197,6 +197,7 @@ std::unique_ptr<lok::Document> OfficeEngine::load(const std::string& path) {
 
 int OfficeEngine::open(const std::string& path) {
     close();
+    closed_.reset();
     std::unique_ptr<lok::Document> document = load(path);
     switch (document->getDocumentType()) {
         case LOK_DOCTYPE_PRESENTATION:
@@ -435,7 +436,7 @@ void OfficeEngine::saveFacts(const std::string& folder) {
 }
 
 void OfficeEngine::close() {
-    document_.reset();
+    closed_ = std::move(document_);
     path_.clear();
 }
 
@@ -465,6 +466,7 @@ void OfficeEngine::warm() {
 
 void OfficeEngine::convert(const std::string& input, const std::string& output) {
     close();
+    closed_.reset();
     std::unique_ptr<lok::Document> document = load(input);
     const size_t dot = output.find_last_of("./");
     if (dot == std::string::npos || output[dot] != '.')

@@ -17,6 +17,12 @@ static std::string item(const char* path, const char* name, const std::string& v
            "\" oor:op=\"fuse\"><value>" + value + "</value></prop></item>";
 }
 
+static std::string hiddenWindow(const std::string& name) {
+    return "<item oor:path=\"/org.openoffice.Office.Views/Windows\"><node oor:name=\"" + name +
+           "\" oor:op=\"replace\"><prop oor:name=\"Visible\" "
+           "oor:op=\"fuse\"><value>false</value></prop></node></item>";
+}
+
 // LibreOffice stores its first start only when it flushes its configuration,
 // which an engine ending with _Exit never does; without these every start
 // repeats the first one (half a second, a quarter of a million page faults).
@@ -34,6 +40,10 @@ static std::vector<std::string> items(const OfficeSetup& setup, const std::strin
         item("/org.openoffice.Office.Common/Misc", "FirstRun", "false"),
         item("/org.openoffice.Setup/Office", "ooSetupInstCompleted", "true"),
     };
+    // Nobody sees an engine's sidebar (window 10336), yet LibreOffice builds
+    // one for every presentation and brings it up to date at every slide.
+    for (const char* module : {"simpress", "sdraw"})
+        wanted.push_back(hiddenWindow(std::string(module) + "/10336"));
     if (!setup.productVersion.empty())
         wanted.push_back(
             item("/org.openoffice.Setup/Product", "ooSetupLastVersion", setup.productVersion));
