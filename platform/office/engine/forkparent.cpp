@@ -186,8 +186,9 @@ void startOnce(const Setup& setup) {
         if (::mkdir(temporary.c_str(), 0700) == 0)
             for (const char* name : {"TMPDIR", "TMP", "TEMP"}) ::setenv(name, temporary.c_str(), 1);
         try {
+            // Starting is all the profile needs; a presentation loaded here
+            // would only store a sidebar nobody sees.
             OfficeEngine engine(setup.program, setup.profile);
-            engine.warm();
         } catch (const std::exception& error) {
             Say(Describe(error));
             std::_Exit(1);

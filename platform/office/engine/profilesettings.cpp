@@ -12,23 +12,33 @@
 #include <vector>
 #include "util/systemerror.h"
 
-static std::string item(const char* path, const char* name, const std::string& value) {
-    return std::string("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name +
-           "\" oor:op=\"fuse\"><value>" + value + "</value></prop></item>";
+// One setting as the file holds it: LibreOffice may add to it between `start`
+// and `end` when it stores the file itself.
+struct Setting {
+    std::string start;
+    std::string end;
+};
+
+static Setting item(const char* path, const char* name, const std::string& value) {
+    return {std::string("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name +
+                "\" oor:op=\"fuse\"><value>" + value + "</value></prop></item>",
+            {}};
 }
 
-static std::string hiddenWindow(const std::string& name) {
-    return "<item oor:path=\"/org.openoffice.Office.Views/Windows\"><node oor:name=\"" + name +
-           "\" oor:op=\"replace\"><prop oor:name=\"Visible\" "
-           "oor:op=\"fuse\"><value>false</value></prop></node></item>";
+// LibreOffice adds the window's place and size to it.
+static Setting hiddenWindow(const std::string& name) {
+    return {"<item oor:path=\"/org.openoffice.Office.Views/Windows\"><node oor:name=\"" + name +
+                "\" oor:op=\"replace\"><prop oor:name=\"Visible\" "
+                "oor:op=\"fuse\"><value>false</value></prop>",
+            "</node></item>"};
 }
 
 // LibreOffice stores its first start only when it flushes its configuration,
 // which an engine ending with _Exit never does; without these every start
 // repeats the first one (half a second, a quarter of a million page faults).
-static std::vector<std::string> items(const OfficeSetup& setup, const std::string& profileFolder) {
+static std::vector<Setting> settings(const OfficeSetup& setup, const std::string& profileFolder) {
     const char* const security = "/org.openoffice.Office.Common/Security/Scripting";
-    std::vector<std::string> wanted{
+    std::vector<Setting> wanted{
         // A deck is a stranger's: none of its macros runs, and none of its
         // links is followed unless the engine made the copy it loads (in the
         // profile's own temporary folder) and checked every link in it.
@@ -81,8 +91,9 @@ std::string PrepareProfileSettings(const std::string& profileFolder, const Offic
         closing = text.rfind(Closing);
     }
     std::string missing;
-    for (const std::string& wanted : items(setup, profileFolder))
-        if (text.find(wanted) == std::string::npos) missing += wanted + "\n";
+    for (const Setting& wanted : settings(setup, profileFolder))
+        if (text.find(wanted.start) == std::string::npos)
+            missing += wanted.start + wanted.end + "\n";
     if (missing.empty()) return {};
     text.insert(closing, missing);
 
