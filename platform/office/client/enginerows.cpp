@@ -52,25 +52,13 @@ EngineRows::EngineRows(EngineParent& parent, int jobs, std::function<QString(int
     : parent_(parent), jobs_(jobs < 1 ? 1 : jobs), aheadTarget_(std::move(aheadTarget)) {}
 
 EngineRows::~EngineRows() {
+    // Out of the queue at once, so no row's thread starts another meanwhile.
+    std::deque<std::unique_ptr<Work>> left;
     {
-        // Rows still queued never start now.
         const std::lock_guard lock(mutex_);
-        for (const auto& work : ahead_)
-            if (!work->started) {
-                work->started = true;
-                work->done = true;
-            }
+        left.swap(ahead_);
     }
-    for (;;) {
-        std::unique_ptr<Work> work;
-        {
-            const std::lock_guard lock(mutex_);
-            if (ahead_.empty()) break;
-            work = std::move(ahead_.front());
-            ahead_.pop_front();
-        }
-        stop(std::move(work));
-    }
+    for (auto& work : left) stop(std::move(work));
     collectStopped(true);
 }
 
@@ -227,28 +215,18 @@ std::unique_ptr<AheadRow> EngineRows::take(int row, const QString& path) {
         std::unique_ptr<Work> passed;
         {
             const std::lock_guard lock(mutex_);
-            if (ahead_.empty()) return nullptr;
-            if (ahead_.front()->row->row >= row) {
+            if (ahead_.empty() || ahead_.front()->row->row > row) return nullptr;
+            if (ahead_.front()->row->row == row && ahead_.front()->row->path == path) {
                 front = ahead_.front().get();
                 break;
             }
             passed = std::move(ahead_.front());
             ahead_.pop_front();
         }
+        // Rows dragged during the run: nobody waits for an export of another file.
+        const bool dragged = passed->row->row == row;
         stop(std::move(passed));
-    }
-    // Rows dragged during the run: nobody waits for an export of another file.
-    if (front->row->row != row || front->row->path != path) {
-        if (front->row->row == row) {
-            std::unique_ptr<Work> dragged;
-            {
-                const std::lock_guard lock(mutex_);
-                dragged = std::move(ahead_.front());
-                ahead_.pop_front();
-            }
-            stop(std::move(dragged));
-        }
-        return nullptr;
+        if (dragged) return nullptr;
     }
     // Still in the queue while it works, so it keeps its place among the engines.
     waitFor(*front);
@@ -292,12 +270,9 @@ std::unique_ptr<OfficeHelper> EngineRows::engine(const QString& path) {
 
 void EngineRows::release(std::unique_ptr<OfficeHelper> helper) {
     if (!helper) return;
-    {
-        const std::lock_guard lock(mutex_);
-        --held_;
-    }
     startRetries_ += helper->startRetries();
     helper->kill();
     const std::lock_guard lock(mutex_);
+    --held_;
     startQueued();
 }
